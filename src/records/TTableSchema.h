@@ -1,0 +1,30 @@
+#pragma once
+// The layout of one table: its name, its fields in column order and its sort rules.
+#include "TFilterExpression.h"
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class TTableSchema {
+public:
+    QString TableName;         // also the file's base name: Data/<TableName>.cds
+    QList<TFieldInfo> Fields;  // column order; the first field is the autoincrement key
+    QStringList NotSorted;     // names SortBy ignores
+    QStringList Descending;    // fields ordered newest or longest first
+    QStringList Indexed;       // fields indexed when the table is created
+
+    QString keyName() const { return Fields.first().Name; }
+    int fieldIndex(const QString &name) const;   // -1 when no such field
+    const TFieldInfo *field(const QString &name) const;
+    QStringList fieldNames() const;
+
+    // "CREATE TABLE ..." and the index statements of a new file.
+    QString createSql() const;
+    QStringList indexSql() const;
+    static QString indexSql(const QString &table, const QString &field);
+    static QString quoted(const QString &identifier);   // "Name", doubling any quote
+
+    static const TTableSchema &addressBook();
+    static const TTableSchema &incomingCalls();
+    static const TTableSchema &outgoingCalls();
+};
