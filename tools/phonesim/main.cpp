@@ -1,0 +1,309 @@
+// konvelo-phonesim: the VRX phone's side of the serial protocol, for the demo and
+// the end-to-end tests.
+#include "TSimLog.h"
+#include "TSimPhone.h"
+#include "TSimPlayer.h"
+#include "TSimPort.h"
+#include "TSimScript.h"
+#include "common/BaseFolder.h"
+#include "common/SignalQuit.h"
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFile>
+#include <QSocketNotifier>
+#include <QTimer>
+#include <csignal>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+const char *Description =
+    "The phone's side of the VRX serial protocol.\n"
+    "\n"
+    "Creates a pseudo-terminal and prints its device path as the first line of\n"
+    "output (or opens --device DEV), then plays the scenario file, or the lines\n"
+    "given on standard input when no file or \"-\" is given. Playing begins\n"
+    "--start-delay ms after the program side first opens the pseudo-terminal\n"
+    "(after start-up for --device). After the scenario the simulator keeps\n"
+    "answering commands until it is ended (SIGTERM, SIGINT), unless\n"
+    "--exit-at-end is given.\n"
+    "\n"
+    "Scenario lines (one action each, # starts a comment):\n"
+    "  ring                     30\n"
+    "  number CATEGORY [DIGITS] 31, category, count, codes (? or * is code 10)\n"
+    "  lift | lift-parallel     20 | 22\n"
+    "  hangup                   21\n"
+    "  dial DIGITS              the digits as the phone reports them, one byte\n"
+    "                           each, --digit-gap ms apart (* is code 10)\n"
+    "  autodial DIGITS          28, then the digits as dial does\n"
+    "  answering-machine        2C\n"
+    "  message                  32\n"
+    "  busy-settings            33\n"
+    "  send HEX...              raw bytes\n"
+    "  wait SECONDS             pause\n"
+    "  silence SECONDS          pause sending nothing at all, not even replies\n"
+    "  repeat N ... end         the lines between, N times\n"
+    "\n"
+    "Commands answered: 80 (21), 81 (its clock), 90 (28, digits, 20 after\n"
+    "--pickup, 21 after --talk), 91 (clock set, logged), 92/93 (call memory),\n"
+    "95 (44 with --code), 99/9A (parameter store), 9C (47), 9D (48). Robot, talk\n"
+    "play and talk search commands are logged only.\n"
+    "\n"
+    "--memory FILE lines: in|out DD.MM HH:MM H:MM:SS FLAGS CATEGORY [DIGITS],\n"
+    "newest first, at most 97 per kind. --params FILE lines: ADDRESS=V1[,V2].\n"
+    "The --log file gets one line per received byte (\"<time> RX 9C\"), per sent\n"
+    "message (TX), per decoded command (CMD) and notes (NOTE).";
+
+void out(const QString &line)
+{
+    const QByteArray b = line.toUtf8() + '\n';
+    std::fwrite(b.constData(), 1, size_t(b.size()), stdout);
+    std::fflush(stdout);
+}
+
+int usage(const QString &message)
+{
+    const QByteArray b = ("konvelo-phonesim: " + message + "\n").toUtf8();
+    std::fwrite(b.constData(), 1, size_t(b.size()), stderr);
+    return 2;
+}
+
+bool intOption(const QCommandLineParser &p, const QString &name, int min, int max, int &value, QString &error)
+{
+    if (!p.isSet(name))
+        return true;
+    bool ok = false;
+    value = p.value(name).toInt(&ok);
+    if (!ok || value < min || value > max) {
+        error = QStringLiteral("--%1 expects a whole number %2..%3").arg(name).arg(min).arg(max);
+        return false;
+    }
+    return true;
+}
+
+bool secondsOption(const QCommandLineParser &p, const QString &name, int &msecs, QString &error)
+{
+    if (!p.isSet(name))
+        return true;
+    bool ok = false;
+    const double s = p.value(name).toDouble(&ok);
+    if (!ok || s < 0 || s > 86400) {
+        error = QStringLiteral("--%1 expects seconds").arg(name);
+        return false;
+    }
+    msecs = int(s * 1000.0 + 0.5);
+    return true;
+}
+
+bool readText(const QString &path, QString &text, QString &error)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        error = QStringLiteral("cannot read %1: %2").arg(path, f.errorString());
+        return false;
+    }
+    text = QString::fromUtf8(f.readAll());
+    return true;
+}
+}
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("konvelo-phonesim"));
+    std::signal(SIGPIPE, SIG_IGN);
+    BaseFolder::resolve(app.arguments());
+
+    QCommandLineParser p;
+    p.setApplicationDescription(QString::fromUtf8(Description));
+    p.addHelpOption();
+    p.addPositionalArgument(QStringLiteral("scenario"), QStringLiteral("scenario file, or - for standard input"),
+                            QStringLiteral("[scenario]"));
+    const QList<QCommandLineOption> options{
+        {QStringLiteral("device"), QStringLiteral("Open this serial device instead of a pseudo-terminal."),
+         QStringLiteral("DEV")},
+        {QStringLiteral("log"), QStringLiteral("Log every byte received (and sent) to FILE; - for stderr."),
+         QStringLiteral("FILE")},
+        {QStringLiteral("exit-at-end"), QStringLiteral("End when the scenario has been played.")},
+        {QStringLiteral("start-delay"),
+         QStringLiteral("Ms between the program opening the line and the scenario (default 300)."),
+         QStringLiteral("MS")},
+        {QStringLiteral("model"), QStringLiteral("Model block MODEL.SUB.LETTER.VARIANT.CODE (default 5.2.0.1.123)."),
+         QStringLiteral("M")},
+        {QStringLiteral("options"), QStringLiteral("Options 1 to 8 as 0/1 (default 10100111)."),
+         QStringLiteral("BITS")},
+        {QStringLiteral("firmware"), QStringLiteral("Firmware version (default 112)."), QStringLiteral("N")},
+        {QStringLiteral("code"), QStringLiteral("Individual number, up to five digits (default 12345)."),
+         QStringLiteral("DIGITS")},
+        {QStringLiteral("code-delay"), QStringLiteral("Extra ms before the individual number."),
+         QStringLiteral("MS")},
+        {QStringLiteral("no-code"), QStringLiteral("Never answer the individual-number request.")},
+        {QStringLiteral("memory"), QStringLiteral("Call memory file."), QStringLiteral("FILE")},
+        {QStringLiteral("params"), QStringLiteral("Parameter store file."), QStringLiteral("FILE")},
+        {QStringLiteral("pickup"), QStringLiteral("Seconds from a dialled number to its answer (default: none)."),
+         QStringLiteral("SECONDS")},
+        {QStringLiteral("talk"), QStringLiteral("Seconds from the answer (or the dialling) to line free (default 3)."),
+         QStringLiteral("SECONDS")},
+        {QStringLiteral("reply-delay"), QStringLiteral("Ms before every reply."), QStringLiteral("MS")},
+        {QStringLiteral("ignore"), QStringLiteral("Leave these commands unanswered (hex, e.g. 92,93; or all)."),
+         QStringLiteral("LIST")},
+        {QStringLiteral("digit-gap"), QStringLiteral("Ms between reported digits (default 100)."),
+         QStringLiteral("MS")},
+        {QStringLiteral("keepalive"),
+         QStringLiteral("Send --keepalive-byte after this many ms without sending (default: off)."),
+         QStringLiteral("MS")},
+        {QStringLiteral("keepalive-byte"),
+         QStringLiteral("Hex byte of no meaning to the program, sent as a sign of life (default FF)."),
+         QStringLiteral("HEX")},
+        {QStringLiteral("home"), QStringLiteral("Base folder (taken by every Konvelo executable)."),
+         QStringLiteral("DIR")},
+    };
+    p.addOptions(options);
+    p.process(app);
+
+    QString error;
+    TSimPhoneConfig config;
+    if (!TSimPhoneConfig::modelBlockFrom(p.isSet(QStringLiteral("model")) ? p.value(QStringLiteral("model"))
+                                                                           : QStringLiteral("5.2.0.1.123"),
+                                         p.isSet(QStringLiteral("options")) ? p.value(QStringLiteral("options"))
+                                                                             : QStringLiteral("10100111"),
+                                         config.modelBlock, error)
+        || !TSimPhoneConfig::phoneCodeFrom(p.isSet(QStringLiteral("code")) ? p.value(QStringLiteral("code"))
+                                                                            : QStringLiteral("12345"),
+                                           config.phoneCode, error)
+        || !intOption(p, QStringLiteral("firmware"), 0, 4095, config.firmware, error)
+        || !intOption(p, QStringLiteral("code-delay"), 0, 600000, config.codeDelay, error)
+        || !intOption(p, QStringLiteral("reply-delay"), 0, 600000, config.replyDelay, error)
+        || !intOption(p, QStringLiteral("digit-gap"), 0, 600000, config.digitGap, error)
+        || !secondsOption(p, QStringLiteral("pickup"), config.pickup, error)
+        || !secondsOption(p, QStringLiteral("talk"), config.talk, error)
+        || (p.isSet(QStringLiteral("ignore"))
+            && !TSimPhoneConfig::ignoreFrom(p.value(QStringLiteral("ignore")), config, error)))
+        return usage(error);
+    config.noCode = p.isSet(QStringLiteral("no-code"));
+    int startDelay = 300, keepAlive = 0;
+    if (!intOption(p, QStringLiteral("start-delay"), 0, 600000, startDelay, error)
+        || !intOption(p, QStringLiteral("keepalive"), 0, 600000, keepAlive, error))
+        return usage(error);
+    QByteArray keepAliveByte("\xFF", 1);
+    if (p.isSet(QStringLiteral("keepalive-byte"))
+        && (!TSimScript::parseHex({p.value(QStringLiteral("keepalive-byte"))}, keepAliveByte)
+            || keepAliveByte.size() != 1))
+        return usage(QStringLiteral("--keepalive-byte expects one hexadecimal byte"));
+
+    TSimLog log;
+    if (!log.open(p.value(QStringLiteral("log"))))
+        return usage(QStringLiteral("cannot write the log ") + p.value(QStringLiteral("log")));
+
+    TSimPhone phone(config, &log);
+    if (p.isSet(QStringLiteral("memory"))) {
+        TSimMemory memory;
+        QStringList warnings;
+        if (!memory.loadFile(p.value(QStringLiteral("memory")), error, &warnings))
+            return usage(QStringLiteral("--memory: ") + error);
+        for (const QString &w : warnings)
+            log.note(QStringLiteral("--memory: ") + w);
+        phone.setMemory(memory);
+    }
+    if (p.isSet(QStringLiteral("params"))) {
+        QString text;
+        if (!readText(p.value(QStringLiteral("params")), text, error) || !phone.loadParams(text, error))
+            return usage(QStringLiteral("--params: ") + error);
+    }
+
+    // The scenario: a file is parsed whole before anything starts.
+    const QStringList positional = p.positionalArguments();
+    if (positional.size() > 1)
+        return usage(QStringLiteral("one scenario at most"));
+    const bool fromStdin = positional.isEmpty() || positional.first() == QLatin1String("-");
+    TSimScript script;
+    TSimPlayer player;
+    player.setDigitGap(config.digitGap);
+    player.setOutput([&phone](const QByteArray &b) { phone.send(b); }, [&phone](int ms) { phone.silence(ms); });
+    bool inputDone = false;
+    if (!fromStdin) {
+        QString text;
+        if (!readText(positional.first(), text, error))
+            return usage(error);
+        for (const QString &line : text.split(QLatin1Char('\n')))
+            if (!script.addLine(line, error))
+                return usage(positional.first() + QStringLiteral(": ") + error);
+        if (!script.finish(error))
+            return usage(positional.first() + QStringLiteral(": ") + error);
+        player.append(script.takeReady());
+        inputDone = true;
+    }
+
+    TSimPort port;
+    const bool device = p.isSet(QStringLiteral("device"));
+    if (device ? !port.openDevice(p.value(QStringLiteral("device")), error) : !port.createPty(error)) {
+        std::fprintf(stderr, "konvelo-phonesim: %s\n", error.toLocal8Bit().constData());
+        return 1;
+    }
+    phone.setOutput([&port](const QByteArray &b) { port.write(b); });
+    phone.setKeepAlive(keepAlive, keepAliveByte.at(0));
+    QObject::connect(&port, &TSimPort::bytesReceived, &phone, [&](const QByteArray &b, qint64 when) {
+        log.rx(b, when);
+        phone.receive(b);
+    });
+    QObject::connect(&port, &TSimPort::writeFailed, &phone,
+                     [&](const QString &why) { log.note(QStringLiteral("write failed: ") + why); });
+    SignalQuit::install();
+
+    auto maybeExit = [&] {
+        if (p.isSet(QStringLiteral("exit-at-end")) && inputDone && player.isStarted() && player.isIdle()) {
+            log.note(QStringLiteral("scenario ended"));
+            // A moment for the last bytes to reach the program.
+            QTimer::singleShot(200, &app, &QCoreApplication::quit);
+        }
+    };
+    QObject::connect(&player, &TSimPlayer::idle, &app, maybeExit);
+
+    QTimer startTimer;
+    startTimer.setSingleShot(true);
+    QObject::connect(&startTimer, &QTimer::timeout, &player, [&] {
+        log.note(QStringLiteral("scenario starts"));
+        player.start();
+    });
+    QObject::connect(&port, &TSimPort::peerChanged, &phone, [&](bool open) {
+        log.note(open ? QStringLiteral("device opened by the program") : QStringLiteral("device closed by the program"));
+        if (open && !player.isStarted() && !startTimer.isActive())
+            startTimer.start(startDelay);
+    });
+    if (device)
+        startTimer.start(startDelay);
+
+    std::unique_ptr<QSocketNotifier> input;
+    QByteArray pendingInput;
+    if (fromStdin) {
+        input = std::make_unique<QSocketNotifier>(STDIN_FILENO, QSocketNotifier::Read);
+        QObject::connect(input.get(), &QSocketNotifier::activated, &app, [&] {
+            char buf[4096];
+            const ssize_t n = ::read(STDIN_FILENO, buf, sizeof buf);
+            if (n > 0)
+                pendingInput.append(buf, int(n));
+            int nl;
+            while ((nl = pendingInput.indexOf('\n')) >= 0 || (n <= 0 && !pendingInput.isEmpty())) {
+                const QByteArray line = nl >= 0 ? pendingInput.left(nl) : pendingInput;
+                pendingInput.remove(0, nl >= 0 ? nl + 1 : pendingInput.size());
+                if (!script.addLine(QString::fromUtf8(line), error))
+                    std::fprintf(stderr, "konvelo-phonesim: %s\n", error.toLocal8Bit().constData());
+                player.append(script.takeReady());
+            }
+            if (n == 0 || (n < 0 && errno != EINTR && errno != EAGAIN)) {
+                input->setEnabled(false);
+                if (!script.finish(error))
+                    std::fprintf(stderr, "konvelo-phonesim: %s\n", error.toLocal8Bit().constData());
+                inputDone = true;
+                maybeExit();
+            }
+        });
+    }
+
+    out(port.devicePath());
+    log.note(QStringLiteral("serving on ") + port.devicePath());
+    const int rc = app.exec();
+    log.note(QStringLiteral("ends"));
+    port.close();
+    return rc;
+}
