@@ -1,0 +1,35 @@
+#pragma once
+// The address book, Data/AddressBook.cds: one row per subscriber.
+#include "TRecordTable.h"
+#include <cstdint>
+
+class TAddressBook : public TRecordTable {
+    Q_OBJECT
+public:
+    // basePath is the file's path without extension (<base>/Data/AddressBook). When
+    // only <basePath>.xml exists it is converted once and then deleted.
+    explicit TAddressBook(const QString &basePath, QObject *owner = nullptr);
+
+    // The length of the undefined number ("???????") that FindPhone looks for.
+    void setRegionalNumberLength(int length) { FRegionalNumberLength = length; }
+    int regionalNumberLength() const { return FRegionalNumberLength; }
+
+    qint64 AddPerson(const QString &Phone, const QString &Name, uint8_t Attributes, const QString &Address,
+                     const QString &Notes, const QString &SoundFile, int Volume, bool Creschendo);
+    // Exact match on Phone; an empty number or one of only "?" finds the undefined-number subscriber.
+    bool FindPhone(const QString &Phone);
+    bool FindPerson(qint64 Person_ID);
+    int CurrentAttributes() const;
+    bool UpdatePerson(qint64 Person_ID, const QString &Phone, const QString &Name, uint8_t Attributes,
+                      const QString &Address, const QString &Notes, const QString &SoundFile, int Volume,
+                      bool Creschendo);
+    void DeleteCurrent();
+
+private:
+    void convertXml(const QString &xmlFile);
+    QVariantList personValues(const QString &Phone, const QString &Name, uint8_t Attributes,
+                              const QString &Address, const QString &Notes, const QString &SoundFile,
+                              int Volume, bool Creschendo) const;
+
+    int FRegionalNumberLength = 7;
+};

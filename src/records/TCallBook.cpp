@@ -1,0 +1,70 @@
+#include "TCallBook.h"
+
+TCallBook::TCallBook(const TTableSchema &schema, const QString &basePath, QObject *owner)
+    : TRecordTable(schema, basePath, owner)
+{
+}
+
+QVariant TCallBook::optionalText(const QString &s)
+{
+    return s.isEmpty() ? QVariant() : QVariant(s);
+}
+
+QVariant TCallBook::reminder(TDateTime t)
+{
+    return t.isZero() ? QVariant() : QVariant(t.value());
+}
+
+bool TCallBook::FindCall(qint64 Call_ID)
+{
+    return locate(Call_ID);
+}
+
+QStringList TCallBook::filesOfRow(const QVariantList &row) const
+{
+    QStringList files;
+    for (int c : FFileColumns)
+        if (c < row.size() && !row.at(c).isNull())
+            files << row.at(c).toString();
+    return files;
+}
+
+void TCallBook::DeleteCurrent(bool DeleteFiles)
+{
+    const qint64 key = currentKey();
+    if (key == 0)
+        return;
+    const QStringList files = DeleteFiles ? filesOfRow(currentRow()) : QStringList();
+    deleteRow(key);
+    // Files go once the row is gone, so a failed delete never leaves a row without its file.
+    removeFiles(files);
+}
+
+qint64 TCallBook::newestCall() const
+{
+    TSqliteStatement st = FDb.prepare(QStringLiteral("SELECT \"Call_ID\" FROM %1 ORDER BY \"Time\" DESC, \"Call_ID\" DESC LIMIT 1")
+                                          .arg(TTableSchema::quoted(schema().TableName)));
+    return st.step() ? st.int64(0) : 0;
+}
+
+bool TCallBook::updateInfoFields(qint64 key, QList<QPair<int, QVariant>> columns, const QList<TFieldEntry> &entries,
+                                 TDateTime reminderTime)
+{
+    if (!hasKey(key))
+        return false;
+    const int field1 = schema().fieldIndex(QStringLiteral("Field_1"));
+    const int field8 = schema().fieldIndex(QStringLiteral("Field_8"));
+    bool any = false;
+    for (int i = 0; i < entries.size() && i < 7; ++i) {
+        const TFieldEntry &e = entries.at(i);
+        if (e.Tag < 1 || e.Tag > 7)
+            continue;
+        columns << qMakePair(field1 + e.Tag - 1, optionalText(e.Text));
+        any = true;
+    }
+    if (any)
+        columns << qMakePair(field8, reminder(reminderTime));
+    updateRow(key, columns);
+    emit fieldsUpdated(key);
+    return true;
+}

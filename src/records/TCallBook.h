@@ -1,0 +1,39 @@
+#pragma once
+// What the incoming and the outgoing journal share: finding a call, deleting with
+// its files, clearing, the information fields and the reminder.
+#include "TFieldEntry.h"
+#include "common/TDateTime.h"
+#include "TRecordTable.h"
+#include <QList>
+
+class TCallBook : public TRecordTable {
+    Q_OBJECT
+public:
+    bool FindCall(qint64 Call_ID);
+    // Deletes the current row; with DeleteFiles also the files it names that exist
+    // ("+" and empty names delete nothing).
+    void DeleteCurrent(bool DeleteFiles);
+    // Clears the view (with a filter on, only the rows that pass it) and their files,
+    // in one transaction. Returns the number of rows deleted.
+    int ClearCalls() { return clearRows(true); }
+
+    // The newest call by Time (0 when the journal is empty), whatever the order and filter.
+    qint64 newestCall() const;
+
+signals:
+    // Information fields or the reminder of a call were written (reminders to rebuild).
+    void fieldsUpdated(qint64 callId);
+
+protected:
+    TCallBook(const TTableSchema &schema, const QString &basePath, QObject *owner);
+    // Writes the information fields of the first seven entries whose tag is 1..7 and,
+    // when there was one, the reminder; extra columns (Phone) are written too.
+    bool updateInfoFields(qint64 key, QList<QPair<int, QVariant>> columns, const QList<TFieldEntry> &entries,
+                          TDateTime reminder);
+    QStringList filesOfRow(const QVariantList &row) const override;
+
+    static QVariant optionalText(const QString &s);
+    static QVariant reminder(TDateTime t);
+
+    QList<int> FFileColumns;
+};
