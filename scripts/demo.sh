@@ -7,7 +7,9 @@ if [ -n "$KONVELO_PORT" ]; then
 fi
 FIFO=$(mktemp -u /tmp/konvelo-demo.XXXXXX)
 mkfifo "$FIFO"
-build/tools/phonesim/konvelo-phonesim tools/phonesim/scenarios/demo.txt > "$FIFO" &
+# The phone keeps sending a sign of life while idle, so the line stays online after the scenario.
+build/tools/phonesim/konvelo-phonesim --digit-gap 300 --keepalive 5000 \
+  tools/phonesim/scenarios/demo.txt > "$FIFO" &
 SIM=$!
 trap 'kill $SIM 2>/dev/null; rm -f "$FIFO"' EXIT INT TERM
 exec 3< "$FIFO"
