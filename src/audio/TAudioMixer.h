@@ -1,0 +1,18 @@
+#pragma once
+// The speaker volume control and the mixer set-up of the platform.
+// Volumes are whole percents 0..100.
+class TAudioMixer {
+public:
+    virtual ~TAudioMixer() = default;
+    // False when there is no mixer (no sound server): every call then does nothing.
+    virtual bool Available() const = 0;
+    // The speaker volume read back; 0 without a mixer.
+    virtual int Volume() = 0;
+    // Values outside 0..100 are ignored.
+    virtual void SetVolume(int volume) = 0;
+    virtual bool Muted() = 0;
+    virtual void SetMuted(bool muted) = 0;
+    // Unmutes the outputs and the capture master and prefers the line input over
+    // the microphone as the capture source; errors stop it silently.
+    virtual void AdjustAudio() = 0;
+};
