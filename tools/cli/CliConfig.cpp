@@ -1,0 +1,180 @@
+// konvelo-cli config: the settings store of the base folder.
+#include "CliCommand.h"
+#include "common/JsonLine.h"
+#include "config/TConfig.h"
+#include "config/TConfigSchema.h"
+#include "config/TPortSettings.h"
+#include "config/TSettingsStore.h"
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+using S = TConfigSchema;
+
+int Init(const CliArgs &args)
+{
+    if (args.words.size() != 2) {
+        cliErr(QStringLiteral("usage: config init [--records DIR]"));
+        return CliUsage;
+    }
+    QString records;
+    if (args.options.contains(QStringLiteral("records"))) {
+        const QString given = args.option(QStringLiteral("records"));
+        if (given.trimmed().isEmpty()) {
+            cliErr(QStringLiteral("--records needs a folder"));
+            return CliUsage;
+        }
+        records = QDir::toNativeSeparators(QFileInfo(given).absoluteFilePath());
+        if (!QDir().mkpath(records) || !QFileInfo(records).isDir()) {
+            cliErr(QStringLiteral("cannot create the records folder: ") + records);
+            return CliUsage;
+        }
+    }
+    TConfig config(nullptr);
+    config.FirstRun(records);
+    JsonLine line;
+    line.add(QStringLiteral("settings"), config.StoreLocation());
+    line.add(QStringLiteral("Records Directory"), config.RecordsDirectory);
+    if (!config.KeptCopy().isEmpty())
+        line.add(QStringLiteral("kept"), config.KeptCopy());
+    cliOut(line.toString());
+    return CliOk;
+}
+
+const S::TEntry *Entry(const QString &path)
+{
+    const S::TEntry *e = S::Find(path);
+    if (!e)
+        cliErr(QStringLiteral("unknown key: ") + path);
+    return e;
+}
+
+int Get(const CliArgs &args)
+{
+    if (args.words.size() != 3) {
+        cliErr(QStringLiteral("usage: config get KEY"));
+        return CliUsage;
+    }
+    const S::TEntry *e = Entry(args.words.at(2));
+    if (!e)
+        return CliUsage;
+    const auto store = TSettingsStore::Open();
+    const TSettingsStore::TValue v = store->Read(e->Key, e->Name);
+    if (v.Type == TSettingsStore::vtNone) {
+        cliErr(QStringLiteral("not set: ") + e->Path());
+        return CliNotFound;
+    }
+    QString text;
+    if (!S::Format(*e, v, text)) {
+        cliErr(QStringLiteral("the stored value is not of its type: ") + e->Path());
+        return CliNotFound;
+    }
+    cliOut(text);
+    return CliOk;
+}
+
+int Set(const CliArgs &args)
+{
+    if (args.words.size() != 4) {
+        cliErr(QStringLiteral("usage: config set KEY VALUE"));
+        return CliUsage;
+    }
+    const S::TEntry *e = Entry(args.words.at(2));
+    if (!e)
+        return CliUsage;
+    const QString value = args.words.at(3);
+    // Values the next start would refuse, rewriting every setting with its defaults.
+    if (e->Key == TPortSettings::Key && e->Kind == S::vkString
+        && !TPortSettings::IsValidText(e->Name, value)) {
+        cliErr(QStringLiteral("not a value of %1: %2").arg(e->Path(), value));
+        return CliUsage;
+    }
+    if (e->Name == QLatin1String("Records Directory") && value.trimmed().isEmpty()) {
+        cliErr(QStringLiteral("the records folder must not be empty"));
+        return CliUsage;
+    }
+    const auto store = TSettingsStore::Open();
+    if (!S::Write(*e, value, *store)) {
+        cliErr(QStringLiteral("not a value of %1: %2").arg(e->Path(), value));
+        return CliUsage;
+    }
+    if (!store->Flush()) {
+        cliErr(QStringLiteral("cannot write ") + store->Location());
+        return CliNotFound;
+    }
+    return CliOk;
+}
+
+QJsonValue Json(const S::TEntry &e, const TSettingsStore::TValue &v)
+{
+    QString text;
+    if (!S::Format(e, v, text))
+        return QJsonValue(QJsonValue::Null);
+    switch (e.Kind) {
+    case S::vkInteger:
+        return QJsonValue(text.toInt());
+    case S::vkBoolean:
+        return QJsonValue(text == QLatin1String("true"));
+    default:
+        return QJsonValue(text);
+    }
+}
+
+int Dump(const CliArgs &args)
+{
+    if (args.words.size() != 2) {
+        cliErr(QStringLiteral("usage: config dump"));
+        return CliUsage;
+    }
+    const auto store = TSettingsStore::Open();
+    JsonLine line;
+    QStringList known;
+    for (const S::TEntry &e : S::Entries()) {
+        known << e.Path();
+        const TSettingsStore::TValue v = store->Read(e.Key, e.Name);
+        if (v.Type != TSettingsStore::vtNone)
+            line.add(e.Path(), Json(e, v));
+    }
+    // Values the program does not know, as they are stored.
+    for (const QString &key : store->Keys()) {
+        for (const QString &name : store->ValueNames(key)) {
+            const QString path = key + QLatin1Char('/') + name;
+            if (known.contains(path))
+                continue;
+            const TSettingsStore::TValue v = store->Read(key, name);
+            if (v.Type == TSettingsStore::vtString)
+                line.add(path, v.Text);
+            else if (v.Type == TSettingsStore::vtInteger)
+                line.add(path, v.Integer);
+            else if (v.Type == TSettingsStore::vtBinary)
+                line.add(path, QString::fromLatin1(v.Binary.toHex()));
+            else
+                line.addNull(path);
+        }
+    }
+    cliOut(line.toString());
+    return CliOk;
+}
+
+int Run(const CliArgs &args)
+{
+    const QString what = args.words.value(1);
+    if (what == QLatin1String("init"))
+        return Init(args);
+    if (what == QLatin1String("get"))
+        return Get(args);
+    if (what == QLatin1String("set"))
+        return Set(args);
+    if (what == QLatin1String("dump"))
+        return Dump(args);
+    cliErr(QStringLiteral("usage: config init [--records DIR] | get KEY | set KEY VALUE | dump"));
+    return CliUsage;
+}
+
+const CliRegistration Registration(CliCommand{
+    QStringLiteral("config"),
+    QStringLiteral("config init [--records DIR] | config get KEY | config set KEY VALUE | config dump"),
+    {QStringLiteral("records")},
+    {},
+    Run});
+}
