@@ -23,8 +23,8 @@ const char *Description =
     "Creates a pseudo-terminal and prints its device path as the first line of\n"
     "output (or opens --device DEV), then plays the scenario file, or the lines\n"
     "given on standard input when no file or \"-\" is given. Playing begins\n"
-    "--start-delay ms after the program side first opens the pseudo-terminal\n"
-    "(after start-up for --device). After the scenario the simulator keeps\n"
+    "--start-delay ms after the program side has opened the pseudo-terminal and\n"
+    "kept it open (after start-up for --device). After the scenario the simulator keeps\n"
     "answering commands until it is ended (SIGTERM, SIGINT), unless\n"
     "--exit-at-end is given.\n"
     "\n"
@@ -267,8 +267,14 @@ int main(int argc, char **argv)
     });
     QObject::connect(&port, &TSimPort::peerChanged, &phone, [&](bool open) {
         log.note(open ? QStringLiteral("device opened by the program") : QStringLiteral("device closed by the program"));
-        if (open && !player.isStarted() && !startTimer.isActive())
-            startTimer.start(startDelay);
+        // The program may open, close and open the line again while it starts up:
+        // the delay counts from the last opening.
+        if (!player.isStarted()) {
+            if (open)
+                startTimer.start(startDelay);
+            else
+                startTimer.stop();
+        }
     });
     if (device)
         startTimer.start(startDelay);
