@@ -824,6 +824,12 @@ void TPhone::StopRobotCall()
     FPhoneRobotMode = false;
 }
 
+void TPhone::SetPhoneRobotMode(TRobotHandler Handler)
+{
+    FPhoneRobotMode = bool(Handler);
+    FRobotHandler = std::move(Handler);
+}
+
 void TPhone::PlayMessageToLine(quint16 Value, uint8_t MessageNumber)
 {
     TBuffer cmd(1, char(0x9B));

@@ -113,6 +113,9 @@ public:
     void StartRobotCall(const QString &Number, uint8_t Speaker, uint8_t HangUpWait,
                         uint8_t DialFlags, TRobotHandler Handler);
     void StopRobotCall();
+    // Robot mode without a robot call (line diagnosis): every byte goes to Handler;
+    // a null handler ends the mode.
+    void SetPhoneRobotMode(TRobotHandler Handler);
     void PlayMessageToLine(quint16 Value, uint8_t MessageNumber);
 
     // Talk lengths: quarter-second counts to whole seconds, halves to even.
