@@ -11,12 +11,12 @@
 #include "common/TDateTime.h"
 #include "TPortSettings.h"
 #include "TSettingsDialogValues.h"
+#include "TSettingsStore.h"
 
 class IConfigPrompts;
 class IMainWindowSettings;
 class IPhoneLinkSettings;
 class ISettingsDialog;
-class TSettingsStore;
 
 class TConfig {
 public:
