@@ -19,8 +19,8 @@ public:
     virtual QStringList PortList() const = 0;
 
     virtual bool Connected() const = 0;
-    // Opens the named port; throws when it is missing or busy.
-    virtual void Open() = 0;
+    // Opens the named port; false (or an exception) when it is missing or busy.
+    virtual bool Open() = 0;
     virtual void Close() = 0;
 
     virtual void SetLocalNumberRule(int RegionalNumberLength, uint8_t LongDistancePrefix) = 0;

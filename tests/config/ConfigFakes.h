@@ -21,12 +21,13 @@ struct FakePhone : IPhoneLinkSettings {
     void SetPortSettings(const TPortSettings &s) override { Settings = s; }
     QStringList PortList() const override { return Ports; }
     bool Connected() const override { return IsOpen; }
-    void Open() override
+    bool Open() override
     {
         ++Opens;
         if (OpenFails)
             throw std::runtime_error("port busy");
         IsOpen = true;
+        return true;
     }
     void Close() override
     {
