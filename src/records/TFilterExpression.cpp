@@ -265,10 +265,11 @@ qint64 parseTimeMillis(const QString &text)
 }
 
 // "dd.MM.yyyy" with an optional time, or "yyyy-MM-dd" with an optional "T"/blank and time.
+// Years past 9999 are written in full, as an open end of a period is.
 bool parseDateTime(const QString &raw, double &out)
 {
     static const QRegularExpression ru(
-        QStringLiteral("^(\\d{1,2})\\.(\\d{1,2})\\.(\\d{4})(?:\\s+(\\S+))?$"));
+        QStringLiteral("^(\\d{1,2})\\.(\\d{1,2})\\.(\\d{4,9})(?:\\s+(\\S+))?$"));
     static const QRegularExpression iso(
         QStringLiteral("^(\\d{4})-(\\d{1,2})-(\\d{1,2})(?:[T\\s]\\s*(\\S+))?$"));
     const QString text = raw.trimmed();

@@ -35,7 +35,7 @@ protected:
         TFilterExpression::registerFunctions(FDb);
         exec("CREATE TABLE T (\"Call_ID\" INTEGER PRIMARY KEY, \"Phone\" TEXT, \"Category\" TEXT,"
              " \"Time\" REAL, \"Length\" REAL, \"AutoAnswer\" INTEGER, \"FileName\" TEXT,"
-             " \"MessageFileName\" TEXT, \"Name\" TEXT, \"Attributes\" TEXT, \"Volume\" INTEGER)");
+             " \"MessageFileName\" TEXT, \"Name\" TEXT, \"Attributes\" INTEGER, \"Volume\" INTEGER)");
         // Row 1's length is an end minus a start, as the call handling computes it.
         const double start1 = at(9, 12, 2026, 10, 0, 0);
         const double len1 = at(9, 12, 2026, 10, 5, 0) - start1;
@@ -153,6 +153,7 @@ TEST_F(FilterExpressionTest, StarAtTheEndMatchesEveryValueWithThatBeginning)
     EXPECT_EQ(rows(QStringLiteral("Name = '%'")), Ids{});
     EXPECT_EQ(rows(QStringLiteral("Phone = '*2'")), Ids{});
     EXPECT_EQ(rows(QStringLiteral("Category = '1*'")), (Ids{1, 3, 5}));
+    EXPECT_EQ(rows(QStringLiteral("Attributes = '1*'")), (Ids{1, 4, 5}));
 }
 
 TEST_F(FilterExpressionTest, IsNotNullMeansNonEmptyAndIsNullIsItsComplement)
@@ -163,6 +164,9 @@ TEST_F(FilterExpressionTest, IsNotNullMeansNonEmptyAndIsNullIsItsComplement)
     EXPECT_EQ(rows(QStringLiteral("not MessageFileName IS NOT NULL")), (Ids{1, 2, 4, 5}));
     EXPECT_EQ(rows(QStringLiteral("FileName = NULL")), (Ids{3, 4, 5}));
     EXPECT_EQ(rows(QStringLiteral("FileName <> null")), (Ids{1, 2}));
+    // Numbers and dates are never empty.
+    EXPECT_EQ(rows(QStringLiteral("Volume IS NOT NULL and Time IS NOT NULL")), (Ids{1, 2, 3, 4, 5}));
+    EXPECT_EQ(rows(QStringLiteral("Length IS NULL")), (Ids{}));
     // A missing text counts as empty, and negation gives the exact complement.
     EXPECT_EQ(rows(QStringLiteral("FileName = ''")), (Ids{3, 4, 5}));
     EXPECT_EQ(rows(QStringLiteral("not FileName = '+'")), (Ids{1, 3, 4, 5}));
@@ -190,6 +194,10 @@ TEST_F(FilterExpressionTest, DatesAndTimesCompareAsValues)
     EXPECT_EQ(rows(QStringLiteral("Time = '09.12.2026 10:00:00'")), (Ids{1}));
     EXPECT_EQ(rows(QStringLiteral("Time < '2026-12-09T00:00:00'")), (Ids{4}));
     EXPECT_EQ(rows(QStringLiteral("Time <= 2147483647")), (Ids{1, 2, 3, 4, 5}));
+    const TDateTime openEnd(2147483647.0);
+    EXPECT_EQ(rows(QStringLiteral("Time >= '08.12.2026' and Time <= '%1 %2'")
+                       .arg(openEnd.toShortDateString(), openEnd.toLongTimeString())),
+              (Ids{1, 2, 3, 4, 5}));
     // Exactly five minutes, computed as end minus start, is not more than 0:05:00.
     EXPECT_EQ(rows(QStringLiteral("Length <= '0:05:00'")), (Ids{1, 3, 5}));
     EXPECT_EQ(rows(QStringLiteral("Length > '0:05:00'")), (Ids{2, 4}));
