@@ -133,6 +133,11 @@ bool TMediaPlayer::PlayFrom(int64_t positionMs)
     FSink = new QAudioSink(device, format, this);
     connect(FSink, &QAudioSink::stateChanged, this, &TMediaPlayer::SinkStateChanged);
     FMode = mpPlaying;
+    if (positionMs >= Length()) {
+        // Nothing left to play: the play ends at once.
+        FDrainTimer->start(0);
+        return true;
+    }
     FSink->start(FStream);
     if (FSink->error() != QAudio::NoError && FSink->error() != QAudio::UnderrunError) {
         FError = QStringLiteral("the sound output refused the format");

@@ -33,6 +33,8 @@ public:
 
 private:
     bool OpenDevice(std::unique_ptr<QIODevice> device);
+    // Opens libsndfile on FDevice from its start.
+    bool OpenSnd();
 
     std::unique_ptr<QIODevice> FDevice;
     QByteArray FData;
@@ -40,5 +42,7 @@ private:
     int FRate = 0;
     int FChannels = 0;
     int64_t FFrames = 0;
+    int64_t FReadPos = 0;       // the next frame Read returns
+    bool FSeekable = false;
     QString FError;
 };
