@@ -17,6 +17,8 @@ bool TSerialLink::Open()
 {
     if (FPort.isOpen())
         FPort.close();
+    if (FPortName.isEmpty())
+        return false;
     FPort.setPortName(FPortName);
     if (!FPort.open(QIODevice::ReadWrite)) {
         FPort.clearError();
