@@ -2,13 +2,42 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 
 TIniSettingsStore::TIniSettingsStore(const QString &fileName)
-    : FFileName(fileName), FSettings(fileName, QSettings::IniFormat)
+    : FFileName(fileName), FSettings(fileName, QSettings::IniFormat),
+      FBroken(FSettings.status() == QSettings::FormatError || LooksBroken(fileName))
 {
-    // QSettings drops the lines it cannot parse at its next write: keep the
-    // file as it was before anything is written to it.
-    if (FSettings.status() == QSettings::FormatError)
+}
+
+bool TIniSettingsStore::LooksBroken(const QString &fileName)
+{
+    // QSettings reports a parse error only to the instance that parsed the
+    // file first; look for what it cannot keep: lines that are neither a
+    // section, a comment nor "name=value", and text that is not UTF-8.
+    QFile f(fileName);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = f.readAll();
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    (void)utf8.decode(bytes);
+    if (utf8.hasError())
+        return true;
+    for (const QByteArray &raw : bytes.split('\n')) {
+        const QByteArray line = raw.trimmed();
+        if (line.isEmpty() || line.startsWith(';') || line.startsWith('#'))
+            continue;
+        if (line.startsWith('[') ? !line.contains(']') : !line.contains('='))
+            return true;
+    }
+    return false;
+}
+
+void TIniSettingsStore::BeforeWrite()
+{
+    // QSettings drops the lines it cannot parse when it writes the file: keep
+    // the file as it was before the first change.
+    if (FBroken && FKeptCopy.isEmpty())
         KeepCopy();
 }
 
@@ -105,21 +134,25 @@ TSettingsStore::TValue TIniSettingsStore::Read(const QString &key, const QString
 
 void TIniSettingsStore::WriteString(const QString &key, const QString &name, const QString &value)
 {
+    BeforeWrite();
     FSettings.setValue(Path(key, name), value);
 }
 
 void TIniSettingsStore::WriteInteger(const QString &key, const QString &name, qint32 value)
 {
+    BeforeWrite();
     FSettings.setValue(Path(key, name), value);
 }
 
 void TIniSettingsStore::WriteBinary(const QString &key, const QString &name, const QByteArray &value)
 {
+    BeforeWrite();
     FSettings.setValue(Path(key, name), value);
 }
 
 void TIniSettingsStore::DeleteValue(const QString &key, const QString &name)
 {
+    BeforeWrite();
     FSettings.remove(Path(key, name));
 }
 

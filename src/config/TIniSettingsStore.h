@@ -23,7 +23,7 @@ public:
     QString KeepCopy() override;
     QString Location() const override { return FFileName; }
 
-    // The copy kept of a file that was broken when it was opened (empty when none).
+    // The copy kept of the file before it was rewritten (empty when none).
     QString KeptCopy() const { return FKeptCopy; }
 
     static QString EscapeName(const QString &name);
@@ -31,8 +31,11 @@ public:
 
 private:
     QString Path(const QString &key, const QString &name) const;
+    void BeforeWrite();
+    static bool LooksBroken(const QString &fileName);
 
     QString FFileName;
     mutable QSettings FSettings;
+    bool FBroken;      // the file did not parse when it was opened
     QString FKeptCopy;
 };

@@ -122,15 +122,31 @@ TEST_F(IniStore, FileThatDoesNotParseIsKeptBeforeItIsWritten)
 {
     const QByteArray broken("[Data\nx=1\n\xff\xfe\x00garbage=[[[\n[Config]\ny=\"unterminated\n", 56);
     WriteFile(File(), broken);
+    {
+        // Reading alone leaves the file as it is.
+        TIniSettingsStore reader(File());
+        reader.Read(QStringLiteral("Data"), QStringLiteral("x"));
+    }
     TIniSettingsStore s(File());
-    ASSERT_FALSE(s.KeptCopy().isEmpty());
-    EXPECT_TRUE(s.KeptCopy().startsWith(File() + QStringLiteral(".bad-")));
+    EXPECT_TRUE(s.KeptCopy().isEmpty());
     s.WriteInteger(QStringLiteral("Data"), QStringLiteral("new"), 3);
     s.Flush();
+    ASSERT_FALSE(s.KeptCopy().isEmpty());
+    EXPECT_TRUE(s.KeptCopy().startsWith(File() + QStringLiteral(".bad-")));
     EXPECT_EQ(FileBytes(s.KeptCopy()), broken);
     // A second copy of the same file gets a name of its own.
     WriteFile(File(), broken);
     TIniSettingsStore fourth(File());
+    fourth.DeleteValue(QStringLiteral("Data"), QStringLiteral("x"));
     EXPECT_NE(fourth.KeptCopy(), s.KeptCopy());
     EXPECT_EQ(FileBytes(fourth.KeptCopy()), broken);
+
+    // 8-bit Cyrillic typed into the file would come back as replacement characters.
+    const QByteArray cp1251("[Config]\nInField1=\xcf\xee\xeb\xe5\n");
+    WriteFile(File(), cp1251);
+    TIniSettingsStore eightBit(File());
+    eightBit.WriteInteger(QStringLiteral("Config"), QStringLiteral("DayVolume"), 1);
+    eightBit.Flush();
+    ASSERT_FALSE(eightBit.KeptCopy().isEmpty());
+    EXPECT_EQ(FileBytes(eightBit.KeptCopy()), cp1251);
 }
