@@ -5,39 +5,44 @@
 #include <QStringDecoder>
 
 TIniSettingsStore::TIniSettingsStore(const QString &fileName)
-    : FFileName(fileName), FSettings(fileName, QSettings::IniFormat),
-      FBroken(FSettings.status() == QSettings::FormatError || LooksBroken(fileName))
+    : FFileName(fileName), FOriginal(ReadIfBroken(fileName)),
+      FSettings(fileName, QSettings::IniFormat)
 {
+    if (FOriginal.isEmpty() && FSettings.status() == QSettings::FormatError) {
+        QFile f(fileName);
+        if (f.open(QIODevice::ReadOnly))
+            FOriginal = f.readAll();
+    }
 }
 
-bool TIniSettingsStore::LooksBroken(const QString &fileName)
+QByteArray TIniSettingsStore::ReadIfBroken(const QString &fileName)
 {
     // QSettings reports a parse error only to the instance that parsed the
     // file first; look for what it cannot keep: lines that are neither a
     // section, a comment nor "name=value", and text that is not UTF-8.
     QFile f(fileName);
     if (!f.open(QIODevice::ReadOnly))
-        return false;
+        return QByteArray();
     const QByteArray bytes = f.readAll();
     QStringDecoder utf8(QStringDecoder::Utf8);
-    (void)utf8.decode(bytes);
+    const QString text = utf8.decode(bytes);
     if (utf8.hasError())
-        return true;
+        return bytes;
     for (const QByteArray &raw : bytes.split('\n')) {
         const QByteArray line = raw.trimmed();
         if (line.isEmpty() || line.startsWith(';') || line.startsWith('#'))
             continue;
         if (line.startsWith('[') ? !line.contains(']') : !line.contains('='))
-            return true;
+            return bytes;
     }
-    return false;
+    return QByteArray();
 }
 
 void TIniSettingsStore::BeforeWrite()
 {
     // QSettings drops the lines it cannot parse when it writes the file: keep
     // the file as it was before the first change.
-    if (FBroken && FKeptCopy.isEmpty())
+    if (!FOriginal.isEmpty() && FKeptCopy.isEmpty())
         KeepCopy();
 }
 
@@ -190,15 +195,21 @@ QString TIniSettingsStore::KeepCopy()
 {
     if (!FKeptCopy.isEmpty())
         return FKeptCopy;
-    const QFileInfo info(FFileName);
-    if (!info.exists() || info.size() == 0)
+    QByteArray bytes = FOriginal;
+    if (bytes.isEmpty()) {
+        QFile f(FFileName);
+        if (f.open(QIODevice::ReadOnly))
+            bytes = f.readAll();
+    }
+    if (bytes.isEmpty())
         return QString();
     const QString base = FFileName + QLatin1String(".bad-")
         + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     QString target = base;
     for (int n = 1; QFileInfo::exists(target); ++n)
         target = base + QLatin1Char('-') + QString::number(n);
-    if (QFile::copy(FFileName, target))
+    QFile out(target);
+    if (out.open(QIODevice::NewOnly) && out.write(bytes) == bytes.size() && out.flush())
         FKeptCopy = target;
     return FKeptCopy;
 }

@@ -32,10 +32,10 @@ public:
 private:
     QString Path(const QString &key, const QString &name) const;
     void BeforeWrite();
-    static bool LooksBroken(const QString &fileName);
+    static QByteArray ReadIfBroken(const QString &fileName);
 
     QString FFileName;
+    QByteArray FOriginal;   // the file as it was, when QSettings cannot keep all of it
     mutable QSettings FSettings;
-    bool FBroken;      // the file did not parse when it was opened
     QString FKeptCopy;
 };
