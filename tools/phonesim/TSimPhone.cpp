@@ -166,7 +166,7 @@ void TSimPhone::silence(int msecs)
     FSilentSince.start();
     FSilentFor = msecs;
     if (FLog)
-        FLog->note(QStringLiteral("silent for %1 ms").arg(msecs));
+        FLog->note(msecs > 0 ? QStringLiteral("silent for %1 ms").arg(msecs) : QStringLiteral("silence ends"));
 }
 
 void TSimPhone::send(const QByteArray &bytes)

@@ -3,8 +3,15 @@
 TSimPlayer::TSimPlayer(QObject *parent) : QObject(parent)
 {
     FTimer.setSingleShot(true);
+    FTimer.setTimerType(Qt::PreciseTimer);
     connect(&FTimer, &QTimer::timeout, this, [this] {
         FBusy = false;
+        if (FInSilence) {
+            // The silence ends with its pause, whatever the timer's accuracy.
+            FInSilence = false;
+            if (FSilence)
+                FSilence(0);
+        }
         step();
     });
 }
@@ -40,6 +47,9 @@ void TSimPlayer::stop()
     FStack.clear();
     FDigitIndex = -1;
     FBusy = false;
+    if (FInSilence && FSilence)
+        FSilence(0);
+    FInSilence = false;
 }
 
 bool TSimPlayer::isIdle() const
@@ -98,8 +108,10 @@ void TSimPlayer::step()
         case TSimAction::Wait:
         case TSimAction::Silence:
             ++f.index;
-            if (a.kind == TSimAction::Silence && FSilence)
+            if (a.kind == TSimAction::Silence && FSilence) {
                 FSilence(a.msecs);
+                FInSilence = true;
+            }
             later(a.msecs);
             return;
         case TSimAction::Repeat:

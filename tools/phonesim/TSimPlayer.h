@@ -11,7 +11,7 @@ public:
     explicit TSimPlayer(QObject *parent = nullptr);
 
     void setDigitGap(int msecs) { FDigitGap = msecs; }
-    // Where the bytes go; silence(ms) is called when a silence begins.
+    // Where the bytes go; silence(ms) is called when a silence begins, silence(0) when it ends.
     void setOutput(std::function<void(const QByteArray &)> send, std::function<void(int)> silence = {});
 
     void append(const QList<TSimAction> &actions);
@@ -38,6 +38,7 @@ private:
     int FDigitIndex = -1;   // position inside a Digits action being played
     bool FStarted = false;
     bool FBusy = false;
+    bool FInSilence = false;
     std::function<void(const QByteArray &)> FSend;
     std::function<void(int)> FSilence;
 };

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/inotify.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -52,6 +53,13 @@ bool TSimPort::createPty(QString &error)
         ::close(slave);
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+    // Opening the slave wakes the reader at once, so that the first bytes the
+    // program writes get their true arrival times.
+    FOpenWatch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (FOpenWatch >= 0 && ::inotify_add_watch(FOpenWatch, name, IN_OPEN) < 0) {
+        ::close(FOpenWatch);
+        FOpenWatch = -1;
+    }
     FFd = fd;
     FPty = true;
     FPeerOpen = false;
@@ -93,6 +101,9 @@ void TSimPort::close()
     if (FFd >= 0)
         ::close(FFd);
     FFd = -1;
+    if (FOpenWatch >= 0)
+        ::close(FOpenWatch);
+    FOpenWatch = -1;
     FPending.clear();
     FRetryWrite.stop();
 }
@@ -124,8 +135,9 @@ void TSimPort::readerLoop()
                 FPeerOpen = nowOpen;
                 QMetaObject::invokeMethod(this, [this, nowOpen] { emit peerChanged(nowOpen); }, Qt::QueuedConnection);
             }
-            if (!nowOpen) {
-                ::usleep(20000);
+            // Bytes written just before the close are still read.
+            if (!nowOpen && !(p.revents & POLLIN)) {
+                waitForOpen();
                 continue;
             }
         } else if (p.revents & (POLLHUP | POLLERR | POLLNVAL)) {
@@ -139,7 +151,24 @@ void TSimPort::readerLoop()
                 QByteArray bytes(buf, int(n));
                 QMetaObject::invokeMethod(this, [this, bytes, now] { emit bytesReceived(bytes, now); },
                                           Qt::QueuedConnection);
+            } else if (FPty && !peer) {
+                waitForOpen();
             }
+        }
+    }
+}
+
+// Sleeps until the slave is opened (or 20 ms at most).
+void TSimPort::waitForOpen()
+{
+    if (FOpenWatch < 0) {
+        ::usleep(1000);
+        return;
+    }
+    pollfd w{FOpenWatch, POLLIN, 0};
+    if (::poll(&w, 1, 20) > 0) {
+        char events[4096];
+        while (::read(FOpenWatch, events, sizeof events) > 0) {
         }
     }
 }

@@ -41,8 +41,10 @@ private:
     void startReader();
     void readerLoop();
     void flushPending();
+    void waitForOpen();
 
     int FFd = -1;
+    int FOpenWatch = -1;   // inotify on the slave's device node
     bool FPty = false;
     QString FPath;
     std::atomic<bool> FPeerOpen{false};
