@@ -247,3 +247,34 @@ TEST_F(EventsTest, SilentPhoneGoesOfflineAndComesBackWithClockSetting)
 }
 
 }
+
+namespace {
+
+// The second and last test on the watchdog's real time: the simulator is killed
+// in the middle of a call dialled on the phone, like a USB adapter pulled out.
+TEST_F(EventsTest, VanishedPortEndsTheCallInProgressAndTheMonitorKeepsRunning)
+{
+    REQUIRE_CLI("events");
+    ASSERT_TRUE(startLine({QStringLiteral("--digit-gap"), QStringLiteral("20")}));
+    FSim->feed(QStringLiteral("lift\ndial 123"));
+    ASSERT_TRUE(FCli.waitForLine([](const QString &l) { return l.contains(QStringLiteral("psOutgoingCall")); }, 10000));
+    QThread::msleep(300);
+    FSim->kill();
+    ASSERT_TRUE(FCli.waitForLine([](const QString &l) { return l.contains(QStringLiteral("\"psOffline\"")); }, 35000))
+        << show(FCli.lines());
+    const QStringList events = FCli.eventLines();
+    ASSERT_GE(events.size(), 3);
+    EXPECT_EQ(withoutTimes(events.mid(events.size() - 3)),
+              QStringList({LineFree,
+                           R"({"event":"OnEndCall","CallKind":"ckOutgoing","CallPlace":"cpVrx","Time":"*","Number":"123","Codes":[1,2,3],"Attributes":["caVRX"],"Category":0})",
+                           R"({"event":"OnStateChanged","State":"psOffline","ReceiverState":"rsDown"})"}))
+        << show(events);
+    // Still running, reopening in vain; a Ctrl-C ends it in order.
+    EXPECT_FALSE(FCli.waitForFinished(1000));
+    FCli.interrupt();
+    ASSERT_TRUE(FCli.waitForFinished(5000));
+    EXPECT_FALSE(FCli.crashed());
+    EXPECT_EQ(FCli.exitCode(), 0);
+}
+
+}

@@ -324,4 +324,43 @@ TEST(SimScript, GrammarErrorsNameTheLineAndBlocksNest)
     EXPECT_FALSE(open.finish(error));
 }
 
+// The demo scenario that scripts/demo.sh plays: valid, and about a minute long.
+TEST(SimScript, DemoScenarioParsesAndLastsAboutAMinute)
+{
+    QFile f(QStringLiteral(KONVELO_SOURCE_DIR "/tools/phonesim/scenarios/demo.txt"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    TSimScript s;
+    QString error;
+    for (const QByteArray &line : f.readAll().split('\n'))
+        ASSERT_TRUE(s.addLine(QString::fromUtf8(line), error)) << error.toStdString();
+    ASSERT_TRUE(s.finish(error)) << error.toStdString();
+    const int demoDigitGap = 300;   // as scripts/demo.sh runs it
+    std::function<qint64(const QList<TSimAction> &)> length = [&](const QList<TSimAction> &actions) {
+        qint64 ms = 0;
+        for (const TSimAction &a : actions) {
+            if (a.kind == TSimAction::Wait || a.kind == TSimAction::Silence)
+                ms += a.msecs;
+            else if (a.kind == TSimAction::Digits)
+                ms += qint64(demoDigitGap) * (a.bytes.size() - 1);
+            else if (a.kind == TSimAction::Repeat)
+                ms += a.count * length(a.body);
+        }
+        return ms;
+    };
+    const QList<TSimAction> all = s.takeReady();
+    const qint64 ms = length(all);
+    EXPECT_GE(ms, 45000);
+    EXPECT_LE(ms, 90000);
+    // It shows a parallel-set answer, an unanswered call and digits dialled on the phone.
+    QByteArray sent;
+    std::function<void(const QList<TSimAction> &)> collect = [&](const QList<TSimAction> &actions) {
+        for (const TSimAction &a : actions)
+            a.kind == TSimAction::Repeat ? collect(a.body) : void(sent += a.bytes);
+    };
+    collect(all);
+    EXPECT_TRUE(sent.contains(char(0x22)));
+    EXPECT_GE(sent.count(char(0x21)), 3);
+    EXPECT_TRUE(sent.contains(char(0x20)));
+}
+
 }
