@@ -192,7 +192,7 @@ QString TConfig::AskRecordsFolder(const QString &defaultFolder)
     return chosen.trimmed().isEmpty() ? defaultFolder : chosen;
 }
 
-void TConfig::FirstRun(const QString &RecordsFolder)
+bool TConfig::FirstRun(const QString &RecordsFolder)
 {
     SetDefaults();
     FStore->CreateKey(QString());
@@ -205,7 +205,7 @@ void TConfig::FirstRun(const QString &RecordsFolder)
     WriteConfig(true);
     WriteStatistics();
     WriteOutlook();
-    FStore->Flush();
+    return FStore->Flush();
 }
 
 void TConfig::Load()

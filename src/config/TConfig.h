@@ -44,8 +44,9 @@ public:
     // The Apply handler of "&Применить" and "&OK".
     void Apply();
     // Writes every setting afresh with its defaults, asking for the records
-    // folder; RecordsFolder, when given, is taken without asking.
-    void FirstRun(const QString &RecordsFolder = QString());
+    // folder; RecordsFolder, when given, is taken without asking. False when
+    // the store could not be written.
+    bool FirstRun(const QString &RecordsFolder = QString());
 
     // Binds the settings dialog (filled at once) or unbinds it (null).
     void AttachDialog(ISettingsDialog *Dialog);

@@ -31,7 +31,10 @@ int Init(const CliArgs &args)
         }
     }
     TConfig config(nullptr);
-    config.FirstRun(records);
+    if (!config.FirstRun(records)) {
+        cliErr(QStringLiteral("cannot write ") + config.StoreLocation());
+        return CliNotFound;
+    }
     JsonLine line;
     line.add(QStringLiteral("settings"), config.StoreLocation());
     line.add(QStringLiteral("Records Directory"), config.RecordsDirectory);
