@@ -192,6 +192,15 @@ TEST_F(CommandsTest, FindPortFindsThePhoneOnTheThirdPortOrNone)
                             60000));
     EXPECT_EQ(nothing.exitCode(), 1);
     EXPECT_TRUE(nothing.lines().isEmpty()) << show(nothing.lines());
+    // The configured port is opened again after the others were tried.
+    qint64 lastAsked = 0, reopened = 0;
+    for (const SimWireLog::Entry &e : deaf2->log().entries())
+        if (e.tag == QLatin1String("CMD"))
+            lastAsked = e.msecs;
+    for (const SimWireLog::Entry &e : deaf3->log().entries())
+        if (e.tag == QLatin1String("NOTE") && e.text == QLatin1String("device opened by the program"))
+            reopened = e.msecs;
+    EXPECT_GE(reopened, lastAsked) << "the configured port was not selected again";
 }
 
 TEST_F(CommandsTest, ClockIsSetAndReadBack)

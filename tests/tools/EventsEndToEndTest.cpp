@@ -277,4 +277,21 @@ TEST_F(EventsTest, VanishedPortEndsTheCallInProgressAndTheMonitorKeepsRunning)
     EXPECT_EQ(FCli.exitCode(), 0);
 }
 
+TEST_F(EventsTest, DialledNumberRuleFollowsItsOptions)
+{
+    REQUIRE_CLI("events");
+    ASSERT_TRUE(startLine({QStringLiteral("--digit-gap"), QStringLiteral("20")},
+                          {QStringLiteral("--regional-length"), QStringLiteral("3"), QStringLiteral("--prefix"),
+                           QStringLiteral("9")}));
+    const QString talk = QStringLiteral(R"({"event":"OnStartTalk","CallKind":"ckOutgoing"})");
+    const QStringList local = play(QStringLiteral("lift\ndial 123\nwait 0.3\nhangup"));
+    EXPECT_EQ(local.count(talk), 1) << show(local);
+    EXPECT_LT(local.indexOf(talk), local.lastIndexOf(QRegularExpression(QStringLiteral(".*psOutgoingCall.*"))))
+        << "complete at the third digit" << show(local);
+    // A number that starts with the prefix is never complete by its length.
+    const QStringList longDistance = play(QStringLiteral("lift\ndial 912\nwait 0.3\nhangup"));
+    EXPECT_EQ(longDistance.count(talk), 0) << show(longDistance);
+    EXPECT_TRUE(longDistance.join(QString()).contains(QStringLiteral(R"("Number":"912")"))) << show(longDistance);
+}
+
 }

@@ -8,6 +8,10 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
 
 namespace {
 
@@ -294,6 +298,33 @@ TEST_F(PhoneSimTest, ExitAtEndOfScenarioAndOnSignals)
     ::kill(pid_t(interrupted->process().processId()), SIGINT);
     ASSERT_TRUE(interrupted->process().waitForFinished(5000));
     EXPECT_EQ(interrupted->process().exitCode(), 0);
+}
+
+// --device: the simulator on a serial device it is given (here the slave of a
+// pseudo-terminal the test owns; the test plays the program on the master).
+TEST_F(PhoneSimTest, OpensAGivenDevice)
+{
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(::grantpt(master), 0);
+    ASSERT_EQ(::unlockpt(master), 0);
+    const QString slave = QString::fromLocal8Bit(::ptsname(master));
+    auto sim = startSim({"--device", slave, "--start-delay", "0"});
+    EXPECT_EQ(sim->device(), slave);
+    ASSERT_EQ(::write(master, "\x9C", 1), 1);
+    QByteArray got;
+    for (QDeadlineTimer d(3000); got.size() < 4 && !d.hasExpired();) {
+        pollfd p{master, POLLIN, 0};
+        if (::poll(&p, 1, 100) > 0) {
+            char buf[16];
+            const ssize_t n = ::read(master, buf, sizeof buf);
+            if (n > 0)
+                got.append(buf, int(n));
+        }
+    }
+    EXPECT_EQ(got, bytes({0x47, 0, 7, 0}));
+    EXPECT_EQ(sim->stop(), 0);
+    ::close(master);
 }
 
 TEST(SimScript, GrammarErrorsNameTheLineAndBlocksNest)

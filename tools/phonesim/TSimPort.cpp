@@ -54,9 +54,10 @@ bool TSimPort::createPty(QString &error)
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
     // Opening the slave wakes the reader at once, so that the first bytes the
-    // program writes get their true arrival times.
+    // program writes get their true arrival times; the watch also sees openings
+    // too brief for the master to show.
     FOpenWatch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    if (FOpenWatch >= 0 && ::inotify_add_watch(FOpenWatch, name, IN_OPEN) < 0) {
+    if (FOpenWatch >= 0 && ::inotify_add_watch(FOpenWatch, name, IN_OPEN | IN_CLOSE) < 0) {
         ::close(FOpenWatch);
         FOpenWatch = -1;
     }
@@ -114,36 +115,46 @@ void TSimPort::startReader()
     FReader = std::thread([this] { readerLoop(); });
 }
 
-// Runs on the reader thread: only the atomics, the fd and queued signals are touched.
+// Runs on the reader thread: only the atomics, the fds and queued signals are touched.
 void TSimPort::readerLoop()
 {
     bool peer = FPeerOpen;
     while (!FStop) {
-        pollfd p{FFd, POLLIN, 0};
-        const int r = ::poll(&p, 1, 50);
+        pollfd fds[2] = {{FFd, POLLIN, 0}, {FOpenWatch, POLLIN, 0}};
+        const nfds_t watched = FOpenWatch >= 0 ? 2 : 1;
+        int r;
+        if (FPty && !peer) {
+            // The master is always "ready" (POLLHUP) while no one has the slave
+            // open: sleep on the open watch instead, then look at the master.
+            if (FOpenWatch >= 0)
+                ::poll(&fds[1], 1, 20);
+            else
+                ::usleep(1000);
+            r = ::poll(fds, 1, 0);
+        } else {
+            r = ::poll(fds, watched, 50);
+        }
         if (r < 0) {
             if (errno == EINTR)
                 continue;
             ::usleep(20000);
             continue;
         }
+        if (FOpenWatch >= 0)
+            readOpenWatch();
         if (FPty) {
             // A master reports POLLHUP while no one has the slave open.
-            const bool nowOpen = !(p.revents & POLLHUP);
+            const bool nowOpen = !(fds[0].revents & POLLHUP);
             if (nowOpen != peer) {
                 peer = nowOpen;
                 FPeerOpen = nowOpen;
                 QMetaObject::invokeMethod(this, [this, nowOpen] { emit peerChanged(nowOpen); }, Qt::QueuedConnection);
             }
-            // Bytes written just before the close are still read.
-            if (!nowOpen && !(p.revents & POLLIN)) {
-                waitForOpen();
-                continue;
-            }
-        } else if (p.revents & (POLLHUP | POLLERR | POLLNVAL)) {
+        } else if (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) {
             ::usleep(20000);
         }
-        if (r > 0 && (p.revents & POLLIN)) {
+        // Bytes written just before a close are still read.
+        if (fds[0].revents & POLLIN) {
             char buf[256];
             const ssize_t n = ::read(FFd, buf, sizeof buf);
             const qint64 now = QDateTime::currentMSecsSinceEpoch();
@@ -151,24 +162,24 @@ void TSimPort::readerLoop()
                 QByteArray bytes(buf, int(n));
                 QMetaObject::invokeMethod(this, [this, bytes, now] { emit bytesReceived(bytes, now); },
                                           Qt::QueuedConnection);
-            } else if (FPty && !peer) {
-                waitForOpen();
             }
         }
     }
 }
 
-// Sleeps until the slave is opened (or 20 ms at most).
-void TSimPort::waitForOpen()
+// Every opening and closing of the slave, however brief, from the open watch.
+void TSimPort::readOpenWatch()
 {
-    if (FOpenWatch < 0) {
-        ::usleep(1000);
-        return;
-    }
-    pollfd w{FOpenWatch, POLLIN, 0};
-    if (::poll(&w, 1, 20) > 0) {
-        char events[4096];
-        while (::read(FOpenWatch, events, sizeof events) > 0) {
+    alignas(inotify_event) char events[4096];
+    ssize_t n;
+    while ((n = ::read(FOpenWatch, events, sizeof events)) > 0) {
+        for (ssize_t at = 0; at + ssize_t(sizeof(inotify_event)) <= n;) {
+            const auto *e = reinterpret_cast<const inotify_event *>(events + at);
+            if (e->mask & IN_OPEN)
+                QMetaObject::invokeMethod(this, [this] { emit deviceOpened(); }, Qt::QueuedConnection);
+            if (e->mask & (IN_CLOSE_WRITE | IN_CLOSE_NOWRITE))
+                QMetaObject::invokeMethod(this, [this] { emit deviceClosed(); }, Qt::QueuedConnection);
+            at += ssize_t(sizeof(inotify_event)) + e->len;
         }
     }
 }

@@ -35,13 +35,16 @@ public:
 signals:
     void bytesReceived(const QByteArray &bytes, qint64 msecsSinceEpoch);
     void peerChanged(bool open);
+    // Each opening and closing of a pseudo-terminal's device by the program.
+    void deviceOpened();
+    void deviceClosed();
     void writeFailed(const QString &reason);
 
 private:
     void startReader();
     void readerLoop();
     void flushPending();
-    void waitForOpen();
+    void readOpenWatch();
 
     int FFd = -1;
     int FOpenWatch = -1;   // inotify on the slave's device node

@@ -265,8 +265,12 @@ int main(int argc, char **argv)
         log.note(QStringLiteral("scenario starts"));
         player.start();
     });
+    QObject::connect(&port, &TSimPort::deviceOpened, &phone,
+                     [&] { log.note(QStringLiteral("device opened by the program")); });
+    QObject::connect(&port, &TSimPort::deviceClosed, &phone,
+                     [&] { log.note(QStringLiteral("device closed by the program")); });
     QObject::connect(&port, &TSimPort::peerChanged, &phone, [&](bool open) {
-        log.note(open ? QStringLiteral("device opened by the program") : QStringLiteral("device closed by the program"));
+        log.note(open ? QStringLiteral("line open") : QStringLiteral("line closed"));
         // The program may open, close and open the line again while it starts up:
         // the delay counts from the last opening.
         if (!player.isStarted()) {
