@@ -9,7 +9,7 @@ namespace {
 // Answers the identity requests on the master side of a pseudo-terminal.
 class FakePhone {
 public:
-    FakePhone(Pty &pty, QByteArray code) : FPty(pty), FCode(std::move(code)),
+    FakePhone(Pty &pty, QByteArray code) : FApp(), FPty(pty), FCode(std::move(code)),
         FNotifier(pty.master(), QSocketNotifier::Read)
     {
         QObject::connect(&FNotifier, &QSocketNotifier::activated, [this] {
@@ -27,6 +27,9 @@ public:
     QByteArray received;
 
 private:
+    struct AppFirst {
+        AppFirst() { ensureApp(); }
+    } FApp;
     Pty &FPty;
     QByteArray FCode;
     QSocketNotifier FNotifier;
