@@ -294,4 +294,22 @@ TEST_F(EventsTest, DialledNumberRuleFollowsItsOptions)
     EXPECT_TRUE(longDistance.join(QString()).contains(QStringLiteral(R"("Number":"912")"))) << show(longDistance);
 }
 
+// The firmware reply makes the program ask for the individual number at once; the
+// answer arrives while the program is still handling the firmware reply, and
+// must be decoded without waiting for any later byte.
+TEST_F(EventsTest, FirmwareReplyLeadsToTheIndividualNumber)
+{
+    REQUIRE_CLI("events");
+    ASSERT_TRUE(startLine({QStringLiteral("--code"), QStringLiteral("54321")}));
+    FSim->feed(QStringLiteral("send 47 00 06 0E"));
+    EXPECT_TRUE(FCli.waitForLine(
+        [](const QString &l) { return CliProcess::json(l).value(QStringLiteral("FirmwareVersion")).toInt() == 110; },
+        5000))
+        << show(FCli.lines());
+    EXPECT_TRUE(FCli.waitForLine(
+        [](const QString &l) { return l == QLatin1String(R"({"event":"OnPhoneCode","PhoneCode":"54321"})"); }, 5000))
+        << show(FCli.lines());
+    EXPECT_EQ(FSim->log().countCommands(0x95), 1);
+}
+
 }
