@@ -118,3 +118,32 @@ TEST_F(CliJournal, DeleteClearAndFindPhone)
     EXPECT_EQ(cli({"book", "find-phone", ""}).lines().value(0).value("Name").toString(), QStringLiteral("Неизвестный"));
     EXPECT_EQ(cli({"book", "find-phone", "7777777"}).code, 1);
 }
+
+TEST_F(CliJournal, HotButtonsBindOnlyExistingSubscribersAndRepairTheFile)
+{
+    cli({"journal", "add", "book", R"({"Phone":"1234567","Name":"Иванов"})"});
+    EXPECT_EQ(cli({"hotbuttons", "assign", "2", "1"}).code, 0);
+    EXPECT_EQ(cli({"hotbuttons", "assign", "3", "99"}).code, 1);    // no such subscriber
+    EXPECT_EQ(cli({"hotbuttons", "assign", "19", "1"}).code, 2);
+    QList<QJsonObject> rows = cli({"hotbuttons", "show"}).lines();
+    ASSERT_EQ(rows.size(), 18);
+    EXPECT_EQ(rows.at(1).value("Person_ID").toInt(), 1);
+    EXPECT_EQ(rows.at(1).value("Name").toString(), QStringLiteral("Иванов"));
+    EXPECT_EQ(rows.at(2).value("Person_ID").toInt(), -1);
+
+    const QString cfg = QDir(FTmp.path()).filePath(QStringLiteral("Data/HotBtns.cfg"));
+    {
+        QFile f(cfg);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write("5\r\nabc\r\n");
+    }
+    const CliRun shown = cli({"hotbuttons", "show"});
+    EXPECT_FALSE(shown.err.isEmpty());
+    EXPECT_EQ(shown.lines().at(0).value("Person_ID").toInt(), 5);
+    EXPECT_EQ(shown.lines().at(1).value("Person_ID").toInt(), -1);
+    QFile f(cfg);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll().count("\r\n"), 18);   // written back whole
+    EXPECT_EQ(cli({"hotbuttons", "free", "1"}).code, 0);
+    EXPECT_EQ(cli({"hotbuttons", "show"}).lines().at(0).value("Person_ID").toInt(), -1);
+}
