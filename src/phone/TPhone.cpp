@@ -613,9 +613,12 @@ void TPhone::SendBytes(const TBuffer &Data, int Count)
         return;
     Count = qMin(Count, int(Data.size()));
     for (int i = 0; i < Count; ++i) {
-        const qint64 start = FClock->msecs();
+        // Timed from the moment the driver has the byte, so that a write delayed
+        // by the scheduler cannot shorten the gap to the next one. The clock counts
+        // whole milliseconds: one more tick makes sure 7 full ones have passed.
         Write(Data.constData() + i, 1);
-        while (FClock->msecs() - start < ByteGap)
+        const qint64 start = FClock->msecs();
+        while (FClock->msecs() - start <= ByteGap)
             FClock->sleepMs(1);
     }
 }
