@@ -244,6 +244,15 @@ TEST_F(Journals, UpdateFieldsWritesOnlyTheTaggedFieldsAndTheReminder)
     j.UpdateFields(id + 100, QStringLiteral("x"), {{1, QStringLiteral("y")}}, TDateTime());
     EXPECT_EQ(updated.count(), 2);
 
+    // A row hidden by the filter still takes the notes written for it.
+    j.setFilter(QStringLiteral("Phone = '9*'"));
+    j.setFiltered(true);
+    j.UpdateFields(id, QStringLiteral("7"), {{1, QStringLiteral("скрытая")}}, TDateTime());
+    j.setFiltered(false);
+    ASSERT_TRUE(j.FindCall(id));
+    EXPECT_EQ(j.fieldValue(QStringLiteral("Field_1")).toString(), QStringLiteral("скрытая"));
+    EXPECT_TRUE(j.fieldValue(QStringLiteral("Field_8")).isNull());
+
     TOutgoingCallBook out(base("OutCalls"));
     TOutCall o;
     o.Phone = QStringLiteral("55");
