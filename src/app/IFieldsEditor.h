@@ -1,0 +1,34 @@
+#pragma once
+// The information-fields editor as the call handling uses it.
+#include "common/PhoneTypes.h"
+#include "records/TFieldEntry.h"
+#include <QList>
+#include <QString>
+
+class IFieldsEditor {
+public:
+    virtual ~IFieldsEditor() = default;
+
+    virtual bool IsShowing() const = 0;
+    // Opened from the alert window's button (FFromAlert).
+    virtual bool FromAlert() const = 0;
+    // FEdited: the user's values are pending.
+    virtual bool Edited() const = 0;
+    virtual void ClearEdited() = 0;
+    // FCallId: the journal row an OK writes into; -1 while the call has none.
+    virtual void SetCallId(qint64 CallId) = 0;
+    // Its OK button pressed for the user.
+    virtual void PressOK() = 0;
+    virtual void Close() = 0;
+    virtual void LoadCall(const QString &NumberText, TCallKind Kind) = 0;
+    // Shows the window and brings it to the front.
+    virtual void ShowInFront() = 0;
+    virtual void RestartCloseTimer() = 0;
+
+    // Pending values: the number typed (incoming), the field grid's rows by
+    // field number, the reminder box and its date.
+    virtual QString EditNumber() const = 0;
+    virtual QList<TFieldEntry> FieldValues() const = 0;
+    virtual bool ReminderChecked() const = 0;
+    virtual TDateTime ReminderDate() const = 0;
+};
