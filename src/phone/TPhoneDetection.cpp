@@ -23,13 +23,14 @@ void TPhoneDetection::askPhoneCode(const std::function<void(int)> &afterAttempt)
         for (;;) {
             if (ProcessMessages)
                 ProcessMessages();
-            if (!FPortCheckPending || !FPhone.Online() || clock->msecs() - sent >= PhoneCodeWait)
+            if (!FPortCheckPending || !FPhone.Online() || !FPhone.Connected()
+                || clock->msecs() - sent >= PhoneCodeWait)
                 break;
             clock->sleepMs(1);
         }
         if (afterAttempt)
             afterAttempt(attempt);
-        if (!FPhone.Online())
+        if (!FPhone.Online() || !FPhone.Connected())
             break;                       // the port went away meanwhile
     }
 }

@@ -366,8 +366,10 @@ int runFindPort(const CliArgs &a)
     } else {
         s.phone.SetPort(QString());
     }
-    if (!s.detection.FindPort())
+    if (!s.detection.FindPort()) {
+        cliErr(QStringLiteral("no phone answered on any port"));
         return CliNotFound;
+    }
     cliOut(s.phone.Port());
     return CliOk;
 }
