@@ -1,0 +1,43 @@
+#pragma once
+// The call button's action (also "&Набрать номер" and "&Сброс") and the dial
+// box's Enter and Escape keys: dialling through the phone with the "Channel
+// Type" setting, or dropping the call. An invalid number raises EPhoneError
+// with "Hеверный номер" for the application's error box; nothing is sent then.
+#include "common/PhoneTypes.h"
+#include <QString>
+
+class TPhone;
+class TConfig;
+
+class TDialControl {
+public:
+    enum TAction { daNone, daDialled, daHungUp };
+
+    // Config may be null (channel type 0). Both must outlive this object.
+    TDialControl(TPhone &Phone, const TConfig *Config);
+
+    // The call button. In psWaiting Number is trimmed in place (the caller puts
+    // it back into the box) and dialled when not empty; during a call the call
+    // is dropped and Caption becomes "Набрать номер"; in psOffline and psInUse
+    // nothing happens. Caption may be null.
+    TAction CallClick(QString &Number, QString *Caption = nullptr);
+    // Enter in the dial box: in psWaiting dials the text as it stands.
+    TAction EnterPressed(const QString &Number);
+    // Escape in the dial box: drops the call in every state.
+    void EscapePressed();
+
+    // The caption of the call button in a state: "Набрать номер" while waiting
+    // (and offline or in use), "Сброс" during a call.
+    static QString CaptionFor(TPhoneState State);
+    // Whether the call button and the two menu items are enabled in a state.
+    static bool CallEnabled(TPhoneState State);
+
+    static const QString DialCaption;     // "Набрать номер"
+    static const QString HangUpCaption;   // "Сброс"
+
+private:
+    void dial(const QString &Number);
+
+    TPhone &FPhone;
+    const TConfig *FConfig;
+};

@@ -1,0 +1,543 @@
+#include "TAlert.h"
+#include "config/TConfig.h"
+#include "records/TIncomingCallBook.h"
+#include "records/TOutgoingCallBook.h"
+#include "records/TSqliteStatement.h"
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QHideEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyledItemDelegate>
+#include <QTableWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+const QString TAlert::NotYetKnown = QStringLiteral("пока не определен");
+const QString TAlert::NotKnown = QStringLiteral("не определен");
+
+namespace {
+const QColor Cream(255, 251, 240);
+constexpr int IconRole = Qt::UserRole + 2;   // 1 incoming, 2 outgoing on the direction cell
+
+QFont arial(int pixels, bool bold)
+{
+    QFont f(QStringLiteral("Arial"));
+    f.setPixelSize(pixels);
+    f.setBold(bold);
+    return f;
+}
+
+// Draws the direction as the journal page's picture and the attributes as the
+// journal grid's icons, when the pictures were given.
+class THistoryDelegate : public QStyledItemDelegate {
+public:
+    THistoryDelegate(const QList<QIcon> &grid, const QIcon &in, const QIcon &out, QObject *parent)
+        : QStyledItemDelegate(parent), FGrid(grid), FIn(in), FOut(out) {}
+
+    void paint(QPainter *p, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        const int column = index.column();
+        if (column == TAlert::hcDirection) {
+            const int kind = index.data(IconRole).toInt();
+            const QIcon &icon = kind == 1 ? FIn : FOut;
+            if (kind != 0 && !icon.isNull()) {
+                paintBackground(p, option);
+                const int s = qMin(16, option.rect.height() - 2);
+                icon.paint(p, QRect(option.rect.left() + 2, option.rect.top() + (option.rect.height() - s) / 2, s, s));
+                return;
+            }
+        } else if (column == TAlert::hcAttributes && FGrid.size() > 10) {
+            paintBackground(p, option);
+            const QVariant v = index.data(TAlert::ValueRole);
+            const int s = qMin(16, option.rect.height() - 2);
+            const int y = option.rect.top() + (option.rect.height() - s) / 2;
+            int x = option.rect.left() + 2;
+            if (v.isValid()) {
+                const int bits = v.toInt();
+                if (bits & 16) {
+                    FGrid[2].paint(p, QRect(x, y, s, s));
+                    FGrid[10].paint(p, QRect(x + s, y, s, s));
+                } else if (bits & 1) {
+                    FGrid[2].paint(p, QRect(x, y, s, s));
+                } else if (bits & 2) {
+                    FGrid[3].paint(p, QRect(x, y, s, s));
+                }
+            }
+            if (index.data(IconRole).toBool())
+                FGrid[0].paint(p, QRect(option.rect.left() + 50, y, s, s));
+            return;
+        }
+        QStyledItemDelegate::paint(p, option, index);
+    }
+
+private:
+    static void paintBackground(QPainter *p, const QStyleOptionViewItem &option)
+    {
+        const bool selected = option.state & QStyle::State_Selected;
+        p->fillRect(option.rect, selected ? option.palette.highlight() : QBrush(Qt::white));
+    }
+
+    const QList<QIcon> &FGrid;
+    const QIcon &FIn;
+    const QIcon &FOut;
+};
+
+QFrame *whiteFrame(QWidget *parent, const QString &name)
+{
+    auto *f = new QFrame(parent);
+    f->setObjectName(name);
+    f->setAutoFillBackground(true);
+    QPalette pal = f->palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    f->setPalette(pal);
+    return f;
+}
+}
+
+struct TAlert::THistoryRow {
+    qint64 CallId = 0;
+    double Time = 0;
+    double Length = 0;
+    bool Incoming = true;
+    int Value = 0;   // Category (incoming) or Attributes (outgoing)
+    QString FileName;
+    QString MessageFileName;
+    int Days = 0;
+    qint64 Micro = 0;   // time of day in millionths of a day
+};
+
+TAlert::TAlert(TIncomingCallBook *In, TOutgoingCallBook *Out, const TConfig *Config, QWidget *parent)
+    : QWidget(parent, Qt::Dialog | Qt::WindowStaysOnTopHint), FIn(In), FOut(Out), FConfig(Config)
+{
+    setObjectName(QStringLiteral("Alert"));
+    setWindowTitle(QStringLiteral("Внимание! Входящий звонок"));
+    FFlashTimer = new QTimer(this);
+    FFlashTimer->setObjectName(QStringLiteral("FlashTimer"));
+    FFlashTimer->setInterval(1000);
+    FStopTimer = new QTimer(this);
+    FStopTimer->setObjectName(QStringLiteral("StopTimer"));
+    FStopTimer->setInterval(5000);
+    FNumTimer = new QTimer(this);
+    FNumTimer->setObjectName(QStringLiteral("NumTimer"));
+    FNumTimer->setInterval(1000);
+    connect(FFlashTimer, &QTimer::timeout, this, &TAlert::FlashTimerTimer);
+    connect(FStopTimer, &QTimer::timeout, this, &TAlert::StopTimerTimer);
+    connect(FNumTimer, &QTimer::timeout, this, &TAlert::NumTimerTimer);
+    buildLayout();
+    ShowCaller(QString(), QString(), QString(), QString());
+}
+
+TAlert::~TAlert() = default;
+
+void TAlert::buildLayout()
+{
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    setPalette(pal);
+
+    auto *root = new QVBoxLayout(this);
+    root->setContentsMargins(0, 0, 0, 0);
+    root->setSpacing(0);
+
+    GroupBox2 = new QGroupBox(this);
+    GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
+    GroupBox2->setAutoFillBackground(true);
+    LabelPhone = new QLabel(GroupBox2);
+    LabelPhone->setObjectName(QStringLiteral("LabelPhone"));
+    LabelPhone->setFont(arial(16, true));
+    auto *top = new QHBoxLayout(GroupBox2);
+    top->addWidget(LabelPhone);
+    root->addWidget(GroupBox2);
+
+    auto *middle = new QHBoxLayout;
+    middle->setSpacing(0);
+    Panel1 = whiteFrame(this, QStringLiteral("Panel1"));
+    Panel1->setMinimumWidth(33);
+    Panel2 = whiteFrame(this, QStringLiteral("Panel2"));
+    Panel2->setMinimumWidth(33);
+    PanelInfo = whiteFrame(this, QStringLiteral("PanelInfo"));
+    middle->addWidget(Panel1);
+    middle->addWidget(PanelInfo, 1);
+    middle->addWidget(Panel2);
+    root->addLayout(middle, 1);
+
+    auto *info = new QVBoxLayout(PanelInfo);
+    FPanelInfoCaption = new QLabel(PanelInfo);
+    FPanelInfoCaption->setObjectName(QStringLiteral("PanelInfoCaption"));
+    FPanelInfoCaption->setFont(arial(24, true));
+    FPanelInfoCaption->setAlignment(Qt::AlignCenter);
+    QPalette red = FPanelInfoCaption->palette();
+    red.setColor(QPalette::WindowText, Qt::red);
+    FPanelInfoCaption->setPalette(red);
+    info->addWidget(FPanelInfoCaption, 1);
+
+    PanelNames = whiteFrame(PanelInfo, QStringLiteral("PanelNames"));
+    auto *names = new QGridLayout(PanelNames);
+    names->addWidget(new QLabel(QStringLiteral("Имя:"), PanelNames), 0, 0);
+    LabelName = new QLabel(PanelNames);
+    LabelName->setObjectName(QStringLiteral("LabelName"));
+    names->addWidget(LabelName, 0, 1);
+    names->addWidget(new QLabel(QStringLiteral("Адрес:"), PanelNames), 1, 0);
+    LabelAddress = new QLabel(PanelNames);
+    LabelAddress->setObjectName(QStringLiteral("LabelAddress"));
+    names->addWidget(LabelAddress, 1, 1);
+    names->setColumnStretch(1, 1);
+    auto *notesBox = new QGroupBox(QStringLiteral(" Заметки "), PanelNames);
+    auto *notesLayout = new QVBoxLayout(notesBox);
+    NotesEdit = new QPlainTextEdit(notesBox);
+    NotesEdit->setObjectName(QStringLiteral("NotesEdit"));
+    NotesEdit->setReadOnly(true);
+    NotesEdit->setMaximumHeight(80);
+    notesLayout->addWidget(NotesEdit);
+    names->addWidget(notesBox, 2, 0, 1, 2);
+    info->addWidget(PanelNames);
+
+    SGNumbersInfo = new QTableWidget(1, ColumnCount, PanelInfo);
+    SGNumbersInfo->setObjectName(QStringLiteral("SGNumbersInfo"));
+    SGNumbersInfo->setHorizontalHeaderLabels({QString(), QStringLiteral("Время"), QStringLiteral("Продолжительность"),
+                                              QStringLiteral("Направление"), QStringLiteral("Атрибуты"), QString(),
+                                              QString()});
+    SGNumbersInfo->verticalHeader()->hide();
+    SGNumbersInfo->verticalHeader()->setDefaultSectionSize(20);
+    SGNumbersInfo->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    SGNumbersInfo->setColumnWidth(hcIndex, 25);
+    SGNumbersInfo->setColumnWidth(hcTime, 143);
+    SGNumbersInfo->setColumnWidth(hcLength, 133);
+    SGNumbersInfo->setColumnWidth(hcDirection, 140);
+    SGNumbersInfo->setColumnHidden(hcFileName, true);
+    SGNumbersInfo->setColumnHidden(hcMessageFileName, true);
+    SGNumbersInfo->horizontalHeader()->setStretchLastSection(true);
+    SGNumbersInfo->horizontalHeader()->setSectionsClickable(false);
+    SGNumbersInfo->setStyleSheet(QStringLiteral("QHeaderView::section { background-color: #FFFBF0; }"));
+    SGNumbersInfo->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    SGNumbersInfo->setSelectionBehavior(QAbstractItemView::SelectRows);
+    SGNumbersInfo->setSelectionMode(QAbstractItemView::SingleSelection);
+    SGNumbersInfo->setItemDelegate(new THistoryDelegate(FGridImages, FInPage, FOutPage, SGNumbersInfo));
+    connect(SGNumbersInfo, &QTableWidget::currentCellChanged, this,
+            [this](int row, int, int previous, int) {
+                if (row >= 0 && row != previous)
+                    SGNumbersInfoSelectCell(row);
+            });
+    info->addWidget(SGNumbersInfo, 1);
+
+    PanelFields = whiteFrame(PanelInfo, QStringLiteral("PanelFields"));
+    PanelFields->setFixedHeight(150);
+    auto *fields = new QVBoxLayout(PanelFields);
+    fields->setContentsMargins(0, 0, 0, 0);
+    fields->addWidget(new QLabel(QStringLiteral(" Информационные поля"), PanelFields));
+    SGFields = new QTableWidget(7, 2, PanelFields);
+    SGFields->setObjectName(QStringLiteral("SGFields"));
+    SGFields->horizontalHeader()->hide();
+    SGFields->verticalHeader()->hide();
+    SGFields->horizontalHeader()->setStretchLastSection(true);
+    SGFields->setColumnWidth(0, 300);
+    SGFields->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    SGFields->setEnabled(false);
+    fields->addWidget(SGFields, 1);
+    info->addWidget(PanelFields);
+
+    GroupBox1 = new QGroupBox(this);
+    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+    GroupBox1->setAutoFillBackground(true);
+    auto *bottom = new QHBoxLayout(GroupBox1);
+    bottom->setContentsMargins(8, 4, 8, 4);
+    BitBtn1 = new QPushButton(QStringLiteral("&OK"), GroupBox1);
+    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+    ShowInputFormBtn = new QPushButton(QStringLiteral("&Параметры"), GroupBox1);
+    ShowInputFormBtn->setObjectName(QStringLiteral("ShowInputFormBtn"));
+    // OK centred: a balancing spacer as wide as the right-hand button.
+    bottom->addSpacing(ShowInputFormBtn->sizeHint().width());
+    bottom->addStretch(1);
+    bottom->addWidget(BitBtn1);
+    bottom->addStretch(1);
+    bottom->addWidget(ShowInputFormBtn);
+    root->addWidget(GroupBox1);
+    connect(BitBtn1, &QPushButton::clicked, this, &TAlert::BitBtn1Click);
+    connect(ShowInputFormBtn, &QPushButton::clicked, this, &TAlert::ShowInputFormBtnClick);
+
+    setStripColor(Qt::white);
+}
+
+void TAlert::SetImages(const QList<QIcon> &GridImages, const QIcon &InPage, const QIcon &OutPage)
+{
+    FGridImages = GridImages;
+    FInPage = InPage;
+    FOutPage = OutPage;
+    SGNumbersInfo->viewport()->update();
+}
+
+QString TAlert::PanelInfoCaption() const
+{
+    return FPanelInfoCaption->text();
+}
+
+int TAlert::HistoryRowCount() const
+{
+    return SGNumbersInfo->rowCount();
+}
+
+void TAlert::setPanelInfoCaption(const QString &text)
+{
+    FPanelInfoCaption->setText(text);
+    FPanelInfoCaption->setVisible(!text.isEmpty());
+}
+
+void TAlert::ShowCaller(const QString &Number, const QString &Name, const QString &Notes, const QString &Address)
+{
+    if (FHasNumber && Number == FNumber)
+        return;
+    FHasNumber = true;
+    FNumber = Number;
+    FName = Name;
+    FNotes = Notes;
+    FAddress = Address;
+    LabelName->setText(Name);
+    LabelAddress->setText(Address);
+    NotesEdit->setPlainText(Notes);
+
+    const bool known = !Number.isEmpty() && Number != NotYetKnown && Number != NotKnown;
+    SGNumbersInfo->setVisible(known);
+    PanelFields->setVisible(known);
+    PanelNames->setVisible(known);
+    if (known) {
+        setPanelInfoCaption(QString());
+        LabelPhone->setText(QStringLiteral("Номер  ") + Number);
+        fillHistory();
+    } else {
+        setPanelInfoCaption(QStringLiteral("Входящий звонок"));
+        LabelPhone->setText(QStringLiteral("Номер ") + Number);
+    }
+}
+
+void TAlert::fillHistory()
+{
+    std::vector<THistoryRow> rows;
+    // Indexed lookups by Phone, whatever the journals' filters and orders; their
+    // current rows do not move.
+    if (FIn) {
+        TSqliteStatement q(FIn->connection(),
+                           QStringLiteral("SELECT \"Call_ID\", \"Time\", \"Length\", \"Category\", \"FileName\", "
+                                          "\"MessageFileName\" FROM \"InCalls\" WHERE \"Phone\" = ?1"));
+        q.bind(1, FNumber);
+        while (q.step()) {
+            THistoryRow r;
+            r.CallId = q.int64(0);
+            r.Time = q.value(1).toDouble();
+            r.Length = q.value(2).toDouble();
+            r.Incoming = true;
+            r.Value = q.value(3).toInt();
+            r.FileName = q.value(4).toString();
+            r.MessageFileName = q.value(5).toString();
+            rows.push_back(std::move(r));
+        }
+    }
+    if (FOut) {
+        TSqliteStatement q(FOut->connection(),
+                           QStringLiteral("SELECT \"Call_ID\", \"Time\", \"Length\", \"Attributes\", \"FileName\" "
+                                          "FROM \"OutCalls\" WHERE \"Phone\" = ?1"));
+        q.bind(1, FNumber);
+        while (q.step()) {
+            THistoryRow r;
+            r.CallId = q.int64(0);
+            r.Time = q.value(1).toDouble();
+            r.Length = q.value(2).toDouble();
+            r.Incoming = false;
+            r.Value = q.value(3).toInt();
+            r.FileName = q.value(4).toString();
+            rows.push_back(std::move(r));
+        }
+    }
+    for (THistoryRow &r : rows) {
+        const TDateTime t(r.Time);
+        r.Days = t.days();
+        r.Micro = std::llround(t.timeOfDay() * 1e6);
+    }
+    std::stable_sort(rows.begin(), rows.end(), [](const THistoryRow &a, const THistoryRow &b) {
+        return a.Days != b.Days ? a.Days > b.Days : a.Micro > b.Micro;
+    });
+
+    SGNumbersInfo->setUpdatesEnabled(false);
+    const QSignalBlocker blocker(SGNumbersInfo);
+    SGNumbersInfo->clearContents();
+    SGNumbersInfo->setRowCount(std::max<int>(1, int(rows.size())));
+    const auto cell = [](const QString &text) {
+        auto *item = new QTableWidgetItem(text);
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+        return item;
+    };
+    for (int i = 0; i < int(rows.size()); ++i) {
+        const THistoryRow &r = rows[size_t(i)];
+        const TDateTime t(r.Time);
+        auto *index = cell(QString::number(i + 1));
+        index->setData(ValueRole, r.CallId);
+        index->setBackground(Cream);
+        SGNumbersInfo->setItem(i, hcIndex, index);
+        auto *time = cell(t.toShortDateString() + QLatin1Char(' ') + t.toLongTimeString());
+        time->setData(ValueRole, r.Days);
+        time->setTextAlignment(Qt::AlignLeft | Qt::AlignTop);
+        SGNumbersInfo->setItem(i, hcTime, time);
+        auto *length = cell(TDateTime(r.Length).toLongTimeString());
+        length->setData(ValueRole, r.Micro);
+        length->setTextAlignment(Qt::AlignLeft | Qt::AlignTop);
+        SGNumbersInfo->setItem(i, hcLength, length);
+        auto *direction = cell(r.Incoming ? QStringLiteral("in") : QStringLiteral("out"));
+        direction->setData(IconRole, r.Incoming ? 1 : 2);
+        SGNumbersInfo->setItem(i, hcDirection, direction);
+        auto *attributes = cell(QString());
+        attributes->setData(ValueRole, r.Value);
+        attributes->setData(IconRole, !r.FileName.isEmpty() || !r.MessageFileName.isEmpty());
+        SGNumbersInfo->setItem(i, hcAttributes, attributes);
+        SGNumbersInfo->setItem(i, hcFileName, cell(r.FileName));
+        SGNumbersInfo->setItem(i, hcMessageFileName, cell(r.MessageFileName));
+    }
+    if (rows.empty()) {
+        auto *index = cell(QString::number(1));
+        index->setBackground(Cream);
+        SGNumbersInfo->setItem(0, hcIndex, index);
+    }
+    SGNumbersInfo->setCurrentCell(0, hcTime);
+    SGNumbersInfo->setUpdatesEnabled(true);
+    SGNumbersInfoSelectCell(0);
+}
+
+void TAlert::fillFieldCaptions(bool Incoming)
+{
+    SGFields->clearContents();
+    SGFields->setRowCount(7);
+    const QFontMetrics fm(SGFields->font());
+    int width = 55;
+    for (int n = 1; n <= 7; ++n) {
+        const QString caption = FConfig ? (Incoming ? FConfig->InField[size_t(n)] : FConfig->OutField[size_t(n)])
+                                        : QString();
+        auto *item = new QTableWidgetItem(caption);
+        item->setBackground(Cream);
+        SGFields->setItem(n - 1, 0, item);
+        auto *value = new QTableWidgetItem;
+        value->setData(ValueRole, n);
+        SGFields->setItem(n - 1, 1, value);
+        width = std::max(width, fm.horizontalAdvance(caption) + 10);
+    }
+    SGFields->setColumnWidth(0, width);
+    SGFields->setCurrentCell(0, 1);
+}
+
+void TAlert::SGNumbersInfoSelectCell(int Row)
+{
+    if (Row < 0 || Row >= SGNumbersInfo->rowCount())
+        return;
+    const QTableWidgetItem *direction = SGNumbersInfo->item(Row, hcDirection);
+    const bool incoming = !direction || direction->data(IconRole).toInt() != 2;
+    fillFieldCaptions(incoming);
+    const QTableWidgetItem *index = SGNumbersInfo->item(Row, hcIndex);
+    const qint64 callId = index ? index->data(ValueRole).toLongLong() : 0;
+    TCallBook *book = incoming ? static_cast<TCallBook *>(FIn) : static_cast<TCallBook *>(FOut);
+    if (callId <= 0 || !book)
+        return;
+    const QVariantList row = book->rowByKey(callId);
+    if (row.isEmpty())
+        return;
+    const int field1 = book->schema().fieldIndex(QStringLiteral("Field_1"));
+    for (int n = 0; n < 7 && field1 + n < row.size(); ++n)
+        SGFields->item(n, 1)->setText(row.at(field1 + n).toString());
+}
+
+void TAlert::StartNumberTimeout()
+{
+    FNumTimer->start();
+}
+
+void TAlert::NumTimerTimer()
+{
+    FNumTimer->stop();
+    if (FHasNumber && FNumber == NotYetKnown) {
+        FNumber = NotKnown;
+        LabelPhone->setText(QStringLiteral("Номер ") + NotKnown);
+    }
+}
+
+void TAlert::setStripColor(const QColor &color)
+{
+    for (QWidget *w : {static_cast<QWidget *>(GroupBox1), static_cast<QWidget *>(GroupBox2),
+                       static_cast<QWidget *>(Panel1), static_cast<QWidget *>(Panel2)}) {
+        QPalette pal = w->palette();
+        pal.setColor(QPalette::Window, color);
+        w->setPalette(pal);
+    }
+}
+
+void TAlert::FlashTimerTimer()
+{
+    FBlue = !FBlue;
+    setStripColor(FBlue ? QColor(Qt::blue) : QColor(Qt::white));
+}
+
+void TAlert::StopTimerTimer()
+{
+    FFlashTimer->stop();
+    FStopTimer->stop();
+    FBlue = false;
+    setStripColor(Qt::white);
+}
+
+void TAlert::BitBtn1Click()
+{
+    if (OnStopRing)
+        OnStopRing();
+    close();
+}
+
+void TAlert::ShowInputFormBtnClick()
+{
+    const bool known = !FNumber.isEmpty() && FNumber != NotYetKnown && FNumber != NotKnown;
+    if (OnShowInputForm)
+        OnShowInputForm(known ? FNumber : QStringLiteral("?"));
+}
+
+void TAlert::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (event->spontaneous())
+        return;
+    if (const QScreen *s = screen()) {
+        const QRect g = s->geometry();
+        resize(g.width() * 75 / 100, g.height() * 75 / 100);
+        move(g.center() - rect().center());
+    }
+    FBlue = false;
+    setStripColor(Qt::white);
+    FFlashTimer->start();
+    FStopTimer->start();
+}
+
+void TAlert::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    if (event->spontaneous())
+        return;
+    // The next ShowCaller fills the window anew, even for the same number.
+    FHasNumber = false;
+    FNumber.clear();
+    FNumTimer->stop();
+    StopTimerTimer();
+}
+
+void TAlert::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
