@@ -2,6 +2,7 @@
 // their pacing, identification, port search, clock, call memory and parameters.
 #include "EndToEndTest.h"
 #include <algorithm>
+#include <csignal>
 
 namespace {
 
@@ -149,6 +150,18 @@ TEST_F(CommandsTest, IdentifyShowsTheModelAndCapabilitiesByFirmware)
     }
 }
 
+TEST_F(CommandsTest, IdentifyGivesUpOnAPhoneWithoutAValidIndividualNumber)
+{
+    REQUIRE_CLI("identify");
+    auto sim = startSim({"--code", "1234"});
+    CliProcess cli;
+    EXPECT_EQ(runOn(cli, *sim, {"identify"}, 20000), 1);
+    EXPECT_TRUE(cli.lines().isEmpty()) << show(cli.lines());
+    EXPECT_FALSE(cli.errorText().trimmed().isEmpty());
+    // The model request kept being repeated while the number was not valid.
+    EXPECT_GE(sim->log().countCommands(0x9D), 3);
+}
+
 TEST_F(CommandsTest, CheckPortNeedsAFiveDigitIndividualNumber)
 {
     REQUIRE_CLI("check-port");
@@ -281,6 +294,19 @@ TEST_F(CommandsTest, UnansweredRecordRequestsEndAfterTwelve)
     EXPECT_EQ(recs, expectedRecords().mid(4)) << show(cli.lines());
 }
 
+TEST_F(CommandsTest, ReadMemoryOfAPhoneWithoutFirmwareVersionAsksForItAndEnds)
+{
+    REQUIRE_CLI("read-memory");
+    auto sim = startSim({"--memory", memoryFile(), "--firmware", "0"});
+    CliProcess cli;
+    // Every version reply restarts the request; twelve requests per kind take about 10 s.
+    runOn(cli, *sim, {"read-memory"}, 25000);
+    EXPECT_TRUE(records(cli.lines()).isEmpty()) << show(cli.lines());
+    const SimWireLog log = sim->log();
+    EXPECT_EQ(log.countCommands(0x92) + log.countCommands(0x93), 0) << "no cell is asked for while the version is 0";
+    EXPECT_GE(log.countCommands(0x9C), 12);
+}
+
 TEST_F(CommandsTest, LateRepliesGiveEveryCellExactlyOnce)
 {
     REQUIRE_CLI("read-memory");
@@ -304,6 +330,21 @@ TEST_F(CommandsTest, PhoneVanishingDuringTheMemoryReadEndsItWithAMessage)
     EXPECT_FALSE(cli.crashed());
     EXPECT_NE(cli.exitCode(), 0);
     EXPECT_FALSE(cli.errorText().trimmed().isEmpty());
+}
+
+// Every executable ends in order on SIGTERM, also in the middle of a long command.
+TEST_F(CommandsTest, MemoryReadEndsOnSigterm)
+{
+    REQUIRE_CLI("read-memory");
+    auto sim = startSim({"--ignore", "92,93"});
+    CliProcess cli;
+    ASSERT_TRUE(cli.start(cliArgs({"read-memory", "--port", sim->device()})));
+    for (QDeadlineTimer d(10000); sim->log().countCommands(0x92) < 2 && !d.hasExpired();)
+        QThread::msleep(50);
+    ASSERT_GE(sim->log().countCommands(0x92), 2);
+    cli.process().terminate();
+    EXPECT_TRUE(cli.waitForFinished(5000)) << "read-memory goes on after SIGTERM";
+    EXPECT_FALSE(cli.crashed());
 }
 
 TEST_F(CommandsTest, ParametersAreReadAndWritten)

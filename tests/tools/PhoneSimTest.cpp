@@ -89,7 +89,7 @@ protected:
 
 TEST_F(PhoneSimTest, AnswersTheIdentityChainAsConfigured)
 {
-    auto sim = startSim({"--model", "12.3.1.0.4Ф7", "--options", "01011000", "--firmware", "109", "--code", "54321"});
+    auto sim = startSim({"--model", "12.3.Т.0.4Ф7", "--options", "01011000", "--firmware", "109", "--code", "54321"});
     ProgramSide prog;
     ASSERT_TRUE(prog.open(sim->device()));
     const QByteArray block = bytes({0, 12, 0, 0, 3, 1, 0, 0, 4, 14, 7, 0, 0, 1, 0, 0, 0, 1, 1, 0, 0, 0, 0});

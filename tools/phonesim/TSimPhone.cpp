@@ -29,6 +29,12 @@ bool TSimPhoneConfig::modelBlockFrom(const QString &model, const QString &option
     for (int i = 0; i < 4; ++i) {
         bool ok = false;
         v[i] = p.at(i).toInt(&ok);
+        // The letter may be given as itself.
+        static const QString letters = QStringLiteral("ЦТС");
+        if (i == 2 && !ok && p.at(i).size() == 1 && letters.contains(p.at(i))) {
+            v[i] = int(letters.indexOf(p.at(i)));
+            ok = true;
+        }
         if (!ok || v[i] < 0 || v[i] > 255) {
             error = QStringLiteral("--model: %1 is not a number 0..255").arg(p.at(i));
             return false;
@@ -256,7 +262,7 @@ QDateTime TSimPhone::phoneClock() const
     return QDateTime::currentDateTime().addMSecs(FClockOffset);
 }
 
-void TSimPhone::reply(int code, const QByteArray &bytes, int extraDelay)
+void TSimPhone::reply(const QByteArray &bytes, int extraDelay)
 {
     const int delay = FConfig.replyDelay + extraDelay;
     if (delay <= 0) {
@@ -373,11 +379,11 @@ void TSimPhone::execute(const QByteArray &cmd)
         return;
     if (code == 0x80) {
         FCall.stop();
-        reply(code, QByteArray(1, char(0x21)));
+        reply(QByteArray(1, char(0x21)));
     } else if (code == 0x90) {
         dial(cmd.mid(2));
     } else if (!answer.isEmpty()) {
-        reply(code, answer, extraDelay);
+        reply(answer, extraDelay);
     }
 }
 

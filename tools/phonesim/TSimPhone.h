@@ -28,7 +28,7 @@ struct TSimPhoneConfig {
     int talk = 3000;                // ms from 20 (or the last digit) to 21
     int digitGap = 100;             // ms between reported digits
 
-    // "5.2.0.1.123" (model, sub-model, letter 0 Ц / 1 Т / 2 С, variant, three-character
+    // "5.2.0.1.123" (model, sub-model, letter 0 Ц / 1 Т / 2 С or the letter itself, variant, three-character
     // code with Ф or F for 14) and "10100111" (options 1 to 8) into a model block.
     static bool modelBlockFrom(const QString &model, const QString &options, QByteArray &block, QString &error);
     // Digits (and ?) as the five codes of reply 44; shorter texts are padded with
@@ -66,7 +66,7 @@ public:
 
 private:
     void execute(const QByteArray &cmd);
-    void reply(int code, const QByteArray &bytes, int extraDelay = 0);
+    void reply(const QByteArray &bytes, int extraDelay = 0);
     void dial(const QByteArray &codes);
 
     TSimPhoneConfig FConfig;
