@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStyledItemDelegate>
+#include <QTableView>
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -37,9 +38,114 @@ QFont arial(int pixels, bool bold)
     return f;
 }
 
+QFrame *whiteFrame(QWidget *parent, const QString &name)
+{
+    auto *f = new QFrame(parent);
+    f->setObjectName(name);
+    f->setAutoFillBackground(true);
+    QPalette pal = f->palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    f->setPalette(pal);
+    return f;
+}
+}
+
+struct TAlert::THistoryRow {
+    qint64 CallId = 0;
+    double Time = 0;
+    double Length = 0;
+    bool Incoming = true;
+    int Value = 0;   // Category (incoming) or Attributes (outgoing)
+    QString FileName;
+    QString MessageFileName;
+    int Days = 0;
+    qint64 Micro = 0;   // time of day in millionths of a day
+};
+
+// The history rows; texts are made only for the cells drawn. Without calls it
+// shows one empty row.
+class TAlert::THistoryModel : public QAbstractTableModel {
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    void setRows(std::vector<THistoryRow> rows)
+    {
+        beginResetModel();
+        FRows = std::move(rows);
+        endResetModel();
+    }
+    const THistoryRow *row(int r) const { return r >= 0 && r < int(FRows.size()) ? &FRows[size_t(r)] : nullptr; }
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override
+    {
+        return parent.isValid() ? 0 : std::max(1, int(FRows.size()));
+    }
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override
+    {
+        return parent.isValid() ? 0 : ColumnCount;
+    }
+    Qt::ItemFlags flags(const QModelIndex &) const override { return Qt::ItemIsEnabled | Qt::ItemIsSelectable; }
+
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        static const QStringList titles{QString(), QStringLiteral("Время"), QStringLiteral("Продолжительность"),
+                                        QStringLiteral("Направление"), QStringLiteral("Атрибуты"), QString(), QString()};
+        if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < ColumnCount)
+            return titles.at(section);
+        return QVariant();
+    }
+
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        const int column = index.column();
+        if (column == hcIndex) {
+            if (role == Qt::DisplayRole)
+                return QString::number(index.row() + 1);
+            if (role == Qt::BackgroundRole)
+                return QBrush(Cream);
+        }
+        const THistoryRow *r = row(index.row());
+        if (!r)
+            return QVariant();
+        if (role == Qt::TextAlignmentRole && (column == hcTime || column == hcLength))
+            return int(Qt::AlignLeft | Qt::AlignTop);
+        switch (column) {
+        case hcIndex:
+            return role == ValueRole ? QVariant(r->CallId) : QVariant();
+        case hcTime:
+            if (role == Qt::DisplayRole) {
+                const TDateTime t(r->Time);
+                return t.toShortDateString() + QLatin1Char(' ') + t.toLongTimeString();
+            }
+            return role == ValueRole ? QVariant(r->Days) : QVariant();
+        case hcLength:
+            if (role == Qt::DisplayRole)
+                return TDateTime(r->Length).toLongTimeString();
+            return role == ValueRole ? QVariant(r->Micro) : QVariant();
+        case hcDirection:
+            if (role == Qt::DisplayRole)
+                return r->Incoming ? QStringLiteral("in") : QStringLiteral("out");
+            return role == IconRole ? QVariant(r->Incoming ? 1 : 2) : QVariant();
+        case hcAttributes:
+            if (role == ValueRole)
+                return r->Value;
+            return role == IconRole ? QVariant(!r->FileName.isEmpty() || !r->MessageFileName.isEmpty()) : QVariant();
+        case hcFileName:
+            return role == Qt::DisplayRole ? QVariant(r->FileName) : QVariant();
+        case hcMessageFileName:
+            return role == Qt::DisplayRole ? QVariant(r->MessageFileName) : QVariant();
+        default:
+            return QVariant();
+        }
+    }
+
+private:
+    std::vector<THistoryRow> FRows;
+};
+
 // Draws the direction as the journal page's picture and the attributes as the
 // journal grid's icons, when the pictures were given.
-class THistoryDelegate : public QStyledItemDelegate {
+class TAlert::THistoryDelegate : public QStyledItemDelegate {
 public:
     THistoryDelegate(const QList<QIcon> &grid, const QIcon &in, const QIcon &out, QObject *parent)
         : QStyledItemDelegate(parent), FGrid(grid), FIn(in), FOut(out) {}
@@ -47,7 +153,7 @@ public:
     void paint(QPainter *p, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
         const int column = index.column();
-        if (column == TAlert::hcDirection) {
+        if (column == hcDirection) {
             const int kind = index.data(IconRole).toInt();
             const QIcon &icon = kind == 1 ? FIn : FOut;
             if (kind != 0 && !icon.isNull()) {
@@ -56,9 +162,9 @@ public:
                 icon.paint(p, QRect(option.rect.left() + 2, option.rect.top() + (option.rect.height() - s) / 2, s, s));
                 return;
             }
-        } else if (column == TAlert::hcAttributes && FGrid.size() > 10) {
+        } else if (column == hcAttributes && FGrid.size() > 10) {
             paintBackground(p, option);
-            const QVariant v = index.data(TAlert::ValueRole);
+            const QVariant v = index.data(ValueRole);
             const int s = qMin(16, option.rect.height() - 2);
             const int y = option.rect.top() + (option.rect.height() - s) / 2;
             int x = option.rect.left() + 2;
@@ -90,30 +196,6 @@ private:
     const QList<QIcon> &FGrid;
     const QIcon &FIn;
     const QIcon &FOut;
-};
-
-QFrame *whiteFrame(QWidget *parent, const QString &name)
-{
-    auto *f = new QFrame(parent);
-    f->setObjectName(name);
-    f->setAutoFillBackground(true);
-    QPalette pal = f->palette();
-    pal.setColor(QPalette::Window, Qt::white);
-    f->setPalette(pal);
-    return f;
-}
-}
-
-struct TAlert::THistoryRow {
-    qint64 CallId = 0;
-    double Time = 0;
-    double Length = 0;
-    bool Incoming = true;
-    int Value = 0;   // Category (incoming) or Attributes (outgoing)
-    QString FileName;
-    QString MessageFileName;
-    int Days = 0;
-    qint64 Micro = 0;   // time of day in millionths of a day
 };
 
 TAlert::TAlert(TIncomingCallBook *In, TOutgoingCallBook *Out, const TConfig *Config, QWidget *parent)
@@ -203,11 +285,10 @@ void TAlert::buildLayout()
     names->addWidget(notesBox, 2, 0, 1, 2);
     info->addWidget(PanelNames);
 
-    SGNumbersInfo = new QTableWidget(1, ColumnCount, PanelInfo);
+    SGNumbersInfo = new QTableView(PanelInfo);
     SGNumbersInfo->setObjectName(QStringLiteral("SGNumbersInfo"));
-    SGNumbersInfo->setHorizontalHeaderLabels({QString(), QStringLiteral("Время"), QStringLiteral("Продолжительность"),
-                                              QStringLiteral("Направление"), QStringLiteral("Атрибуты"), QString(),
-                                              QString()});
+    FHistory = new THistoryModel(SGNumbersInfo);
+    SGNumbersInfo->setModel(FHistory);
     SGNumbersInfo->verticalHeader()->hide();
     SGNumbersInfo->verticalHeader()->setDefaultSectionSize(20);
     SGNumbersInfo->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -224,10 +305,10 @@ void TAlert::buildLayout()
     SGNumbersInfo->setSelectionBehavior(QAbstractItemView::SelectRows);
     SGNumbersInfo->setSelectionMode(QAbstractItemView::SingleSelection);
     SGNumbersInfo->setItemDelegate(new THistoryDelegate(FGridImages, FInPage, FOutPage, SGNumbersInfo));
-    connect(SGNumbersInfo, &QTableWidget::currentCellChanged, this,
-            [this](int row, int, int previous, int) {
-                if (row >= 0 && row != previous)
-                    SGNumbersInfoSelectCell(row);
+    connect(SGNumbersInfo->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex &current) {
+                if (current.isValid())
+                    SGNumbersInfoSelectCell(current.row());
             });
     info->addWidget(SGNumbersInfo, 1);
 
@@ -284,7 +365,7 @@ QString TAlert::PanelInfoCaption() const
 
 int TAlert::HistoryRowCount() const
 {
-    return SGNumbersInfo->rowCount();
+    return FHistory->rowCount();
 }
 
 void TAlert::setPanelInfoCaption(const QString &text)
@@ -367,47 +448,11 @@ void TAlert::fillHistory()
         return a.Days != b.Days ? a.Days > b.Days : a.Micro > b.Micro;
     });
 
-    SGNumbersInfo->setUpdatesEnabled(false);
-    const QSignalBlocker blocker(SGNumbersInfo);
-    SGNumbersInfo->clearContents();
-    SGNumbersInfo->setRowCount(std::max<int>(1, int(rows.size())));
-    const auto cell = [](const QString &text) {
-        auto *item = new QTableWidgetItem(text);
-        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-        return item;
-    };
-    for (int i = 0; i < int(rows.size()); ++i) {
-        const THistoryRow &r = rows[size_t(i)];
-        const TDateTime t(r.Time);
-        auto *index = cell(QString::number(i + 1));
-        index->setData(ValueRole, r.CallId);
-        index->setBackground(Cream);
-        SGNumbersInfo->setItem(i, hcIndex, index);
-        auto *time = cell(t.toShortDateString() + QLatin1Char(' ') + t.toLongTimeString());
-        time->setData(ValueRole, r.Days);
-        time->setTextAlignment(Qt::AlignLeft | Qt::AlignTop);
-        SGNumbersInfo->setItem(i, hcTime, time);
-        auto *length = cell(TDateTime(r.Length).toLongTimeString());
-        length->setData(ValueRole, r.Micro);
-        length->setTextAlignment(Qt::AlignLeft | Qt::AlignTop);
-        SGNumbersInfo->setItem(i, hcLength, length);
-        auto *direction = cell(r.Incoming ? QStringLiteral("in") : QStringLiteral("out"));
-        direction->setData(IconRole, r.Incoming ? 1 : 2);
-        SGNumbersInfo->setItem(i, hcDirection, direction);
-        auto *attributes = cell(QString());
-        attributes->setData(ValueRole, r.Value);
-        attributes->setData(IconRole, !r.FileName.isEmpty() || !r.MessageFileName.isEmpty());
-        SGNumbersInfo->setItem(i, hcAttributes, attributes);
-        SGNumbersInfo->setItem(i, hcFileName, cell(r.FileName));
-        SGNumbersInfo->setItem(i, hcMessageFileName, cell(r.MessageFileName));
+    FHistory->setRows(std::move(rows));
+    {
+        const QSignalBlocker blocker(SGNumbersInfo->selectionModel());
+        SGNumbersInfo->setCurrentIndex(FHistory->index(0, hcTime));
     }
-    if (rows.empty()) {
-        auto *index = cell(QString::number(1));
-        index->setBackground(Cream);
-        SGNumbersInfo->setItem(0, hcIndex, index);
-    }
-    SGNumbersInfo->setCurrentCell(0, hcTime);
-    SGNumbersInfo->setUpdatesEnabled(true);
     SGNumbersInfoSelectCell(0);
 }
 
@@ -434,17 +479,16 @@ void TAlert::fillFieldCaptions(bool Incoming)
 
 void TAlert::SGNumbersInfoSelectCell(int Row)
 {
-    if (Row < 0 || Row >= SGNumbersInfo->rowCount())
+    if (Row < 0 || Row >= FHistory->rowCount())
         return;
-    const QTableWidgetItem *direction = SGNumbersInfo->item(Row, hcDirection);
-    const bool incoming = !direction || direction->data(IconRole).toInt() != 2;
+    const THistoryRow *r = FHistory->row(Row);
+    const bool incoming = !r || r->Incoming;
     fillFieldCaptions(incoming);
-    const QTableWidgetItem *index = SGNumbersInfo->item(Row, hcIndex);
-    const qint64 callId = index ? index->data(ValueRole).toLongLong() : 0;
     TCallBook *book = incoming ? static_cast<TCallBook *>(FIn) : static_cast<TCallBook *>(FOut);
-    if (callId <= 0 || !book)
+    if (!r || !book)
         return;
-    const QVariantList row = book->rowByKey(callId);
+    // By key, whatever the filter; the journal's current row does not move.
+    const QVariantList row = book->rowByKey(r->CallId);
     if (row.isEmpty())
         return;
     const int field1 = book->schema().fieldIndex(QStringLiteral("Field_1"));

@@ -13,6 +13,7 @@ class QGroupBox;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
+class QTableView;
 class QTableWidget;
 class QTimer;
 class TConfig;
@@ -79,6 +80,8 @@ protected:
 
 private:
     struct THistoryRow;
+    class THistoryModel;
+    class THistoryDelegate;
     void buildLayout();
     void setStripColor(const QColor &color);
     void setPanelInfoCaption(const QString &text);
@@ -105,7 +108,8 @@ private:
     QLabel *LabelName;
     QLabel *LabelAddress;
     QPlainTextEdit *NotesEdit;
-    QTableWidget *SGNumbersInfo;
+    QTableView *SGNumbersInfo;
+    THistoryModel *FHistory;
     QFrame *PanelFields;
     QTableWidget *SGFields;
     QGroupBox *GroupBox1;

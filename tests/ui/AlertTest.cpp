@@ -7,6 +7,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -61,15 +62,14 @@ protected:
         c.Field_1 = field1;
         return p.out.AddCall(c);
     }
-    QTableWidget *history() { return alert.findChild<QTableWidget *>(QStringLiteral("SGNumbersInfo")); }
+    QTableView *history() { return alert.findChild<QTableView *>(QStringLiteral("SGNumbersInfo")); }
+    QModelIndex at(int row, int column) { return history()->model()->index(row, column); }
+    void select(int row) { history()->setCurrentIndex(at(row, TAlert::hcTime)); }
     QTableWidget *fields() { return alert.findChild<QTableWidget *>(QStringLiteral("SGFields")); }
     QString labelPhone() { return alert.findChild<QLabel *>(QStringLiteral("LabelPhone"))->text(); }
-    QString cell(int row, int column)
-    {
-        const QTableWidgetItem *i = history()->item(row, column);
-        return i ? i->text() : QString();
-    }
-    qint64 callId(int row) { return history()->item(row, TAlert::hcIndex)->data(TAlert::ValueRole).toLongLong(); }
+    QString cell(int row, int column) { return at(row, column).data().toString(); }
+    QVariant value(int row, int column) { return at(row, column).data(TAlert::ValueRole); }
+    qint64 callId(int row) { return value(row, TAlert::hcIndex).toLongLong(); }
     QColor color(const char *name) { return alert.findChild<QWidget *>(QLatin1String(name))->palette().color(QPalette::Window); }
 
     AlertParts p;
@@ -106,22 +106,22 @@ TEST_F(Alert, HistoryOfBothJournalsNewestFirstWithTheNewestCallsFields)
     EXPECT_EQ(cell(1, TAlert::hcTime), TDateTime(day + 2.10).toShortDateString() + " " + TDateTime(day + 2.10).toLongTimeString());
     EXPECT_EQ(cell(1, TAlert::hcLength), QStringLiteral("0:01:15"));
     EXPECT_EQ(cell(1, TAlert::hcFileName), QStringLiteral("/r/a.wav"));
-    EXPECT_EQ(history()->item(1, TAlert::hcTime)->data(TAlert::ValueRole).toInt(), int(day + 2));
-    EXPECT_EQ(history()->item(1, TAlert::hcLength)->data(TAlert::ValueRole).toLongLong(), 100000);
-    EXPECT_EQ(history()->item(1, TAlert::hcAttributes)->data(TAlert::ValueRole).toInt(), 3);   // Category
-    EXPECT_EQ(history()->item(0, TAlert::hcAttributes)->data(TAlert::ValueRole).toInt(), 1);   // Attributes
+    EXPECT_EQ(value(1, TAlert::hcTime).toInt(), int(day + 2));
+    EXPECT_EQ(value(1, TAlert::hcLength).toLongLong(), 100000);
+    EXPECT_EQ(value(1, TAlert::hcAttributes).toInt(), 3);   // Category
+    EXPECT_EQ(value(0, TAlert::hcAttributes).toInt(), 1);   // Attributes
     EXPECT_EQ(cell(0, TAlert::hcIndex), QStringLiteral("1"));
     EXPECT_EQ(cell(4, TAlert::hcIndex), QStringLiteral("5"));
 
     // The first row is selected: the outgoing captions and its fields.
-    EXPECT_EQ(history()->currentRow(), 0);
+    EXPECT_EQ(history()->currentIndex().row(), 0);
     EXPECT_EQ(fields()->rowCount(), 7);
     EXPECT_EQ(fields()->item(0, 0)->text(), QStringLiteral("Исходящая тема"));
     EXPECT_EQ(fields()->item(0, 1)->text(), QStringLiteral("вечер"));
     EXPECT_FALSE(fields()->isEnabled());
 
     // Another row brings its own journal's captions and fields.
-    history()->setCurrentCell(1, TAlert::hcTime);
+    select(1);
     EXPECT_EQ(fields()->item(0, 0)->text(), QStringLiteral("Тема"));
     EXPECT_EQ(fields()->item(0, 1)->text(), QStringLiteral("утро"));
     EXPECT_EQ(fields()->item(6, 1)->text(), QStringLiteral("утро!"));
@@ -143,7 +143,7 @@ TEST_F(Alert, FiltersHideNothingAndTheJournalsStayAsTheyWere)
     alert.ShowCaller(number, QString(), QString(), QString());
     EXPECT_EQ(alert.HistoryRowCount(), 2);
     EXPECT_EQ(cell(1, TAlert::hcDirection), QStringLiteral("in"));
-    history()->setCurrentCell(1, TAlert::hcTime);
+    select(1);
     EXPECT_EQ(fields()->item(0, 1)->text(), QStringLiteral("скрытый"));
 
     EXPECT_TRUE(p.in.filtered());

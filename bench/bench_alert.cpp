@@ -1,0 +1,155 @@
+// The incoming-call alert with 10^6 rows in each journal and 1000 earlier calls
+// of the caller's number: ShowCaller with its history, and ShowCaller until the
+// window is shown and painted.
+//   bench_alert [DIR]   (DIR keeps the generated files; a temporary folder otherwise)
+#include "records/TIncomingCallBook.h"
+#include "records/TOutgoingCallBook.h"
+#include "ui/TAlert.h"
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <sqlite3.h>
+#include <vector>
+
+namespace {
+constexpr int Rows = 1000000;
+constexpr int CallerCalls = 1000;   // of each of the two callers, over both journals
+const char *Callers[] = {"55512345", "55512346"};
+
+double ms(const QElapsedTimer &t)
+{
+    return double(t.nsecsElapsed()) / 1e6;
+}
+
+double percentile(std::vector<double> v, double p)
+{
+    std::sort(v.begin(), v.end());
+    return v[size_t(std::min<double>(double(v.size() - 1), p * double(v.size() - 1) + 0.5))];
+}
+
+// Random seven-digit numbers, with the callers' calls spread through the rows:
+// 60 % of them incoming, 40 % outgoing.
+void fillJournal(TRecordTable &t, bool incoming)
+{
+    QRandomGenerator r(incoming ? 11 : 12);
+    sqlite3 *db = t.connection();
+    sqlite3_exec(db, "PRAGMA cache_size=-400000; PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF",
+                 nullptr, nullptr, nullptr);
+    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+    for (const QString &name : t.schema().Indexed)
+        sqlite3_exec(db, QStringLiteral("DROP INDEX \"%1_%2\"").arg(t.schema().TableName, name).toUtf8().constData(),
+                     nullptr, nullptr, nullptr);
+    const char *sql = incoming
+        ? "INSERT INTO InCalls (Phone, Category, Time, Length, AutoAnswer, FileName, MessageFileName, Field_1)"
+          " VALUES (?, 1, ?, ?, 0, ?, NULL, ?)"
+        : "INSERT INTO OutCalls (Phone, Time, Length, Attributes, FileName, Field_1) VALUES (?, ?, ?, 1, ?, ?)";
+    sqlite3_stmt *st = nullptr;
+    sqlite3_prepare_v2(db, sql, -1, &st, nullptr);
+    const int callerRows = incoming ? CallerCalls * 6 / 10 : CallerCalls * 4 / 10;
+    const int every = Rows / callerRows;
+    double time = 43000;
+    for (int i = 0; i < Rows; ++i) {
+        time += r.bounded(600) / 86400.0;
+        QByteArray p = QByteArray::number(1000000 + r.bounded(9000000));
+        if (i % every == 0 && i / every < callerRows)
+            p = Callers[0];
+        else if (i % every == 1 && i / every < callerRows)
+            p = Callers[1];
+        const QByteArray file = QStringLiteral("/home/user/records/In_%1.wav").arg(i).toUtf8();
+        sqlite3_bind_text(st, 1, p.constData(), int(p.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_double(st, 2, time);
+        sqlite3_bind_double(st, 3, r.bounded(3600) / 86400.0);
+        if (i % 3 == 0)
+            sqlite3_bind_text(st, 4, file.constData(), int(file.size()), SQLITE_TRANSIENT);
+        else
+            sqlite3_bind_null(st, 4);
+        if (i % 10 == 0)
+            sqlite3_bind_text(st, 5, "заметка", -1, SQLITE_STATIC);
+        else
+            sqlite3_bind_null(st, 5);
+        sqlite3_step(st);
+        sqlite3_reset(st);
+    }
+    sqlite3_finalize(st);
+    for (const QString &index : t.schema().indexSql())
+        sqlite3_exec(db, index.toUtf8().constData(), nullptr, nullptr, nullptr);
+    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA cache_size=-2000",
+                 nullptr, nullptr, nullptr);
+}
+
+void report(const char *what, const std::vector<double> &times)
+{
+    std::printf("%s: median %.2f ms, p99 %.2f ms, max %.2f ms (target < 100 ms)\n", what, percentile(times, 0.5),
+                percentile(times, 0.99), percentile(times, 1.0));
+}
+}
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    QTemporaryDir tmp;
+    const QString data = (args.size() > 1 ? args.at(1) : tmp.path()) + QStringLiteral("/Data");
+    QDir().mkpath(data);
+    setvbuf(stdout, nullptr, _IONBF, 0);
+
+    if (!QFile::exists(data + QStringLiteral("/InCalls.cds"))) {
+        QElapsedTimer t;
+        t.start();
+        TIncomingCallBook in(data + QStringLiteral("/InCalls"));
+        fillJournal(in, true);
+        TOutgoingCallBook out(data + QStringLiteral("/OutCalls"));
+        fillJournal(out, false);
+        std::printf("generating 2 x 10^6 rows: %.0f ms\n", ms(t));
+    }
+
+    TIncomingCallBook in(data + QStringLiteral("/InCalls"));
+    TOutgoingCallBook out(data + QStringLiteral("/OutCalls"));
+    in.SortBy(QStringLiteral("Time"));
+    out.SortBy(QStringLiteral("Time"));
+    TAlert alert(&in, &out, nullptr);
+
+    // The two callers alternate, so that every call fills the window anew.
+    std::vector<double> fill;
+    for (int i = 0; i < 60; ++i) {
+        QElapsedTimer t;
+        t.start();
+        alert.ShowCaller(QString::fromLatin1(Callers[i % 2]), QStringLiteral("Абонент"), QString(), QString());
+        fill.push_back(ms(t));
+    }
+    std::printf("history rows shown: %d\n", alert.HistoryRowCount());
+    report("ShowCaller with its history (10^6 rows per journal, 1000 calls of the number)", fill);
+
+    std::vector<double> shown;
+    for (int i = 0; i < 30; ++i) {
+        QElapsedTimer t;
+        t.start();
+        alert.ShowCaller(QString::fromLatin1(Callers[i % 2]), QStringLiteral("Абонент"), QString(), QString());
+        alert.show();
+        alert.repaint();
+        QApplication::processEvents();
+        shown.push_back(ms(t));
+        alert.close();
+        QApplication::processEvents();
+    }
+    report("ShowCaller, shown and painted (offscreen)", shown);
+
+    // What the history replaces: walking every row of both journals for the number.
+    QElapsedTimer t;
+    t.start();
+    int found = 0;
+    for (TRecordTable *book : {static_cast<TRecordTable *>(&in), static_cast<TRecordTable *>(&out)}) {
+        TSqliteStatement q(book->connection(),
+                           QStringLiteral("SELECT \"Phone\" FROM \"%1\"").arg(book->schema().TableName));
+        while (q.step())
+            found += q.value(0).toString() == QLatin1String(Callers[0]);
+    }
+    std::printf("for comparison, one scan of both journals for the number: %.0f ms (%d calls)\n", ms(t), found);
+    return 0;
+}
