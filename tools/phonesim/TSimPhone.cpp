@@ -305,11 +305,12 @@ void TSimPhone::execute(const QByteArray &cmd)
         const QDate d(yearFromByte(uchar(cmd.at(6))), uchar(cmd.at(5)), uchar(cmd.at(4)));
         const QTime t(uchar(cmd.at(1)), uchar(cmd.at(2)), uchar(cmd.at(3)));
         const QDateTime dt(d, t);
-        if (dt.isValid() && !ignored) {
-            FClockOffset = QDateTime::currentDateTime().msecsTo(dt);
-            what = QStringLiteral("set clock %1").arg(dt.toString(Qt::ISODate));
-        } else {
+        if (!dt.isValid()) {
             what = QStringLiteral("set clock: not a valid date and time");
+        } else {
+            what = QStringLiteral("set clock %1").arg(dt.toString(Qt::ISODate));
+            if (!ignored)
+                FClockOffset = QDateTime::currentDateTime().msecsTo(dt);
         }
         break;
     }
