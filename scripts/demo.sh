@@ -1,18 +1,22 @@
 #!/bin/sh
-# The demo: the phone simulator on a pseudo-terminal and the line monitor on it.
+# The demo: konvelo --demo, the program on the phone simulator playing the
+# demo line (a call about every 30 seconds). With a display the window opens
+# (demo folder ~/.konvelo-demo, or --home DIR). Without one the program runs
+# under Xvfb in a fresh demo folder, and PNG screenshots of the main window and
+# of the alert are written into KONVELO_SHOTS (default /tmp/konvelo-shots).
 set -e
 cd "$(dirname "$0")/.."
-if [ -n "$KONVELO_PORT" ]; then
-  exec build/tools/cli/konvelo-cli events --port "$KONVELO_PORT" "$@"
+BUILD_DIR=${BUILD_DIR:-build}
+KONVELO="$BUILD_DIR/src/app/konvelo"
+if [ -n "$DISPLAY" ] || [ -n "$WAYLAND_DISPLAY" ]; then
+  exec "$KONVELO" --demo "$@"
 fi
-FIFO=$(mktemp -u /tmp/konvelo-demo.XXXXXX)
-mkfifo "$FIFO"
-# The phone keeps sending a sign of life while idle, so the line stays online after the scenario.
-build/tools/phonesim/konvelo-phonesim --digit-gap 300 --keepalive 5000 \
-  tools/phonesim/scenarios/demo.txt > "$FIFO" &
-SIM=$!
-trap 'kill $SIM 2>/dev/null; rm -f "$FIFO"' EXIT INT TERM
-exec 3< "$FIFO"
-read -r DEV <&3
-echo "demo phone on $DEV" >&2
-build/tools/cli/konvelo-cli events --port "$DEV" "$@"
+SHOTS=${KONVELO_SHOTS:-/tmp/konvelo-shots}
+HOME_DIR=$(mktemp -d /tmp/konvelo-demo.XXXXXX)
+mkdir -p "$SHOTS"
+echo "no display: running the demo under Xvfb in $HOME_DIR; screenshots go to $SHOTS" >&2
+status=0
+./scripts/with-pulse.sh xvfb-run -a -s "-screen 0 1280x960x24" \
+  "$KONVELO" --demo --home "$HOME_DIR" --screenshots "$SHOTS" "$@" || status=$?
+ls -l "$SHOTS" >&2
+exit $status

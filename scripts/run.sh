@@ -1,7 +1,7 @@
 #!/bin/sh
-# Sets up, builds and runs Konvelo. Without a phone (no --port given and no
-# KONVELO_PORT), the demo phone konvelo-phonesim plays its demo scenario and
-# konvelo-cli events shows the line events it produces.
+# Sets up, builds and runs Konvelo in its demo mode: the program on the phone
+# simulator (see scripts/demo.sh; without a display it runs under Xvfb and
+# writes screenshots).
 set -e
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh

@@ -1,0 +1,320 @@
+#include "TDemo.h"
+#include "TMain.h"
+#include "common/BaseFolder.h"
+#include "config/TConfig.h"
+#include "config/TSettingsStore.h"
+#include "records/TAddressBook.h"
+#include "records/TIncomingCallBook.h"
+#include "records/TOutgoingCallBook.h"
+#include "ui/TAlert.h"
+#include <QApplication>
+#include <QDataStream>
+#include <QDir>
+#include <QFile>
+#include <QLockFile>
+#include <QStandardPaths>
+#include <QTimer>
+#include <QtMath>
+
+static void initDemoResources()
+{
+    Q_INIT_RESOURCE(demo);
+}
+
+namespace {
+
+constexpr int ShotTick = 500;          // ms between looks at the windows
+constexpr int ShotSettleTicks = 4;     // a window is grabbed after showing this long
+constexpr int ShotGiveUpTicks = 360;   // three minutes
+
+TDateTime ago(double minutes)
+{
+    return TDateTime::now() + (-minutes / 1440.0);
+}
+
+TDateTime length(int seconds)
+{
+    return TDateTime(seconds / 86400.0);
+}
+
+// A short two-tone ring as 8 kHz 16-bit PCM WAVE.
+QByteArray ringWave()
+{
+    const int rate = 8000;
+    QByteArray pcm;
+    QDataStream out(&pcm, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    for (int i = 0; i < rate * 3 / 2; ++i) {
+        const double t = double(i) / rate;
+        const bool on = std::fmod(t, 0.5) < 0.4;
+        const double v = on ? 0.3 * (std::sin(2 * M_PI * 440 * t) + std::sin(2 * M_PI * 480 * t)) : 0.0;
+        out << qint16(v * 16000);
+    }
+    QByteArray wav;
+    QDataStream w(&wav, QIODevice::WriteOnly);
+    w.setByteOrder(QDataStream::LittleEndian);
+    w.writeRawData("RIFF", 4);
+    w << quint32(36 + pcm.size());
+    w.writeRawData("WAVEfmt ", 8);
+    w << quint32(16) << quint16(1) << quint16(1) << quint32(rate) << quint32(rate * 2) << quint16(2)
+      << quint16(16);
+    w.writeRawData("data", 4);
+    w << quint32(pcm.size());
+    wav += pcm;
+    return wav;
+}
+
+}
+
+TDemo::TDemo(const QString &Folder, QObject *parent) : QObject(parent), FFolder(Folder)
+{
+    initDemoResources();
+    FSim.setProcessChannelMode(QProcess::SeparateChannels);
+    FSim.setStandardErrorFile(QProcess::nullDevice());
+}
+
+TDemo::~TDemo()
+{
+    StopSimulator();
+}
+
+QString TDemo::DefaultFolder()
+{
+    return QDir::home().filePath(QStringLiteral(".konvelo-demo"));
+}
+
+QString TDemo::SimulatorProgram()
+{
+    const QDir bin(QCoreApplication::applicationDirPath());
+    const QString name = QStringLiteral("konvelo-phonesim");
+    for (const QString &rel : {QStringLiteral("../tools/phonesim/"), QStringLiteral("../../tools/phonesim/"),
+                               QString()}) {
+        const QString p = bin.filePath(rel + name);
+        if (QFileInfo(p).isExecutable())
+            return QDir::cleanPath(p);
+    }
+    return QStandardPaths::findExecutable(name);
+}
+
+bool TDemo::FillFolder(QString &Error)
+{
+    QDir dir(FFolder);
+    if (QFile::exists(dir.filePath(QStringLiteral("Konvelo.ini"))))
+        return true;
+    const QString records = dir.filePath(QStringLiteral("Records"));
+    if (!dir.mkpath(QStringLiteral("Records")) || !dir.mkpath(QStringLiteral("Sounds/Bells"))) {
+        Error = QStringLiteral("cannot create the demo folder ") + FFolder;
+        return false;
+    }
+    QFile bell(dir.filePath(QStringLiteral("Sounds/Bells/Din.wav")));
+    if (bell.open(QIODevice::WriteOnly))
+        bell.write(ringWave());
+    bell.close();
+    {
+        TConfig config(nullptr);
+        config.FirstRun(QDir::toNativeSeparators(records));
+        config.AskForCalls = true;
+        config.NeedCheckPort = false;
+        config.NeedStartMinimized = false;
+        config.AdjustSoundSettings = false;
+        config.DayVolume = 40;
+        config.NightVolume = 30;
+        config.DisplayMessage = true;
+        config.PlaySound = true;
+        config.NoAlertOnTalk = false;
+        config.WindowState = 0;
+        config.Left = 40;
+        config.Top = 30;
+        config.Width = 1100;
+        config.Height = 720;
+        config.InField[1] = QStringLiteral("Тема");
+        config.InFieldYes[1] = true;
+        if (!config.Save()) {
+            Error = QStringLiteral("cannot write the demo settings in ") + config.StoreLocation();
+            return false;
+        }
+    }
+
+    const QString data = BaseFolder::dataPath() + QLatin1Char('/');
+    TAddressBook book(data + QStringLiteral("AddressBook"));
+    book.AddPerson(QStringLiteral("5550101"), QStringLiteral("Иванов Пётр Сергеевич"), 0,
+                   QStringLiteral("ул. Садовая, 12, кв. 4"), QStringLiteral("Поставщик бумаги; звонит по вторникам."),
+                   QString(), -1, false);
+    book.AddPerson(QStringLiteral("5552020"), QStringLiteral("ООО «Вектор»"), 8, QStringLiteral("пр. Мира, 101"),
+                   QStringLiteral("Все разговоры записывать."), QString(), -1, false);
+    book.AddPerson(QStringLiteral("5557788"), QStringLiteral("Сервисный центр"), 0,
+                   QStringLiteral("ул. Лесная, 3"), QString(), QString(), -1, false);
+    book.AddPerson(QStringLiteral("5553030"), QStringLiteral("Смирнова Анна"), 1, QString(),
+                   QStringLiteral("Не звонить после 20:00."), QString(), -1, false);
+
+    TIncomingCallBook in(data + QStringLiteral("InCalls"));
+    const struct {
+        const char *phone;
+        double minutesAgo;
+        int seconds;
+        bool autoAnswer;
+    } inRows[] = {{"5550101", 3 * 1440 + 95, 184, false}, {"5559876", 2 * 1440 + 30, 0, false},
+                  {"5552020", 1440 + 300, 62, true},     {"5550101", 1440 + 12, 95, false},
+                  {"?", 600, 0, false},                  {"5553412", 240, 41, false}};
+    for (const auto &r : inRows) {
+        TInCall c;
+        c.Phone = QString::fromLatin1(r.phone);
+        c.Time = ago(r.minutesAgo);
+        c.Length = length(r.seconds);
+        c.Category = 1;
+        c.AutoAnswer = r.autoAnswer;
+        if (c.Phone == QLatin1String("5550101"))
+            c.Field_1 = QStringLiteral("Заказ бумаги");
+        in.AddCall(c);
+    }
+    TOutgoingCallBook out(data + QStringLiteral("OutCalls"));
+    const struct {
+        const char *phone;
+        double minutesAgo;
+        int seconds;
+        uint8_t attributes;
+    } outRows[] = {{"5557788", 2 * 1440 + 200, 320, 1}, {"5550101", 1440 + 40, 75, 2}, {"5553030", 180, 12, 1}};
+    for (const auto &r : outRows) {
+        TOutCall c;
+        c.Phone = QString::fromLatin1(r.phone);
+        c.Time = ago(r.minutesAgo);
+        c.Length = length(r.seconds);
+        c.Attributes = r.attributes;
+        out.AddCall(c);
+    }
+
+    // Calls the phone took while the program was not running: read at start-up.
+    FMemoryFile = dir.filePath(QStringLiteral("phone-memory.txt"));
+    QFile memory(FMemoryFile);
+    if (memory.open(QIODevice::WriteOnly)) {
+        auto line = [](const char *kind, double minutesAgo, const char *dur, int flags, const char *digits) {
+            const QDateTime t = ago(minutesAgo).toQDateTime();
+            return QStringLiteral("%1 %2 %3 %4 %5 1 %6\n")
+                .arg(QLatin1String(kind), t.toString(QStringLiteral("dd.MM")), t.toString(QStringLiteral("HH:mm")),
+                     QLatin1String(dur), QString::number(flags), QLatin1String(digits))
+                .toUtf8();
+        };
+        memory.write(line("in", 20, "0:01:05", 0, "5553030"));
+        memory.write(line("in", 45, "0:00:00", 0, "5559876"));
+        memory.write(line("in", 600 + 5, "0:00:30", 0, "5550000"));
+        memory.write(line("out", 30, "0:02:10", 1, "5557788"));
+        memory.write(line("out", 3 * 1440, "0:00:10", 1, "5557788"));
+    }
+    return true;
+}
+
+bool TDemo::Prepare(QString &Error, bool &Busy)
+{
+    Busy = false;
+    if (!QDir().mkpath(FFolder)) {
+        Error = QStringLiteral("cannot create the demo folder ") + FFolder;
+        return false;
+    }
+    BaseFolder::set(FFolder);
+    {
+        QLockFile probe(QDir(FFolder).filePath(QStringLiteral("Konvelo.lock")));
+        probe.setStaleLockTime(0);
+        if (!probe.tryLock(0)) {
+            Busy = true;
+            return false;
+        }
+    }
+    if (!FillFolder(Error))
+        return false;
+
+    const QString program = SimulatorProgram();
+    if (program.isEmpty()) {
+        Error = QStringLiteral("konvelo-phonesim not found beside ") + QCoreApplication::applicationDirPath();
+        return false;
+    }
+    const QString scenario = QDir(FFolder).filePath(QStringLiteral("konvelo-demo.txt"));
+    QFile::remove(scenario);
+    if (!QFile::copy(QStringLiteral(":/demo/konvelo-demo.txt"), scenario)) {
+        Error = QStringLiteral("cannot write ") + scenario;
+        return false;
+    }
+    QStringList args{QStringLiteral("--digit-gap"), QStringLiteral("300"), QStringLiteral("--keepalive"),
+                     QStringLiteral("5000"), QStringLiteral("--log"),
+                     QDir(FFolder).filePath(QStringLiteral("phone.log"))};
+    if (!FMemoryFile.isEmpty())
+        args << QStringLiteral("--memory") << FMemoryFile;
+    args << scenario;
+    FSim.start(program, args);
+    if (!FSim.waitForStarted(5000)) {
+        Error = QStringLiteral("cannot start ") + program;
+        return false;
+    }
+    while (!FSim.canReadLine() && FSim.state() == QProcess::Running)
+        FSim.waitForReadyRead(5000);
+    FDevice = QString::fromLocal8Bit(FSim.readLine()).trimmed();
+    if (FDevice.isEmpty()) {
+        Error = QStringLiteral("the phone simulator gave no device");
+        StopSimulator();
+        return false;
+    }
+    // The simulator's further output is not needed.
+    connect(&FSim, &QProcess::readyReadStandardOutput, this, [this] { FSim.readAllStandardOutput(); });
+
+    std::unique_ptr<TSettingsStore> store = TSettingsStore::Open();
+    store->WriteString(QStringLiteral("Port"), QStringLiteral("Port"), FDevice);
+    if (!store->Flush()) {
+        Error = QStringLiteral("cannot write the port into ") + store->Location();
+        return false;
+    }
+    return true;
+}
+
+void TDemo::StopSimulator()
+{
+    if (FSim.state() == QProcess::NotRunning)
+        return;
+    FSim.terminate();
+    if (!FSim.waitForFinished(3000)) {
+        FSim.kill();
+        FSim.waitForFinished(1000);
+    }
+}
+
+void TDemo::TakeScreenshots(TMain *Main, const QString &Dir)
+{
+    FMain = Main;
+    FShotDir = Dir;
+    QDir().mkpath(Dir);
+    FShotTimer = new QTimer(this);
+    connect(FShotTimer, &QTimer::timeout, this, &TDemo::screenshotTick);
+    FShotTimer->start(ShotTick);
+}
+
+bool TDemo::save(QWidget *w, const QString &name)
+{
+    const QString file = QDir(FShotDir).filePath(name);
+    if (!w->grab().save(file, "PNG")) {
+        FFailed = true;
+        return false;
+    }
+    fprintf(stderr, "konvelo: %s\n", qPrintable(QDir::toNativeSeparators(file)));
+    return true;
+}
+
+void TDemo::screenshotTick()
+{
+    ++FTicks;
+    FMainShownTicks = FMain->isVisible() ? FMainShownTicks + 1 : 0;
+    TAlert *alert = FMain->Alert();
+    // The alert is grabbed once the caller's number and history are in.
+    const bool alertReady = alert && alert->isVisible() && !alert->Number().isEmpty()
+        && alert->Number() != TAlert::NotYetKnown;
+    FAlertShownTicks = alertReady ? FAlertShownTicks + 1 : 0;
+    if (!FMainTaken && FMainShownTicks >= ShotSettleTicks)
+        FMainTaken = save(FMain, QStringLiteral("main-window.png"));
+    if (FMainTaken && !FAlertTaken && FAlertShownTicks >= ShotSettleTicks) {
+        FAlertTaken = save(alert, QStringLiteral("alert.png"));
+        save(FMain, QStringLiteral("main-window-call.png"));
+    }
+    if ((FMainTaken && FAlertTaken) || FTicks >= ShotGiveUpTicks || FFailed) {
+        if (!(FMainTaken && FAlertTaken))
+            FFailed = true;
+        FShotTimer->stop();
+        FMain->CloseWithoutAsking();
+    }
+}
