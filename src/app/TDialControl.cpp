@@ -1,6 +1,12 @@
 #include "TDialControl.h"
 #include "config/TConfig.h"
+#include "phone/EPhoneError.h"
 #include "phone/TPhone.h"
+#include "ui/TDialBox.h"
+#include <QAbstractButton>
+#include <QAction>
+#include <QCoreApplication>
+#include <QMessageBox>
 
 const QString TDialControl::DialCaption = QStringLiteral("Набрать номер");
 const QString TDialControl::HangUpCaption = QStringLiteral("Сброс");
@@ -63,4 +69,62 @@ bool TDialControl::CallEnabled(TPhoneState State)
 void TDialControl::dial(const QString &Number)
 {
     FPhone.Dial(Number, FConfig ? FConfig->ChannelType : 0);
+}
+
+void TDialControl::Attach(TDialBox *Box, QAbstractButton *CallBtn, QAction *DialAction, QAction *HangUpAction,
+                          TErrorHandler ShowError)
+{
+    FBox = Box;
+    FCallBtn = CallBtn;
+    FShowError = std::move(ShowError);
+    if (CallBtn)
+        QObject::connect(CallBtn, &QAbstractButton::clicked, CallBtn, [this] { Click(); });
+    for (QAction *a : {DialAction, HangUpAction})
+        if (a)
+            QObject::connect(a, &QAction::triggered, a, [this] { Click(); });
+    if (Box) {
+        QObject::connect(Box, &TDialBox::EnterPressed, Box, [this](const QString &Text) {
+            try {
+                EnterPressed(Text);
+            } catch (const EPhoneError &e) {
+                showError(e.Message());
+            }
+        });
+        QObject::connect(Box, &TDialBox::EscapePressed, Box, [this] { EscapePressed(); });
+    }
+}
+
+void TDialControl::Click()
+{
+    const bool waiting = FPhone.State() == psWaiting;
+    QString number = FBox ? FBox->text() : QString();
+    QString caption;
+    TAction action = daNone;
+    try {
+        action = CallClick(number, &caption);
+    } catch (const EPhoneError &e) {
+        if (FBox && number != FBox->text())
+            FBox->SetNumber(number);
+        showError(e.Message());
+        return;
+    }
+    if (waiting && FBox && number != FBox->text())
+        FBox->SetNumber(number);
+    if (action == daHungUp && FCallBtn)
+        FCallBtn->setText(caption);
+}
+
+void TDialControl::DialNumber(const QString &Number)
+{
+    if (FBox)
+        FBox->SetNumber(Number);
+    Click();
+}
+
+void TDialControl::showError(const QString &Message)
+{
+    if (FShowError)
+        FShowError(Message);
+    else
+        QMessageBox::critical(FBox ? FBox->window() : nullptr, QCoreApplication::applicationName(), Message);
 }

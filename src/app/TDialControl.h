@@ -4,10 +4,15 @@
 // Type" setting, or dropping the call. An invalid number raises EPhoneError
 // with "Hеверный номер" for the application's error box; nothing is sent then.
 #include "common/PhoneTypes.h"
+#include <QPointer>
 #include <QString>
+#include <functional>
 
-class TPhone;
+class QAbstractButton;
+class QAction;
 class TConfig;
+class TDialBox;
+class TPhone;
 
 class TDialControl {
 public:
@@ -32,12 +37,30 @@ public:
     // Whether the call button and the two menu items are enabled in a state.
     static bool CallEnabled(TPhoneState State);
 
+    // Wiring for the main window: the call button and the menu items "&Набрать
+    // номер" and "&Сброс" run Click, the box's Enter and Escape their actions.
+    // Errors of the number go to ShowError (the application's error box; a
+    // critical message box when none is given). Any pointer may be null.
+    using TErrorHandler = std::function<void(const QString &Message)>;
+    void Attach(TDialBox *Box, QAbstractButton *CallBtn, QAction *DialAction, QAction *HangUpAction,
+                TErrorHandler ShowError = {});
+    // The call button's action on the attached box: its text trimmed and put
+    // back, then dialled; during a call the call dropped and the caption reset.
+    void Click();
+    // Address book "&Набрать номер" and the hot buttons: the number into the
+    // box, then Click.
+    void DialNumber(const QString &Number);
+
     static const QString DialCaption;     // "Набрать номер"
     static const QString HangUpCaption;   // "Сброс"
 
 private:
     void dial(const QString &Number);
+    void showError(const QString &Message);
 
     TPhone &FPhone;
     const TConfig *FConfig;
+    QPointer<TDialBox> FBox;
+    QPointer<QAbstractButton> FCallBtn;
+    TErrorHandler FShowError;
 };

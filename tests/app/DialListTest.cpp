@@ -7,7 +7,9 @@
 #include "records/TIncomingCallBook.h"
 #include "records/TOutgoingCallBook.h"
 #include "ui/TDialBox.h"
+#include <QAction>
 #include <QApplication>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -218,4 +220,35 @@ TEST_F(Dialling, DialBoxCompletesFromTheListAndItsKeysDialOrDrop)
     EXPECT_EQ(sent(), bytes({0x90, 0x07, 1, 2, 3, 4, 5, 6, 7}));
     QTest::keyClick(&box, Qt::Key_Escape);   // also with the line free
     EXPECT_EQ(sent(), bytes({0x80}));
+}
+
+TEST_F(Dialling, AttachedButtonMenuItemsAndBoxShareOneAction)
+{
+    TDialBox box;
+    QPushButton callBtn(TDialControl::HangUpCaption);
+    QAction dialAction(QStringLiteral("&Набрать номер"));
+    QAction hangUpAction(QStringLiteral("&Сброс"));
+    QStringList errors;
+    control.Attach(&box, &callBtn, &dialAction, &hangUpAction, [&](const QString &m) { errors << m; });
+
+    box.SetNumber(QStringLiteral(" 555 "));
+    callBtn.click();
+    EXPECT_EQ(box.text(), QStringLiteral("555"));
+    EXPECT_EQ(sent(), bytes({0x90, 0x03, 5, 5, 5}));
+    dialAction.trigger();
+    EXPECT_EQ(sent(), bytes({0x90, 0x03, 5, 5, 5}));
+
+    // A subscriber's number that cannot be dialled: the error, nothing sent.
+    control.DialNumber(QStringLiteral("55?"));
+    EXPECT_EQ(errors, QStringList{QStringLiteral("Hеверный номер")});
+    EXPECT_EQ(box.text(), QStringLiteral("55?"));
+    EXPECT_TRUE(sent().isEmpty());
+    box.SetNumber(QString());
+    QTest::keyClick(&box, Qt::Key_Return);   // Enter does not trim: an empty text is refused too
+    EXPECT_EQ(errors.size(), 2);
+
+    phone.Receive(bytes({0x30}));
+    hangUpAction.trigger();
+    EXPECT_EQ(sent(), bytes({0x80}));
+    EXPECT_EQ(callBtn.text(), QStringLiteral("Набрать номер"));
 }
