@@ -2,6 +2,7 @@
 #include "PhoneSimProcess.h"
 #include "TSimScript.h"
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QSerialPort>
@@ -356,6 +357,23 @@ TEST(SimScript, GrammarErrorsNameTheLineAndBlocksNest)
 }
 
 // The demo scenario that scripts/demo.sh plays: valid, and about a minute long.
+// Every scenario kept beside the simulator (the demos play them) is valid.
+TEST(SimScript, KeptScenariosParse)
+{
+    const QDir dir(QStringLiteral(KONVELO_SOURCE_DIR "/tools/phonesim/scenarios"));
+    const QStringList files = dir.entryList({QStringLiteral("*.txt")}, QDir::Files);
+    EXPECT_FALSE(files.isEmpty());
+    for (const QString &name : files) {
+        QFile f(dir.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << name.toStdString();
+        TSimScript s;
+        QString error;
+        for (const QByteArray &line : f.readAll().split('\n'))
+            EXPECT_TRUE(s.addLine(QString::fromUtf8(line), error)) << name.toStdString() << ": " << error.toStdString();
+        EXPECT_TRUE(s.finish(error)) << name.toStdString() << ": " << error.toStdString();
+    }
+}
+
 TEST(SimScript, DemoScenarioParsesAndLastsAboutAMinute)
 {
     QFile f(QStringLiteral(KONVELO_SOURCE_DIR "/tools/phonesim/scenarios/demo.txt"));
