@@ -216,6 +216,25 @@ TEST_F(CommandsTest, FindPortFindsThePhoneOnTheThirdPortOrNone)
     EXPECT_GE(reopened, lastAsked) << "the configured port was not selected again";
 }
 
+TEST_F(CommandsTest, FindPortSurvivesAPortVanishingDuringTheSearch)
+{
+    REQUIRE_CLI("find-port");
+    auto vanishing = startSim({"--ignore", "all"});
+    auto phone = startSim();
+    CliProcess cli;
+    ASSERT_TRUE(cli.start(cliArgs({"find-port", "--ports", vanishing->device() + "," + phone->device()})));
+    for (QDeadlineTimer d(10000); vanishing->log().countCommands(0x95) < 1 && !d.hasExpired();)
+        QThread::msleep(20);
+    ASSERT_GE(vanishing->log().countCommands(0x95), 1);
+    vanishing->kill();
+    ASSERT_TRUE(cli.waitForFinished(30000)) << "find-port hangs after a port vanished";
+    EXPECT_FALSE(cli.crashed());
+    if (cli.exitCode() == 0)
+        EXPECT_EQ(cli.lines(), QStringList{phone->device()});
+    else
+        EXPECT_FALSE(cli.errorText().trimmed().isEmpty()) << "a failed search says why";
+}
+
 TEST_F(CommandsTest, ClockIsSetAndReadBack)
 {
     REQUIRE_CLI("set-clock");
