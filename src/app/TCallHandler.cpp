@@ -1,0 +1,628 @@
+#include "TCallHandler.h"
+#include "ICallView.h"
+#include "TNullFieldsEditor.h"
+#include "audio/TGSMRecorder.h"
+#include "config/TConfig.h"
+#include "phone/TPhone.h"
+#include "phone/TPhoneNumber.h"
+#include "records/TAddressBook.h"
+#include "records/TIncomingCallBook.h"
+#include "records/TOutgoingCallBook.h"
+#include <cmath>
+#include <exception>
+
+namespace {
+
+// Address-book attribute bits.
+constexpr int NeverRing = 1;
+constexpr int NeverShow = 2;
+constexpr int AlwaysShow = 4;
+constexpr int AlwaysRing = 32;
+
+// Incoming record flags.
+constexpr int FlagParallel = 1;     // outgoing: made on a parallel set
+constexpr int FlagAutoAnswer = 2;
+constexpr int FlagTalk = 4;
+constexpr int FlagMessage = 8;
+
+const QString Plus = QStringLiteral("+");
+
+bool onlyDigits(const QString &s)
+{
+    if (s.isEmpty())
+        return false;
+    for (QChar c : s)
+        if (c < u'0' || c > u'9')
+            return false;
+    return true;
+}
+
+qint64 toMsecs(double days)
+{
+    return qint64(std::llround(days * TDateTime::MSecsPerDay));
+}
+
+// Hours, minutes and seconds of a duration kept as a time of day.
+struct TDurationParts {
+    int h, m, s;
+};
+
+TDurationParts parts(TDateTime duration)
+{
+    const qint64 ms = toMsecs(duration.value());
+    const qint64 secs = ms / 1000;
+    return {int(secs / 3600), int(secs / 60 % 60), int(secs % 60)};
+}
+
+QString dateTimeText(TDateTime t)
+{
+    return t.toShortDateString() + QLatin1Char(' ') + t.toLongTimeString();
+}
+
+template <typename Fn>
+void guarded(Fn &&fn)
+{
+    // A table that cannot be written must not take the event loop down with it.
+    try {
+        fn();
+    } catch (const std::exception &) {
+    }
+}
+
+} // namespace
+
+TCallHandler::TCallHandler(TPhone &Phone, TConfig &Config, TAddressBook &AddressBook, TIncomingCallBook &InCalls,
+                           TOutgoingCallBook &OutCalls, TGSMRecorder &Recorder, ICallView &View,
+                           IFieldsEditor *Editor, QObject *parent)
+    : QObject(parent), Clock([] { return TDateTime::now(); }), FPhone(Phone), FConfig(Config),
+      FAddressBook(AddressBook), FInCalls(InCalls), FOutCalls(OutCalls), FRecorder(Recorder), FView(View),
+      FEditor(nullptr), FNullEditor(std::make_unique<TNullFieldsEditor>()),
+      FRecording(Phone, Config, AddressBook, InCalls, OutCalls, Recorder, View)
+{
+    SetFieldsEditor(Editor);
+    TalkTimer.setInterval(1000);
+    connect(&TalkTimer, &QTimer::timeout, this, &TCallHandler::TalkTimerTimer);
+}
+
+TCallHandler::~TCallHandler() = default;
+
+void TCallHandler::SetFieldsEditor(IFieldsEditor *Editor)
+{
+    FEditor = Editor ? Editor : FNullEditor.get();
+}
+
+void TCallHandler::Attach(TPhone &Phone)
+{
+    Phone.OnStateChanged = [this](TPhone *s) { PhoneStateChanged(s); };
+    Phone.OnStartCall = [this](TCallKind k, const TBuffer &n) { PhoneStartCall(k, n); };
+    Phone.OnGotPhoneNumber = [this](const TBuffer &n) { PhoneGotNumber(n); };
+    Phone.OnStartTalk = [this](TCallKind k) { PhoneStartTalk(k); };
+    Phone.OnEndCall = [this](TCallKind k, TCallPlace p, TDateTime t, const TBuffer &n, TCallAttributes a,
+                             uint8_t c) { PhoneEndCall(k, p, t, n, a, c); };
+    Phone.OnReceiverUp = [this](TPhone *s) { PhoneReceiverUp(s); };
+    Phone.OnLineFree = [this](TPhone *s) { PhoneLineFree(s); };
+    Phone.OnCallerMessage = [this](TPhone *s) { PhoneCallerMessage(s); };
+    Phone.OnPhoneRecord = [this](TCallKind k, const TCallRec &r) { PhoneRecord(k, r); };
+    Phone.OnPhoneCode = [this](const QString &code) {
+        if (PhoneCodeReceived)
+            PhoneCodeReceived(code);
+    };
+    Phone.OnStopSendTalk = [this] { StopRecordTalk(); };
+}
+
+int TCallHandler::StateImageIndex(const TPhone &Phone)
+{
+    const TPhoneState state = Phone.State();
+    if (Phone.ReceiverState() != rsDown && state == psWaiting)
+        return 4;
+    switch (state) {
+    case psOffline: return 0;
+    case psOutgoingCall:
+    case psIncomingCall: return 2;
+    case psInUse: return 5;
+    default: return 1;
+    }
+}
+
+// ------------------------------------------------------------------ line state
+
+void TCallHandler::PhoneStateChanged(TPhone *)
+{
+    const TPhoneState state = FPhone.State();
+    if (FPhone.PhoneRobotMode()) {
+        FView.SetStatusText(QStringLiteral("Режим телефонного робота"));
+        FView.RobotPhoneStateChanged(FPhone.Online());
+        return;
+    }
+    FView.UpdateFirmwareCommands();
+    FView.EnableProfileLoad(state == psWaiting);
+    FView.EnablePhoneModel(FPhone.Online());
+    FView.EnableCallCommands(state != psOffline && state != psInUse);
+    FView.SetStateImage(StateImageIndex(FPhone));
+    switch (state) {
+    case psWaiting:
+        FView.SetCallButtonCaption(QStringLiteral("Набрать номер"));
+        FView.SetStatusText(QStringLiteral("Линия свободна"));
+        FView.SetNumberText(QString());
+        // A recording still running belongs to no call any more.
+        if (FRecorder.State() != rsWaiting)
+            FRecorder.Stop();
+        if (FView.RecordButtonEnabled())
+            RecordButtonsIdle();
+        break;
+    case psOffline:
+        FView.SetStatusText(QStringLiteral("Аппарат отключен"));
+        FView.SetNumberText(QString());
+        break;
+    case psInUse:
+        FView.SetStatusText(QStringLiteral("Производится настройка аппарата"));
+        FView.SetNumberText(QString());
+        break;
+    default:
+        FView.SetNumberText(PhoneNumberToText(FPhone.CurrentPhone(), FPhone.CurrentCallKind() == ckOutgoing));
+        if (FPhone.AutoDiale())
+            FView.SetStatusText(QStringLiteral("Набор в автодозвоне"));
+        FView.SetCallButtonCaption(QStringLiteral("Сброс"));
+        break;
+    }
+    FView.PhoneSettingsStateChanged();
+}
+
+void TCallHandler::PhoneReceiverUp(TPhone *)
+{
+    FView.SetStatusText(FPhone.ReceiverState() == rsUpParallel
+                            ? QStringLiteral("Снята трубка на параллельном телефоне")
+                            : QStringLiteral("Снята трубка"));
+    FView.SetStateImage(StateImageIndex(FPhone));
+}
+
+void TCallHandler::PhoneLineFree(TPhone *)
+{
+    FView.SetStatusText(QStringLiteral("Линия свободна"));
+    TalkTimer.stop();
+    if (!FView.PlayingRecord() && !FView.RobotWindowShowing() && !FView.NumberInfoShowing())
+        FView.StopSound();
+}
+
+// ------------------------------------------------------------------ a call
+
+void TCallHandler::PhoneStartCall(TCallKind CallKind, const TBuffer &Number)
+{
+    MessageRecording = false;
+    CurrentMessageFile.clear();
+    CurrentNumberText = PhoneNumberToText(Number, CallKind == ckOutgoing);
+    announce(CallKind, Number);
+}
+
+void TCallHandler::PhoneGotNumber(const TBuffer &Number)
+{
+    const TPhoneState state = FPhone.State();
+    if (state == psIncomingCall)
+        announce(ckIncoming, Number);
+    else if (state == psOutgoingCall)
+        announce(ckOutgoing, Number);
+    CurrentNumberText = PhoneNumberToText(Number, state == psOutgoingCall);
+}
+
+void TCallHandler::announce(TCallKind Kind, const TBuffer &Number)
+{
+    if (Kind == ckOutgoing) {
+        FView.SetStatusText(QStringLiteral("Исходящий звонок "));
+        return;
+    }
+    FView.SetStatusText(QStringLiteral("Входящий звонок "));
+    const QString text = PhoneNumberToText(Number, false);
+    if (!text.isEmpty())
+        FView.SetNumberText(text);
+    bool found = false;
+    int attributes = 0;
+    if (!Number.isEmpty()) {
+        found = FAddressBook.FindPhone(text);
+        if (found)
+            attributes = FAddressBook.CurrentAttributes();
+    }
+    bool alert = FConfig.DisplayMessage;
+    bool ring = FConfig.PlaySound;
+    if (found) {
+        if (attributes & AlwaysShow)
+            alert = true;
+        else if (attributes & NeverShow)
+            alert = false;
+        if (attributes & NeverRing)
+            ring = false;
+        else if (attributes & AlwaysRing)
+            ring = true;
+    }
+    if (alert) {
+        if (FEditor->IsShowing() && !FEditor->FromAlert())
+            finishEditor();
+        if (found)
+            FView.ShowCaller(FAddressBook.fieldValue(QStringLiteral("Phone")).toString(),
+                             FAddressBook.fieldValue(QStringLiteral("Name")).toString(),
+                             FAddressBook.fieldValue(QStringLiteral("Notes")).toString(),
+                             FAddressBook.fieldValue(QStringLiteral("Address")).toString());
+        else if (!text.isEmpty())
+            FView.ShowCaller(text, QString(), QString(), QString());
+        else
+            FView.ShowCaller(QStringLiteral("пока не определен"), QString(), QString(), QString());
+        FView.ProcessMessages();
+        if (found)
+            FAddressBook.FindPhone(text);   // the ring reads the caller's row
+    } else if (FView.AlertShowing()) {
+        FView.CloseAlert();
+    }
+    if (ring)
+        FView.StartRing(found);
+}
+
+void TCallHandler::finishEditor()
+{
+    if (FEditor->Edited()) {
+        FEditor->PressOK();
+    } else {
+        FEditor->SetCallId(-1);
+        FEditor->Close();
+    }
+}
+
+void TCallHandler::stopRingForTalk(TCallKind Kind)
+{
+    if (FConfig.NoMessageOnTalk || (!FConfig.CanPlayWhileRecording && RecordingWanted(Kind))) {
+        FView.StopCrescendo();
+        FView.StopSound();
+    }
+}
+
+void TCallHandler::PhoneStartTalk(TCallKind CallKind)
+{
+    if (FConfig.MuteOnCall)
+        FView.SetMute(true);
+    StatusText = QStringLiteral("Разговор");
+    FView.SetStatusText(StatusText);
+    TalkStart = now();
+    CurrentNumberText = PhoneNumberToText(FPhone.CurrentPhone(), CallKind == ckOutgoing);
+    stopRingForTalk(CallKind);
+    if (FView.AlertShowing() && (FConfig.NoAlertOnTalk || !FConfig.DisplayMessage))
+        FView.CloseAlert();
+    if (MessageRecording) {
+        // Somebody lifted the receiver while the caller spoke to the answering machine.
+        if (FRecorder.State() != rsWaiting) {
+            FRecorder.Stop();
+            CurrentMessageFile = FRecorder.FileName();
+        }
+        MessageRecording = false;
+    } else if (FRecorder.State() != rsWaiting) {
+        FRecorder.Stop();
+    }
+    FView.StartNumberTimeout();
+    RecordButtonsForTalk();
+
+    const QString name = PrepareRecordFile(CallKind);
+    if (!name.isEmpty() && RecordingWanted(CallKind)) {
+        if (FRecorder.State() != rsWaiting)
+            FRecorder.Stop();
+        FRecorder.Start();
+        if (FRecorder.State() == rsRecording)
+            FView.SetRecordButtonDown(true);
+    }
+    TalkTimer.start();
+
+    if (FEditor->IsShowing())
+        finishEditor();
+    bool open;
+    int attributes = 0;
+    const bool found = !CurrentNumberText.isEmpty() && FAddressBook.FindPhone(CurrentNumberText);
+    if (found)
+        attributes = FAddressBook.CurrentAttributes();
+    if (found && (attributes & AlwaysShow))
+        open = true;
+    else if (found && (attributes & NeverShow))
+        open = false;
+    else if (CallKind == ckIncoming)
+        open = FConfig.DisplayMessage && FConfig.ShowInputFormOnInCall;
+    else
+        open = FConfig.ShowInputFormOnOutCall;
+    if (open) {
+        FView.ProcessMessages();
+        FEditor->LoadCall(CurrentNumberText, CallKind);
+        FView.Wait(400);
+        FEditor->ShowInFront();
+    }
+}
+
+void TCallHandler::TalkTimerTimer()
+{
+    FView.SetStatusText(StatusText + QLatin1Char(' ') + TDateTime(qMax(0.0, now() - TalkStart)).toLongTimeString());
+}
+
+void TCallHandler::PhoneCallerMessage(TPhone *)
+{
+    if (FConfig.MuteOnCall)
+        FView.SetMute(true);
+    StatusText = QStringLiteral("Сообщение звонящего");
+    FView.SetStatusText(StatusText);
+    TalkStart = now();
+    if (FPhone.CurrentCallKind() == ckIncoming)
+        stopRingForTalk(ckIncoming);
+    MessageRecording = true;
+    if (RecordingWanted(ckIncoming)) {
+        // The recorder takes the message's name only while idle.
+        if (FRecorder.State() != rsWaiting)
+            FRecorder.Stop();
+        if (!PrepareRecordFile(ckIncoming).isEmpty())
+            FRecorder.Start();
+    }
+    TalkTimer.start();
+}
+
+void TCallHandler::PhoneEndCall(TCallKind CallKind, TCallPlace, TDateTime Time, const TBuffer &Number,
+                                TCallAttributes Attributes, uint8_t Category)
+{
+    FView.SetVolumeFollowsTrack();
+    if (FView.AlertShowing())
+        FView.CloseAlert();
+    RecordButtonsIdle();
+
+    QString talkFile;
+    if (FRecorder.State() != rsWaiting) {
+        FRecorder.Stop();
+        if (MessageRecording)
+            CurrentMessageFile = FRecorder.FileName();
+        else
+            talkFile = FRecorder.FileName();
+    }
+    FView.StopCrescendo();
+    FView.StopSound();
+
+    QString text = PhoneNumberToText(Number, CallKind == ckOutgoing);
+    if (onlyDigits(text))
+        FView.AddToDialList(text);
+    if (text.isEmpty())
+        text = QStringLiteral("?");
+    FEditor->RestartCloseTimer();
+
+    const TDateTime length(qMax(0.0, now() - Time));
+    TInCall in;
+    TOutCall out;
+    if (CallKind == ckIncoming) {
+        in.Phone = text;
+        in.Time = Time;
+        in.Length = length;
+        in.Category = Category;
+        in.AutoAnswer = Attributes.has(caAutoAnswer);
+        in.FileName = talkFile;
+        in.MessageFileName = CurrentMessageFile;
+    } else {
+        out.Phone = text;
+        out.Time = Time;
+        out.Length = length;
+        out.Attributes = Attributes.toByte();
+        out.FileName = talkFile;
+    }
+    guarded([&] {
+        if (FEditor->IsShowing()) {
+            // The user is still typing notes for this call: its OK writes into this row.
+            const qint64 id = CallKind == ckIncoming ? FInCalls.AddCall(in) : FOutCalls.AddCall(out);
+            FEditor->SetCallId(id);
+            return;
+        }
+        if (FEditor->Edited()) {
+            const QString typed = FEditor->EditNumber();
+            if (CallKind == ckIncoming && !typed.isEmpty())
+                in.Phone = typed;
+            QString *inFields[] = {&in.Field_1, &in.Field_2, &in.Field_3, &in.Field_4,
+                                   &in.Field_5, &in.Field_6, &in.Field_7};
+            QString *outFields[] = {&out.Field_1, &out.Field_2, &out.Field_3, &out.Field_4,
+                                    &out.Field_5, &out.Field_6, &out.Field_7};
+            for (const TFieldEntry &e : FEditor->FieldValues())
+                if (e.Tag >= 1 && e.Tag <= 7)
+                    *(CallKind == ckIncoming ? inFields : outFields)[e.Tag - 1] = e.Text;
+            if (FEditor->ReminderChecked())
+                (CallKind == ckIncoming ? in.Field_8 : out.Field_8) = FEditor->ReminderDate();
+            FEditor->ClearEdited();
+        }
+        if (CallKind == ckIncoming)
+            FInCalls.AddCall(in);
+        else
+            FOutCalls.AddCall(out);
+        FView.RebuildReminders();
+    });
+
+    TalkTimer.stop();
+    CurrentNumberText.clear();
+    MessageRecording = false;
+    CurrentMessageFile.clear();
+    FView.RefreshPlayerButtons();
+    FView.ResetVolume();
+    if (FConfig.MuteOnCall)
+        FView.SetMute(false);
+}
+
+// ------------------------------------------------------------------ recording
+
+bool TCallHandler::RecordingWanted(TCallKind Kind)
+{
+    return FRecording.RecordingWanted(Kind, CurrentNumberText);
+}
+
+QString TCallHandler::PrepareRecordFile(TCallKind Kind)
+{
+    return FRecording.PrepareRecordFile(Kind, CurrentNumberText);
+}
+
+// ------------------------------------------------------------------ the phone's memory
+
+bool TCallHandler::SameCall(const TCallRec &Rec, const TCallRec &Ref, int RegionalNumberLength)
+{
+    if (Rec.Number != Ref.Number)
+        return false;
+    const QDateTime a = Rec.Time.toQDateTime(), b = Ref.Time.toQDateTime();
+    if (a.date() != b.date() || a.time().hour() != b.time().hour() || a.time().minute() != b.time().minute())
+        return false;
+    const TDurationParts d = parts(Rec.Duration), r = parts(Ref.Duration);
+    if (d.h != r.h || d.m != r.m)
+        return false;
+    const int recSeconds = d.s / 10 * 10;
+    if (recSeconds == r.s / 10 * 10)
+        return true;
+    return Ref.Number.size() < RegionalNumberLength && (r.s + 10) / 10 * 10 == recSeconds;
+}
+
+bool TCallHandler::IsNewRecord(TCallRec &Rec, const TCallRec &Ref, int RegionalNumberLength)
+{
+    // A record without a valid date is an empty cell, not a call.
+    if (Rec.Time.isZero())
+        return false;
+    const qint64 minutes = (toMsecs(Rec.Time.value()) - toMsecs(Ref.Time.value())) / 60000;
+    if (minutes > 0)
+        return true;
+    if (minutes < 0)
+        return false;
+    if (SameCall(Rec, Ref, RegionalNumberLength))
+        return false;
+    if (Rec.Time < Ref.Time)
+        Rec.Time = Ref.Time + 1.0 / TDateTime::MSecsPerDay;
+    return true;
+}
+
+void TCallHandler::TakeNewestCalls()
+{
+    NewestInCall = TCallRec();
+    NewestOutCall = TCallRec();
+    guarded([&] {
+        if (const qint64 key = FInCalls.newestCall()) {
+            const QVariantList row = FInCalls.rowByKey(key);
+            const TTableSchema &s = FInCalls.schema();
+            NewestInCall.Number = row.at(s.fieldIndex(QStringLiteral("Phone"))).toString();
+            NewestInCall.Time = TDateTime(row.at(s.fieldIndex(QStringLiteral("Time"))).toDouble());
+            NewestInCall.Duration = TDateTime(row.at(s.fieldIndex(QStringLiteral("Length"))).toDouble());
+            NewestInCall.Category = uint8_t(row.at(s.fieldIndex(QStringLiteral("Category"))).toInt());
+        } else {
+            NewestInCall.Time = FConfig.LastOff;
+        }
+    });
+    guarded([&] {
+        if (const qint64 key = FOutCalls.newestCall()) {
+            const QVariantList row = FOutCalls.rowByKey(key);
+            const TTableSchema &s = FOutCalls.schema();
+            NewestOutCall.Number = row.at(s.fieldIndex(QStringLiteral("Phone"))).toString();
+            NewestOutCall.Time = TDateTime(row.at(s.fieldIndex(QStringLiteral("Time"))).toDouble());
+            NewestOutCall.Duration = TDateTime(row.at(s.fieldIndex(QStringLiteral("Length"))).toDouble());
+            NewestOutCall.Flags = uint8_t(row.at(s.fieldIndex(QStringLiteral("Attributes"))).toInt());
+        }
+    });
+}
+
+bool TCallHandler::StartMemoryRead()
+{
+    TPhoneHost &host = *FPhone.Host();
+    FHasLastTaken = false;
+    if (!FConfig.AskForCalls || !FPhone.Online()) {
+        host.MemoryReadActive = false;
+        return false;
+    }
+    FView.SplashText(QStringLiteral("Запрос информации о звонках"));
+    host.MemoryReadActive = true;
+    host.MemoryReadCell = 0;
+    host.MemoryReadKind = 0;
+    FPhone.StartCallRecordRequest(0, 0);
+    return true;
+}
+
+void TCallHandler::EndMemoryRead()
+{
+    FPhone.Host()->MemoryReadActive = false;
+    readOver();
+}
+
+void TCallHandler::requestRecord()
+{
+    const TPhoneHost &host = *FPhone.Host();
+    FPhone.StartCallRecordRequest(host.MemoryReadKind, host.MemoryReadCell);
+}
+
+void TCallHandler::PhoneRecord(TCallKind CallKind, const TCallRec &CallRec)
+{
+    TPhoneHost &host = *FPhone.Host();
+    if (!host.MemoryReadActive) {
+        readOver();
+        return;
+    }
+    const bool incoming = CallKind == ckIncoming;
+    if (host.MemoryReadKind != (incoming ? 0 : 1)) {
+        // A late answer for the other memory: ask again for the cell due.
+        requestRecord();
+        return;
+    }
+    TCallRec rec = CallRec;
+    if (rec.Number.isEmpty())
+        rec.Number = QStringLiteral("?");   // as the journals write a call without a number
+    const int regional = FConfig.RegionalNumberLength;
+    // A second answer to one request repeats the record just taken: skip it, it is no call of its own.
+    const bool repeated = FHasLastTaken && SameCall(rec, FLastTaken, regional);
+    const TCallRec received = rec;
+    if (repeated || IsNewRecord(rec, incoming ? NewestInCall : NewestOutCall, regional)) {
+        if (!repeated) {
+            FLastTaken = received;
+            FHasLastTaken = true;
+            if (FView.SplashShowing())
+                FView.SplashText((incoming ? QStringLiteral("Входящий звонок от ")
+                                           : QStringLiteral("Исходящий звонок от "))
+                                 + dateTimeText(rec.Time));
+            const bool positive = rec.Duration.value() > 0;
+            guarded([&] {
+                if (incoming) {
+                    TInCall in;
+                    in.Phone = rec.Number;
+                    in.Time = rec.Time;
+                    in.Length = rec.Duration;
+                    in.Category = rec.Category;
+                    in.AutoAnswer = rec.Flags & FlagAutoAnswer;
+                    in.FileName = (rec.Flags & FlagTalk) && positive ? Plus : QString();
+                    in.MessageFileName = (rec.Flags & FlagMessage) ? Plus : QString();
+                    FInCalls.AddCall(in);
+                } else {
+                    TOutCall out;
+                    out.Phone = rec.Number;
+                    out.Time = rec.Time;
+                    out.Length = rec.Duration;
+                    out.Attributes = (rec.Flags & FlagParallel) ? 2 : 1;
+                    out.FileName = (rec.Flags & FlagTalk) && positive ? Plus : QString();
+                    FOutCalls.AddCall(out);
+                }
+            });
+        }
+        ++host.MemoryReadCell;
+        if (incoming) {
+            if (host.MemoryReadCell >= TPhone::CellCount) {
+                host.MemoryReadCell = 0;
+                host.MemoryReadKind = 1;
+                FHasLastTaken = false;
+            }
+            requestRecord();
+        } else if (host.MemoryReadCell < TPhone::CellCount) {
+            requestRecord();
+        } else {
+            host.MemoryReadActive = false;
+        }
+    } else if (incoming) {
+        host.MemoryReadKind = 1;
+        host.MemoryReadCell = 0;
+        FHasLastTaken = false;
+        requestRecord();
+    } else {
+        host.MemoryReadActive = false;
+    }
+    if (!host.MemoryReadActive)
+        readOver();
+}
+
+void TCallHandler::readOver()
+{
+    FView.CloseSplash();
+    FPhone.SetPhoneClock(now());
+    if (!FConfig.NeedStartMinimized)
+        FView.ShowMainWindow();
+    FView.RefreshPlayerButtons();
+    FView.UpdateFirmwareCommands();
+}

@@ -1,0 +1,107 @@
+#pragma once
+// The main window's reactions to the phone link's events: status bar and tray
+// state, announcing incoming calls, the talk clock, the journal rows of
+// finished calls, and copying the calls the phone remembers into the journals.
+#include "TRecordingControl.h"
+#include "common/PhoneTypes.h"
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <functional>
+#include <memory>
+
+class ICallView;
+class IFieldsEditor;
+class TAddressBook;
+class TConfig;
+class TGSMRecorder;
+class TIncomingCallBook;
+class TOutgoingCallBook;
+class TPhone;
+
+class TCallHandler : public QObject {
+    Q_OBJECT
+public:
+    // Editor may be null: the editor stand-in that is never open.
+    TCallHandler(TPhone &Phone, TConfig &Config, TAddressBook &AddressBook, TIncomingCallBook &InCalls,
+                 TOutgoingCallBook &OutCalls, TGSMRecorder &Recorder, ICallView &View,
+                 IFieldsEditor *Editor = nullptr, QObject *parent = nullptr);
+    ~TCallHandler() override;
+
+    // Assigns every event of the phone link the main window handles (all but
+    // OnStartSendTalk); OnPhoneCode goes to PhoneCodeReceived.
+    void Attach(TPhone &Phone);
+    void SetFieldsEditor(IFieldsEditor *Editor);
+    TRecordingControl &Recording() { return FRecording; }
+
+    // Handlers.
+    void PhoneStateChanged(TPhone *Sender);
+    void PhoneStartCall(TCallKind CallKind, const TBuffer &Number);
+    void PhoneGotNumber(const TBuffer &Number);
+    void PhoneStartTalk(TCallKind CallKind);
+    void PhoneEndCall(TCallKind CallKind, TCallPlace CallPlace, TDateTime Time, const TBuffer &Number,
+                      TCallAttributes Attributes, uint8_t Category);
+    void PhoneReceiverUp(TPhone *Sender);
+    void PhoneLineFree(TPhone *Sender);
+    void PhoneCallerMessage(TPhone *Sender);
+    void PhoneRecord(TCallKind CallKind, const TCallRec &CallRec);
+    void TalkTimerTimer();
+
+    // The phone's memory: NewestInCall and NewestOutCall from the journals ("LastOff"
+    // for an empty incoming journal), the start of the read (true when it runs), and
+    // its end when the phone stopped answering.
+    void TakeNewestCalls();
+    bool StartMemoryRead();
+    void EndMemoryRead();
+
+    // Recording (with CurrentNumberText).
+    bool RecordingWanted(TCallKind Kind);
+    QString PrepareRecordFile(TCallKind Kind);
+    void StartRecordTalk(const QString &FileName) { FRecording.StartRecordTalk(FileName); }
+    void StopRecordTalk() { FRecording.StopRecordTalk(); }
+    void RecordButtonsForTalk() { FRecording.RecordButtonsForTalk(); }
+    void RecordButtonsIdle() { FRecording.RecordButtonsIdle(); }
+    void RecordButtonClick() { FRecording.RecordButtonClick(); }
+
+    // 4 with a receiver up and no call, else by State: 0 offline, 2 in a call,
+    // 5 in use, 1 otherwise.
+    static int StateImageIndex(const TPhone &Phone);
+    // The "record is new" rule against the reference; a new record within the
+    // reference's minute but before it is moved to just after it.
+    static bool IsNewRecord(TCallRec &Rec, const TCallRec &Ref, int RegionalNumberLength);
+    static bool SameCall(const TCallRec &Rec, const TCallRec &Ref, int RegionalNumberLength);
+
+    QString CurrentNumberText;
+    QString StatusText;
+    TDateTime TalkStart;
+    QTimer TalkTimer;
+    bool MessageRecording = false;
+    QString CurrentMessageFile;
+    TCallRec NewestInCall;
+    TCallRec NewestOutCall;
+
+    std::function<void(const QString &)> PhoneCodeReceived;
+    std::function<TDateTime()> Clock;
+
+private:
+    void announce(TCallKind Kind, const TBuffer &Number);
+    void finishEditor();
+    void stopRingForTalk(TCallKind Kind);
+    void readOver();
+    void requestRecord();
+    TDateTime now() const { return Clock(); }
+
+    TPhone &FPhone;
+    TConfig &FConfig;
+    TAddressBook &FAddressBook;
+    TIncomingCallBook &FInCalls;
+    TOutgoingCallBook &FOutCalls;
+    TGSMRecorder &FRecorder;
+    ICallView &FView;
+    IFieldsEditor *FEditor;
+    std::unique_ptr<IFieldsEditor> FNullEditor;
+    TRecordingControl FRecording;
+    // The record taken last in the memory read, and whether there is one.
+    TCallRec FLastTaken;
+    bool FHasLastTaken = false;
+};

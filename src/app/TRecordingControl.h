@@ -1,0 +1,61 @@
+#pragma once
+// Which talks are recorded, the names of their files, the record button, and
+// the end of each talk transferred from the phone's memory.
+#include "common/PhoneTypes.h"
+#include <QDateTime>
+#include <QString>
+#include <functional>
+
+class ICallView;
+class TAddressBook;
+class TConfig;
+class TGSMRecorder;
+class TIncomingCallBook;
+class TOutgoingCallBook;
+class TPhone;
+
+class TRecordingControl {
+public:
+    TRecordingControl(TPhone &Phone, TConfig &Config, TAddressBook &AddressBook, TIncomingCallBook &InCalls,
+                      TOutgoingCallBook &OutCalls, TGSMRecorder &Recorder, ICallView &View);
+
+    // The recording rule for a call with this number text.
+    bool RecordingWanted(TCallKind Kind, const QString &NumberText);
+    // <records folder><separator>In_|Out_<date> <time> <number>.wav, ":" as "_" and "?" as "-".
+    static QString RecordFileName(const QString &Folder, TCallKind Kind, const QString &NumberText,
+                                  const QDateTime &At);
+    // Builds the name, creates the records folder when missing and gives the name to
+    // the recorder. Empty (and the recorder's name empty) when the recorder, busy
+    // with a recording, does not take it.
+    QString PrepareRecordFile(TCallKind Kind, const QString &NumberText);
+    // A recording of a talk the phone plays (transfer, robot).
+    void StartRecordTalk(const QString &FileName);
+    // The end of a talk the phone played: its file into its journal row, then the next talk.
+    void StopRecordTalk();
+
+    void RecordButtonsForTalk();
+    void RecordButtonsIdle();
+    // "Включить запись": start, pause or resume.
+    void RecordButtonClick();
+
+    // The talk being transferred (set from OnStartSendTalk) and the cell asked for last.
+    TTalkKind TransferKind = tkInTalk;
+    int TransferCell = -1;
+    // The file StartRecordTalk began for the current transferred talk; empty when none.
+    QString TransferFile;
+
+    std::function<QDateTime()> Clock;
+
+private:
+    void writeTransferredFile(const QString &File);
+    void finishTransfer();
+    bool requestNextTalk();
+
+    TPhone &FPhone;
+    TConfig &FConfig;
+    TAddressBook &FAddressBook;
+    TIncomingCallBook &FInCalls;
+    TOutgoingCallBook &FOutCalls;
+    TGSMRecorder &FRecorder;
+    ICallView &FView;
+};

@@ -1,0 +1,187 @@
+// The call handling end to end: konvelo-phonesim plays calls into a TPhone, the
+// handler writes the journals and tells the window layer what to show.
+#include "CallTestLine.h"
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+class CallHandlerTest : public CallTestLine {
+protected:
+    // Plays a call and waits for its end (OnEndCall and the line freed after it).
+    bool playCall(const QString &lines)
+    {
+        const int ends = endCalls(), frees = lineFrees();
+        return play(lines, [&] { return endCalls() > ends && lineFrees() > frees; });
+    }
+};
+
+TEST_F(CallHandlerTest, IncomingCallAnsweredOnThePhoneIsRecordedIntoOneRow)
+{
+    const QString noSound = noSoundServer();
+    if (!noSound.isEmpty())
+        GTEST_SKIP() << noSound.toStdString();
+    ASSERT_TRUE(startLine());
+    ASSERT_TRUE(playCall(QStringLiteral("ring\nnumber 3 5553412\nring\nwait 0.3\nlift\nwait 1.5\nhangup")));
+
+    const QList<QVariantMap> rows = inRows();
+    ASSERT_EQ(rows.size(), 1);
+    const QVariantMap &r = rows.first();
+    EXPECT_EQ(r.value("Phone").toString(), QStringLiteral("5553412"));
+    EXPECT_EQ(r.value("Category").toInt(), 3);
+    EXPECT_EQ(r.value("AutoAnswer").toInt(), 0);
+    EXPECT_TRUE(r.value("MessageFileName").toString().isEmpty());
+    // The call lasted from the lifting to the line-free: more than a second, well under a minute.
+    const double seconds = r.value("Length").toDouble() * 86400.0;
+    EXPECT_GT(seconds, 1.0);
+    EXPECT_LT(seconds, 60.0);
+    EXPECT_TRUE(FLastAttributes.has(caVRX));
+
+    const QString file = r.value("FileName").toString();
+    const QString prefix = QDir::toNativeSeparators(FConfig->RecordsDirectory) + QDir::separator() + "In_";
+    EXPECT_TRUE(file.startsWith(prefix)) << file.toStdString();
+    EXPECT_TRUE(file.endsWith(QStringLiteral(" 5553412.wav"))) << file.toStdString();
+    QString why;
+    EXPECT_TRUE(isGsmWave(file, &why)) << file.toStdString() << ": " << why.toStdString();
+
+    // Announced without a subscriber, then idle again.
+    EXPECT_TRUE(FView.Log.contains(QStringLiteral("alert 5553412|||")));
+    EXPECT_TRUE(FView.Log.contains(QStringLiteral("ring unknown")));
+    EXPECT_EQ(FView.Status, QStringLiteral("Линия свободна"));
+    EXPECT_EQ(FRecorder->State(), rsWaiting);
+    EXPECT_FALSE(FView.RecordEnabled);
+    EXPECT_TRUE(FView.PlayerButtons);
+    EXPECT_TRUE(FHandler->CurrentNumberText.isEmpty());
+    EXPECT_FALSE(FHandler->TalkTimer.isActive());
+}
+
+TEST_F(CallHandlerTest, UnansweredCallsAreJournalledWithTheirNumberOrAQuestionMark)
+{
+    ASSERT_TRUE(startLine());
+    ASSERT_TRUE(playCall(QStringLiteral("number 2 5559876\nring\nwait 0.3\nhangup")));
+    ASSERT_EQ(inRows().size(), 1);
+    QVariantMap r = inRows().last();
+    EXPECT_EQ(r.value("Phone").toString(), QStringLiteral("5559876"));
+    EXPECT_EQ(r.value("Category").toInt(), 2);
+    EXPECT_TRUE(r.value("FileName").toString().isEmpty());
+    EXPECT_TRUE(FLastAttributes.has(caNoTalk));
+    EXPECT_EQ(FView.DialList, QStringList{QStringLiteral("5559876")});
+    EXPECT_FALSE(FView.AlertShown);   // closed at the end of the call
+
+    // No number at all: announced as not yet known, journalled as "?", not offered for dialling.
+    FView.Log.clear();
+    ASSERT_TRUE(playCall(QStringLiteral("ring\nwait 0.3\nhangup")));
+    ASSERT_EQ(inRows().size(), 2);
+    EXPECT_EQ(inRows().last().value("Phone").toString(), QStringLiteral("?"));
+    EXPECT_TRUE(FView.Log.contains(QStringLiteral("alert пока не определен|||")));
+    EXPECT_EQ(FView.DialList.size(), 1);
+}
+
+TEST_F(CallHandlerTest, MessageThenPickUpGivesTwoRecordings)
+{
+    const QString noSound = noSoundServer();
+    if (!noSound.isEmpty())
+        GTEST_SKIP() << noSound.toStdString();
+    ASSERT_TRUE(startLine());
+    ASSERT_TRUE(playCall(QStringLiteral("number 1 5553412\nring\nwait 0.2\nanswering-machine\nwait 0.2\n"
+                                        "message\nwait 1.2\nlift\nwait 1.2\nhangup")));
+    ASSERT_EQ(inRows().size(), 1);
+    const QVariantMap r = inRows().first();
+    const QString message = r.value("MessageFileName").toString();
+    const QString talk = r.value("FileName").toString();
+    EXPECT_NE(message, talk);
+    QString why;
+    EXPECT_TRUE(isGsmWave(message, &why)) << message.toStdString() << ": " << why.toStdString();
+    EXPECT_TRUE(isGsmWave(talk, &why)) << talk.toStdString() << ": " << why.toStdString();
+    EXPECT_EQ(r.value("AutoAnswer").toInt(), 1);
+    EXPECT_FALSE(FHandler->MessageRecording);
+    EXPECT_TRUE(FHandler->CurrentMessageFile.isEmpty());
+}
+
+TEST_F(CallHandlerTest, OutgoingCallDialledOnThePhoneGivesAnOutgoingRow)
+{
+    FConfig->RecordOutgoingCalls = false;
+    ASSERT_TRUE(startLine());
+    ASSERT_TRUE(playCall(QStringLiteral("lift\nwait 0.3\ndial 5557788\nwait 0.5\nhangup")));
+    EXPECT_TRUE(inRows().isEmpty());
+    ASSERT_EQ(outRows().size(), 1);
+    const QVariantMap r = outRows().first();
+    EXPECT_EQ(r.value("Phone").toString(), QStringLiteral("5557788"));
+    EXPECT_EQ(r.value("Attributes").toInt(), 1);   // caVRX
+    EXPECT_TRUE(r.value("FileName").toString().isEmpty());   // not wanted, not recorded
+    EXPECT_TRUE(FView.Log.contains(QStringLiteral("status Исходящий звонок ")));
+    EXPECT_TRUE(FView.Log.contains(QStringLiteral("status Разговор")));
+    EXPECT_TRUE(FView.logged(QStringLiteral("alert")).isEmpty());
+    EXPECT_TRUE(FView.logged(QStringLiteral("ring")).isEmpty());
+    EXPECT_EQ(FView.DialList, QStringList{QStringLiteral("5557788")});
+    EXPECT_EQ(FView.CallCaption, QStringLiteral("Набрать номер"));
+}
+
+TEST_F(CallHandlerTest, SubscriberBitsDecideAlertAndRing)
+{
+    FBook->AddPerson(QStringLiteral("5550001"), QStringLiteral("Никогда"), 2 | 1, QString(), QString(), QString(), -1, false);
+    FBook->AddPerson(QStringLiteral("5550002"), QStringLiteral("Всегда"), 4 | 32, QStringLiteral("ул. Мира"),
+                     QStringLiteral("заметка"), QString(), -1, false);
+    FBook->AddPerson(QStringLiteral("5550003"), QStringLiteral("Как все"), 0, QString(), QString(), QString(), -1, false);
+    ASSERT_TRUE(startLine());
+
+    // With both settings on, bits 1 and 0 keep the alert and the ring away.
+    ASSERT_TRUE(playCall(QStringLiteral("number 1 5550001\nring\nwait 0.2\nhangup")));
+    EXPECT_TRUE(FView.logged(QStringLiteral("alert")).isEmpty());
+    EXPECT_TRUE(FView.logged(QStringLiteral("ring")).isEmpty());
+
+    // With both settings off, bits 2 and 5 bring them, with the subscriber's data.
+    FConfig->DisplayMessage = false;
+    FConfig->PlaySound = false;
+    FView.Log.clear();
+    ASSERT_TRUE(playCall(QStringLiteral("number 1 5550002\nring\nwait 0.2\nhangup")));
+    EXPECT_EQ(FView.logged(QStringLiteral("alert")),
+              QStringList{QStringLiteral("alert 5550002|Всегда|заметка|ул. Мира")});
+    EXPECT_EQ(FView.logged(QStringLiteral("ring")), QStringList{QStringLiteral("ring subscriber")});
+
+    // Without either bit the settings decide.
+    FView.Log.clear();
+    ASSERT_TRUE(playCall(QStringLiteral("number 1 5550003\nring\nwait 0.2\nhangup")));
+    EXPECT_TRUE(FView.logged(QStringLiteral("alert")).isEmpty());
+    EXPECT_TRUE(FView.logged(QStringLiteral("ring")).isEmpty());
+    FConfig->DisplayMessage = true;
+    FConfig->PlaySound = true;
+    FView.Log.clear();
+    ASSERT_TRUE(playCall(QStringLiteral("number 1 5550003\nring\nwait 0.2\nhangup")));
+    EXPECT_EQ(FView.logged(QStringLiteral("alert")).size(), 1);
+    EXPECT_EQ(FView.logged(QStringLiteral("ring")), QStringList{QStringLiteral("ring subscriber")});
+    EXPECT_EQ(inRows().size(), 4);
+}
+
+TEST_F(CallHandlerTest, TalkStartStopsTheRingAndClosesTheAlertAsTheSettingsSay)
+{
+    FConfig->RecordIncomingCalls = false;
+    FConfig->NoMessageOnTalk = true;
+    FConfig->NoAlertOnTalk = true;
+    FConfig->MuteOnCall = true;
+    ASSERT_TRUE(startLine());
+    int talks = 0;
+    auto startTalk = FPhone->OnStartTalk;
+    FPhone->OnStartTalk = [&](TCallKind k) {
+        startTalk(k);
+        ++talks;
+    };
+    ASSERT_TRUE(play(QStringLiteral("number 1 5553412\nring\nwait 0.2\nlift"), [&] { return talks == 1; }));
+    EXPECT_FALSE(FView.Ringing);
+    EXPECT_FALSE(FView.AlertShown);
+    EXPECT_TRUE(FView.RecordEnabled);
+    EXPECT_FALSE(FView.PlayerButtons);
+    EXPECT_FALSE(FView.RecordDown);
+    EXPECT_EQ(FRecorder->State(), rsWaiting);
+    EXPECT_TRUE(FView.Log.contains(QStringLiteral("mute")));
+    EXPECT_TRUE(FHandler->TalkTimer.isActive());
+    FHandler->TalkTimerTimer();
+    EXPECT_TRUE(FView.Status.startsWith(QStringLiteral("Разговор 0:00:0"))) << FView.Status.toStdString();
+
+    // The prepared name is there for the record button.
+    EXPECT_TRUE(FRecorder->FileName().endsWith(QStringLiteral(" 5553412.wav")));
+    ASSERT_TRUE(playCall(QStringLiteral("hangup")));
+    EXPECT_TRUE(FView.Log.contains(QStringLiteral("unmute")));
+}
+
+} // namespace
