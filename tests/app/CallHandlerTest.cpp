@@ -1,6 +1,7 @@
 // The call handling end to end: konvelo-phonesim plays calls into a TPhone, the
 // handler writes the journals and tells the window layer what to show.
 #include "CallTestLine.h"
+#include "app/IFieldsEditor.h"
 #include <QDir>
 #include <QFileInfo>
 
@@ -182,6 +183,82 @@ TEST_F(CallHandlerTest, TalkStartStopsTheRingAndClosesTheAlertAsTheSettingsSay)
     EXPECT_TRUE(FRecorder->FileName().endsWith(QStringLiteral(" 5553412.wav")));
     ASSERT_TRUE(playCall(QStringLiteral("hangup")));
     EXPECT_TRUE(FView.Log.contains(QStringLiteral("unmute")));
+}
+
+} // namespace
+
+namespace {
+
+// The information-fields editor as the handler sees it.
+class FakeFieldsEditor : public IFieldsEditor {
+public:
+    bool IsShowing() const override { return Showing; }
+    bool FromAlert() const override { return false; }
+    bool Edited() const override { return EditedValues; }
+    void ClearEdited() override { EditedValues = false; }
+    void SetCallId(qint64 CallId) override { Id = CallId; }
+    void PressOK() override { Log << "ok"; Showing = false; }
+    void Close() override { Log << "close"; Showing = false; }
+    void LoadCall(const QString &N, TCallKind) override { Log << "load " + N; }
+    void ShowInFront() override { Showing = true; }
+    void RestartCloseTimer() override {}
+    QString EditNumber() const override { return Number; }
+    QList<TFieldEntry> FieldValues() const override { return Fields; }
+    bool ReminderChecked() const override { return Reminder; }
+    TDateTime ReminderDate() const override { return TDateTime(46200.0); }
+
+    bool Showing = false, EditedValues = false, Reminder = false;
+    qint64 Id = 0;
+    QString Number;
+    QList<TFieldEntry> Fields;
+    QStringList Log;
+};
+
+class FieldsEditorCallTest : public CallHandlerTest {
+protected:
+    FakeFieldsEditor FEditor;
+};
+
+TEST_F(FieldsEditorCallTest, RowOfACallEndingWhileTheEditorIsOpenOrHoldsInput)
+{
+    FHandler->SetFieldsEditor(&FEditor);
+    ASSERT_TRUE(startLine());
+
+    // Open for an earlier call and untouched: the new call's alert closes it.
+    FEditor.Showing = true;
+    ASSERT_TRUE(playCall(QStringLiteral("number 1 5553412\nring\nwait 0.2\nhangup")));
+    EXPECT_EQ(FEditor.Log, QStringList{QStringLiteral("close")});   // untouched, closed by the new call
+    ASSERT_EQ(inRows().size(), 1);
+
+    // Input pending after the editor closed: it goes into the new row.
+    FEditor.Showing = false;
+    FEditor.EditedValues = true;
+    FEditor.Number = QStringLiteral("5550000");
+    FEditor.Fields = {{3, QStringLiteral("три")}, {5, QStringLiteral("пять")}, {9, QStringLiteral("нет")}};
+    FEditor.Reminder = true;
+    ASSERT_TRUE(playCall(QStringLiteral("ring\nwait 0.2\nhangup")));
+    ASSERT_EQ(inRows().size(), 2);
+    const QVariantMap r = inRows().last();
+    EXPECT_EQ(r.value("Phone").toString(), QStringLiteral("5550000"));
+    EXPECT_EQ(r.value("Field_3").toString(), QStringLiteral("три"));
+    EXPECT_EQ(r.value("Field_5").toString(), QStringLiteral("пять"));
+    EXPECT_TRUE(r.value("Field_1").toString().isEmpty());
+    EXPECT_DOUBLE_EQ(r.value("Field_8").toDouble(), 46200.0);
+    EXPECT_FALSE(FEditor.EditedValues);
+
+    // Open while the call ends: the row's key goes to the editor.
+    FEditor.Showing = false;
+    int talks = 0;
+    auto startTalk = FPhone->OnStartTalk;
+    FPhone->OnStartTalk = [&](TCallKind k) {
+        startTalk(k);
+        ++talks;
+        FEditor.Showing = true;   // the user opened it during the talk
+    };
+    FConfig->RecordIncomingCalls = false;
+    ASSERT_TRUE(playCall(QStringLiteral("number 1 5551111\nring\nwait 0.2\nlift\nwait 0.3\nhangup")));
+    ASSERT_EQ(inRows().size(), 3);
+    EXPECT_EQ(FEditor.Id, inRows().last().value("Call_ID").toLongLong());
 }
 
 } // namespace
