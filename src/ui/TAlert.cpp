@@ -3,6 +3,7 @@
 #include "records/TIncomingCallBook.h"
 #include "records/TOutgoingCallBook.h"
 #include "records/TSqliteStatement.h"
+#include "records/TTableError.h"
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -405,40 +406,33 @@ void TAlert::fillHistory()
 {
     std::vector<THistoryRow> rows;
     // Indexed lookups by Phone, whatever the journals' filters and orders; their
-    // current rows do not move.
-    if (FIn) {
-        TSqliteStatement q(FIn->connection(),
-                           QStringLiteral("SELECT \"Call_ID\", \"Time\", \"Length\", \"Category\", \"FileName\", "
-                                          "\"MessageFileName\" FROM \"InCalls\" WHERE \"Phone\" = ?1"));
-        q.bind(1, FNumber);
-        while (q.step()) {
-            THistoryRow r;
-            r.CallId = q.int64(0);
-            r.Time = q.value(1).toDouble();
-            r.Length = q.value(2).toDouble();
-            r.Incoming = true;
-            r.Value = q.value(3).toInt();
-            r.FileName = q.value(4).toString();
-            r.MessageFileName = q.value(5).toString();
-            rows.push_back(std::move(r));
+    // current rows do not move. A journal that cannot be read adds no rows.
+    const auto collect = [&](const TCallBook *book, bool incoming) {
+        if (!book)
+            return;
+        const QString columns = incoming ? QStringLiteral("\"Category\", \"FileName\", \"MessageFileName\"")
+                                         : QStringLiteral("\"Attributes\", \"FileName\", NULL");
+        try {
+            TSqliteStatement q(book->connection(),
+                               QStringLiteral("SELECT \"Call_ID\", \"Time\", \"Length\", %1 FROM %2 WHERE \"Phone\" = ?1")
+                                   .arg(columns, TTableSchema::quoted(book->schema().TableName)));
+            q.bind(1, FNumber);
+            while (q.step()) {
+                THistoryRow r;
+                r.CallId = q.int64(0);
+                r.Time = q.value(1).toDouble();
+                r.Length = q.value(2).toDouble();
+                r.Incoming = incoming;
+                r.Value = q.value(3).toInt();
+                r.FileName = q.value(4).toString();
+                r.MessageFileName = q.value(5).toString();
+                rows.push_back(std::move(r));
+            }
+        } catch (const TTableError &) {
         }
-    }
-    if (FOut) {
-        TSqliteStatement q(FOut->connection(),
-                           QStringLiteral("SELECT \"Call_ID\", \"Time\", \"Length\", \"Attributes\", \"FileName\" "
-                                          "FROM \"OutCalls\" WHERE \"Phone\" = ?1"));
-        q.bind(1, FNumber);
-        while (q.step()) {
-            THistoryRow r;
-            r.CallId = q.int64(0);
-            r.Time = q.value(1).toDouble();
-            r.Length = q.value(2).toDouble();
-            r.Incoming = false;
-            r.Value = q.value(3).toInt();
-            r.FileName = q.value(4).toString();
-            rows.push_back(std::move(r));
-        }
-    }
+    };
+    collect(FIn, true);
+    collect(FOut, false);
     for (THistoryRow &r : rows) {
         const TDateTime t(r.Time);
         r.Days = t.days();
@@ -488,7 +482,11 @@ void TAlert::SGNumbersInfoSelectCell(int Row)
     if (!r || !book)
         return;
     // By key, whatever the filter; the journal's current row does not move.
-    const QVariantList row = book->rowByKey(r->CallId);
+    QVariantList row;
+    try {
+        row = book->rowByKey(r->CallId);
+    } catch (const TTableError &) {
+    }
     if (row.isEmpty())
         return;
     const int field1 = book->schema().fieldIndex(QStringLiteral("Field_1"));
