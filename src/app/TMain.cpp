@@ -22,6 +22,7 @@
 #include "ui/TAlert.h"
 #include "ui/TDialBox.h"
 #include "ui/TFormMessage.h"
+#include "ui/THotButtonsBox.h"
 #include "ui/TSplash.h"
 #include <QAbstractTableModel>
 #include <QApplication>
@@ -296,6 +297,7 @@ void TMain::Startup()
     FSound->OnError = [this](const QString &t) { QMessageBox::warning(this, QApplication::applicationName(), t); };
     FSound->Startup();
     FAlert->OnStopRing = [this] { FSound->StopSound(); };
+    createPlayback();
     FInCalls->first();
     FOutCalls->first();
 
@@ -794,7 +796,7 @@ void TMain::createPlaybackAndHotButtons()
     FRecordGroup = groupBox(FLeftColumn, QStringLiteral("GroupBoxRecord"), QStringLiteral("Запись"));
     auto *layout = new QVBoxLayout(FRecordGroup);
     auto *row = new QHBoxLayout;
-    QToolButton *back = toolButton(FRecordGroup, QStringLiteral("SpeedButton3"), QStringLiteral("<"), QString());
+    SpeedButton3 = toolButton(FRecordGroup, QStringLiteral("SpeedButton3"), QStringLiteral("<"), QStringLiteral("<"));
     auto *bar = new QToolBar(FRecordGroup);
     bar->setObjectName(QStringLiteral("ToolBar2"));
     PlayButton = toolButton(bar, QStringLiteral("PlayButton"), QStringLiteral("▶"), QStringLiteral("Воспроизвести"));
@@ -806,52 +808,30 @@ void TMain::createPlaybackAndHotButtons()
         b->setEnabled(false);
         bar->addWidget(b);
     }
-    QToolButton *forward = toolButton(FRecordGroup, QStringLiteral("SpeedButton4"), QStringLiteral(">"), QString());
-    back->setEnabled(false);
-    forward->setEnabled(false);
-    row->addWidget(back);
+    SpeedButton4 = toolButton(FRecordGroup, QStringLiteral("SpeedButton4"), QStringLiteral(">"), QStringLiteral(">"));
+    SpeedButton3->setEnabled(false);
+    SpeedButton4->setEnabled(false);
+    row->addWidget(SpeedButton3);
     row->addWidget(bar, 1);
-    row->addWidget(forward);
+    row->addWidget(SpeedButton4);
     layout->addLayout(row);
-    auto *track = new QSlider(Qt::Horizontal, FRecordGroup);
-    track->setObjectName(QStringLiteral("SoundTrack"));
-    track->setEnabled(false);
-    layout->addWidget(track);
-    auto *rest = new QLabel(QStringLiteral("0:00:00"), FRecordGroup);
-    rest->setObjectName(QStringLiteral("RestTime"));
-    rest->setAlignment(Qt::AlignCenter);
-    layout->addWidget(rest);
+    SoundTrack = new QSlider(Qt::Horizontal, FRecordGroup);
+    SoundTrack->setObjectName(QStringLiteral("SoundTrack"));
+    SoundTrack->setEnabled(false);
+    layout->addWidget(SoundTrack);
+    RestTime = new QLabel(FRecordGroup);
+    RestTime->setObjectName(QStringLiteral("RestTime"));
+    RestTime->setAlignment(Qt::AlignCenter);
+    RestTime->setMinimumHeight(RestTime->fontMetrics().height());
+    layout->addWidget(RestTime);
     static_cast<QVBoxLayout *>(FLeftColumn->layout())->insertWidget(1, FRecordGroup);
 
     // "Горячие номера": 18 buttons bound through Data/HotBtns.cfg.
-    FHotGroup = groupBox(centralWidget(), QStringLiteral("GroupBoxHot"), QStringLiteral("Горячие номера"));
-    FHotGroup->setFixedHeight(130);
-    auto *grid = new QGridLayout(FHotGroup);
-    for (int i = 0; i < THotButtonFile::Count; ++i) {
-        auto *b = new QToolButton(FHotGroup);
-        b->setObjectName(QStringLiteral("HotBtn%1").arg(i + 1));
-        b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-        QString caption = QStringLiteral("нет данных");
-        QString number;
-        const qint64 person = FHotButtons->entry(i);
-        if (person >= 0) {
-            const QVariantList r = FAddressBook->rowByKey(person);
-            const int phone = FAddressBook->schema().fieldIndex(QStringLiteral("Phone"));
-            const int name = FAddressBook->schema().fieldIndex(QStringLiteral("Name"));
-            if (!r.isEmpty()) {
-                number = r.value(phone).toString();
-                caption = r.value(name).toString().isEmpty() ? number : r.value(name).toString();
-            }
-        }
-        b->setText(caption);
-        b->setToolTip(number);
-        b->setEnabled(!number.isEmpty());
-        connect(b, &QToolButton::clicked, this, [this, number] {
-            phNumber->SetNumber(number);
-            CallBtnClick();
-        });
-        grid->addWidget(b, i / 6, i % 6);
-    }
+    FHotBox = new THotButtonsBox(FAddressBook, FHotButtons.get(), [this](const QString &number) {
+        phNumber->SetNumber(number);
+        CallBtnClick();
+    }, centralWidget());
+    FHotGroup = FHotBox;
 }
 
 void TMain::createTrayIcon()

@@ -48,6 +48,8 @@ class TRecordTable;
 class TSoundControl;
 class TSplash;
 class THotButtonFile;
+class THotButtonsBox;
+class TRecordPlayback;
 
 class TMain : public QMainWindow, public TPhoneHost, public ICallView, public IMainWindowSettings {
     Q_OBJECT
@@ -83,6 +85,12 @@ public:
     QSystemTrayIcon *TrayIcon() const { return FTrayIcon; }
     QMenu *TrayMenu() const { return FTrayMenu; }
     TDialList &DialList() { return FDialList; }
+    // The group "Запись" and the group "Горячие номера".
+    TRecordPlayback *Playback() const { return FPlayback; }
+    THotButtonsBox *HotButtons() const { return FHotBox; }
+    // The current journal row's recording as a path; empty when the row
+    // offers none (the address book, no file, or a talk kept in the phone).
+    QString CurrentRecordingFile() const;
     QString StatusText() const;
     QString NumberPanelText() const;
     int StateImage() const { return FStateImage; }
@@ -163,6 +171,7 @@ private:
     void createLeftColumn(QWidget *parent);
     void createJournalPages();
     void createPlaybackAndHotButtons();
+    void createPlayback();
     void createTrayIcon();
     void openTables();
     void bindGrid(QTableView *grid, TRecordTable *table, const QList<QPair<QString, QString>> &columns,
@@ -223,7 +232,13 @@ private:
     QToolButton *StopBtn = nullptr;
     QToolButton *RecBtn = nullptr;
     QSlider *TrackBar = nullptr;
+    QToolButton *SpeedButton3 = nullptr;
+    QToolButton *SpeedButton4 = nullptr;
+    QSlider *SoundTrack = nullptr;
+    QLabel *RestTime = nullptr;
+    TRecordPlayback *FPlayback = nullptr;
     QGroupBox *FHotGroup = nullptr;
+    THotButtonsBox *FHotBox = nullptr;
 
     // Pages.
     QTabWidget *PageControl1 = nullptr;

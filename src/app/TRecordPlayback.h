@@ -1,0 +1,81 @@
+#pragma once
+// The group "Запись": plays the current journal row's recording through the
+// media player the ring sound shares, with pause, stop, skipping by a tenth of
+// the recording, the position bar, the remaining time and saving the recording
+// under another name.
+#include <QObject>
+#include <QString>
+#include <functional>
+
+class QLabel;
+class QSlider;
+class QTimer;
+class QToolButton;
+class QWidget;
+class TMediaPlayer;
+class TSoundControl;
+
+class TRecordPlayback : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int SoundTimerInterval = 100;
+    static const QString SaveCaption;   // "Экспорт записи"
+    static const QString SaveFilter;    // "Файлы записи разговоров (*.wav)"
+
+    // The controls of the group; any may be null.
+    struct TWidgets {
+        QToolButton *PlayButton = nullptr;
+        QToolButton *PauseBtn = nullptr;
+        QToolButton *StopBtn = nullptr;
+        QToolButton *SpeedButton3 = nullptr;   // "<"
+        QToolButton *SpeedButton4 = nullptr;   // ">"
+        QSlider *SoundTrack = nullptr;
+        QLabel *RestTime = nullptr;
+    };
+
+    // CurrentFile gives the current row's recording as a path, empty when the
+    // row offers none. Player and Sound must outlive this object. The buttons
+    // and the bar are connected here.
+    TRecordPlayback(TMediaPlayer &Player, TSoundControl &Sound, const TWidgets &Widgets,
+                    std::function<QString()> CurrentFile, QWidget *DialogParent, QObject *parent = nullptr);
+    ~TRecordPlayback() override;
+
+    void PlayClick();
+    void PauseClick();
+    void StopClick();
+    void SkipBackClick();       // "<"
+    void SkipForwardClick();    // ">"
+    void SoundTimerTimer();
+    // The bar's position changed; moves the player when the change is the user's.
+    void SoundTrackChange(int Position);
+    // The player's end notification.
+    void MediaPlayerNotify();
+    // Copies the current recording to a file the user names.
+    void SaveRecording();
+    // Closes the player's file (before a journal row and its recording go).
+    void CloseFile();
+
+    // True when a change of the bar is the user's and must move the player.
+    bool FSeekEnabled = false;
+    QTimer *SoundTimer() const { return FSoundTimer; }
+
+    // The save dialog: gets the proposed file name, returns the chosen one or
+    // empty when cancelled. By default a save dialog that asks before
+    // overwriting an existing file.
+    std::function<QString(const QString &Proposed)> AskSaveFileName;
+
+    // Copies Source over Target; an existing Target is replaced only once the
+    // copy is complete. False when the copy failed (Target is then unchanged).
+    static bool CopyRecording(const QString &Source, const QString &Target);
+
+private:
+    void Skip(int Direction);
+    void MoveBar(int Position);
+
+    TMediaPlayer &FPlayer;
+    TSoundControl &FSound;
+    TWidgets FW;
+    std::function<QString()> FCurrentFile;
+    QWidget *FDialogParent;
+    QTimer *FSoundTimer;
+};
