@@ -8,6 +8,8 @@
 
 namespace {
 int SignalFds[2] = {-1, -1};
+SignalQuit *Instance = nullptr;
+bool Received = false;
 
 void onSignal(int sig)
 {
@@ -24,6 +26,7 @@ void SignalQuit::install(std::function<void(int)> handler)
         return;
     ::fcntl(SignalFds[0], F_SETFL, O_NONBLOCK);
     auto *self = new SignalQuit(QCoreApplication::instance());
+    Instance = self;
     self->FHandler = std::move(handler);
     auto *notifier = new QSocketNotifier(SignalFds[1], QSocketNotifier::Read, self);
     QObject::connect(notifier, &QSocketNotifier::activated, self, &SignalQuit::readSignal);
@@ -40,8 +43,20 @@ void SignalQuit::readSignal()
     char c = 0;
     if (::read(SignalFds[1], &c, 1) != 1)
         return;
+    Received = true;
+    emit signalled(int(c));
     if (FHandler)
         FHandler(int(c));
     else
         QCoreApplication::quit();
+}
+
+bool SignalQuit::received()
+{
+    return Received;
+}
+
+SignalQuit *SignalQuit::instance()
+{
+    return Instance;
 }

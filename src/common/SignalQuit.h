@@ -9,6 +9,15 @@ class SignalQuit : public QObject {
 public:
     // onSignal runs on the event loop; by default it quits the application.
     static void install(std::function<void(int)> onSignal = {});
+    // True once SIGTERM or SIGINT has arrived.
+    static bool received();
+    // Emits signalled(); null before install().
+    static SignalQuit *instance();
+
+signals:
+    // Runs before the handler, so that nested event loops can end too
+    // (QCoreApplication::quit does nothing outside exec()).
+    void signalled(int Signal);
 
 private:
     explicit SignalQuit(QObject *parent) : QObject(parent) {}

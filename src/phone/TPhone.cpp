@@ -466,7 +466,9 @@ void TPhone::firmwareVersion(const TPhoneMessage &msg)
     FHost->ProcessMessages();
     FHost->UpdateFirmwareCommands();
     FHost->ProcessMessages();
-    if (FHost->MemoryReadActive)
+    // A read waiting for the version goes on once it is known; a phone that
+    // answers 0 leaves the retry count running, so the read still ends.
+    if (FHost->MemoryReadActive && FHost->Identity.FirmwareVersion != 0)
         StartCallRecordRequest(FHost->MemoryReadKind, FHost->MemoryReadCell);
 }
 

@@ -76,6 +76,7 @@ int TSerialLink::Read(char *buffer, int count)
         if (n < 0)
             break;
         got += int(n);
+        FBytesRead += n;
         if (got >= count)
             break;
         const qint64 left = deadline.remainingTime();
@@ -136,8 +137,14 @@ void TSerialLink::readyRead()
     do {
         FNotifyAgain = false;
         const int count = InputCount();
+        const qint64 readBefore = FBytesRead;
         if (count > 0 && OnRxChar)
             OnRxChar(this, count);
+        // QSerialPort does not emit readyRead again for bytes that arrive while a
+        // handler runs a nested event loop: look for them here. A handler that
+        // reads nothing is not called again for the same bytes.
+        if (FPort.isOpen() && OnRxChar && InputCount() > 0 && FBytesRead != readBefore)
+            FNotifyAgain = true;
     } while (FNotifyAgain && FPort.isOpen());
     FInNotification = false;
 }

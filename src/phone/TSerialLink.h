@@ -57,4 +57,5 @@ private:
     bool FInNotification = false;
     bool FNotifyAgain = false;
     bool FInRead = false;
+    qint64 FBytesRead = 0;   // by Read, over the link's life
 };

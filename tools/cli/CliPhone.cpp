@@ -1,4 +1,5 @@
 // Phone link subcommands: the line monitor and the technician's commands.
+#include "common/SignalQuit.h"
 #include "CliCommand.h"
 #include "common/JsonLine.h"
 #include "phone/EPhoneError.h"
@@ -186,6 +187,10 @@ bool runLoop(int limitMs, const std::function<bool()> &done = {})
             return true;
     }
     QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, &loop, &QEventLoop::quit);
+    if (SignalQuit *q = SignalQuit::instance())
+        QObject::connect(q, &SignalQuit::signalled, &loop, &QEventLoop::quit);
+    if (SignalQuit::received())
+        return false;
     loop.exec();
     return !timedOut;
 }
@@ -482,6 +487,10 @@ int runReadMemory(const CliArgs &a)
     p.StartCallRecordRequest(0, 0);
     runLoop(0, [&] { return finished || !p.Connected(); });
     h.MemoryReadActive = false;
+    if (SignalQuit::received()) {
+        cliErr(QStringLiteral("the memory read was interrupted"));
+        return CliNotFound;
+    }
     if (!p.Connected()) {
         p.GoOffline();
         cliErr(QStringLiteral("the phone's port went away during the memory read"));
