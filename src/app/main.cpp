@@ -50,11 +50,26 @@ int main(int argc, char **argv)
     }
 
     int status = 0;
+    // Installed before the start-up, whose steps run nested event loops: a
+    // signal then ends the program as soon as the window exists.
+    static TMain *running = nullptr;
+    static bool signalled = false;
     {
+        SignalQuit::install([](int) {
+            signalled = true;
+            if (running)
+                running->CloseWithoutAsking();
+        });
         TMain main;
         if (main.SecondInstance)
             return 0;
-        SignalQuit::install([&main](int) { main.CloseWithoutAsking(); });
+        if (signalled) {
+            main.CloseWithoutAsking();
+            if (demoMode)
+                demoMode->StopSimulator();
+            return 0;
+        }
+        running = &main;
         if (demoMode && parser.isSet(shots))
             demoMode->TakeScreenshots(&main, parser.value(shots));
         status = QApplication::exec();
@@ -62,6 +77,7 @@ int main(int argc, char **argv)
             fprintf(stderr, "konvelo: the screenshots could not all be taken\n");
             status = 1;
         }
+        running = nullptr;
     }
     if (demoMode)
         demoMode->StopSimulator();

@@ -26,7 +26,7 @@ public:
     std::function<void()> ProcessMessages;
     // True while the phone-information message window is showing.
     std::function<bool()> InfoShowing;
-    // Shows the identity (caption, model line, second text) in the message window.
+    // Shows the identity (model line, second text, caption) in the message window.
     std::function<void(const QString &, const QString &, const QString &)> ShowInfo;
 
     bool CheckPort();

@@ -1,0 +1,420 @@
+// The program's start-up, main window frame and shutdown against the phone
+// simulator on a pseudo-terminal, with a temporary base folder.
+#include "app/TMain.h"
+#include "common/BaseFolder.h"
+#include "config/TConfig.h"
+#include "config/TSettingsStore.h"
+#include "phone/TPhone.h"
+#include "records/TIncomingCallBook.h"
+#include "ui/TFormMessage.h"
+#include <QAction>
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProcess>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QThread>
+#include <gtest/gtest.h>
+#include <csignal>
+#include <functional>
+#include <memory>
+
+namespace {
+
+void ensureApp()
+{
+    static int argc = 1;
+    static char name[] = "test_app";
+    static char *argv[] = {name, nullptr};
+    if (!QCoreApplication::instance())
+        new QApplication(argc, argv);
+}
+
+// Runs the event loop until cond holds or the time is up.
+bool waitFor(const std::function<bool()> &cond, int ms = 10000)
+{
+    QDeadlineTimer deadline(ms);
+    while (!cond()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(5);
+    }
+    return true;
+}
+
+QString binary(const QString &rel)
+{
+    return QDir(QStringLiteral(KONVELO_BIN_DIR)).filePath(rel);
+}
+
+// konvelo-phonesim on a pseudo-terminal of its own, its scenario on standard input.
+class Sim {
+public:
+    Sim(const QString &logPath, const QStringList &args) : FLog(logPath)
+    {
+        FProcess.setStandardErrorFile(QProcess::nullDevice());
+        FProcess.start(binary(QStringLiteral("tools/phonesim/konvelo-phonesim")),
+                       QStringList{QStringLiteral("--log"), logPath, QStringLiteral("--keepalive"),
+                                   QStringLiteral("1000")}
+                           + args + QStringList{QStringLiteral("-")});
+        if (FProcess.waitForStarted(5000)) {
+            QDeadlineTimer deadline(5000);
+            while (!FProcess.canReadLine() && !deadline.hasExpired())
+                FProcess.waitForReadyRead(100);
+            FDevice = QString::fromLocal8Bit(FProcess.readLine()).trimmed();
+        }
+    }
+    ~Sim()
+    {
+        FProcess.terminate();
+        if (!FProcess.waitForFinished(3000))
+            FProcess.kill();
+        FProcess.waitForFinished(1000);
+    }
+    QString device() const { return FDevice; }
+    void feed(const QString &line) { FProcess.write((line + QLatin1Char('\n')).toUtf8()); }
+    // Decoded commands the simulator received whose bytes start with the hex prefix.
+    int commands(const QString &hexPrefix) const
+    {
+        QFile f(FLog);
+        if (!f.open(QIODevice::ReadOnly))
+            return 0;
+        int n = 0;
+        for (const QByteArray &raw : f.readAll().split('\n')) {
+            const QList<QByteArray> parts = raw.split(' ');
+            if (parts.size() >= 3 && parts.at(1) == "CMD" && parts.at(2) == hexPrefix.toLatin1())
+                ++n;
+        }
+        return n;
+    }
+
+private:
+    QProcess FProcess;
+    QString FLog;
+    QString FDevice;
+};
+
+// Default settings with the given changes, the port set to device.
+void writeSettings(const QString &base, const QString &device, const std::function<void(TConfig &)> &change = {})
+{
+    BaseFolder::set(base);
+    {
+        TConfig config(nullptr);
+        config.FirstRun(QDir::toNativeSeparators(QDir(base).filePath(QStringLiteral("Records"))));
+        config.NeedCheckPort = false;
+        config.NeedStartMinimized = false;
+        config.AdjustSoundSettings = false;
+        config.WindowState = 0;
+        if (change)
+            change(config);
+        ASSERT_TRUE(config.Save());
+    }
+    std::unique_ptr<TSettingsStore> store = TSettingsStore::Open();
+    store->WriteString(QStringLiteral("Port"), QStringLiteral("Port"), device);
+    ASSERT_TRUE(store->Flush());
+}
+
+TDateTime storedLastOff(const QString &base)
+{
+    BaseFolder::set(base);
+    return TSettingsStore::Open()->ReadDateTime(QStringLiteral("Data"), QStringLiteral("LastOff"));
+}
+
+QAction *menuItem(QMainWindow &w, const QString &text)
+{
+    for (QAction *menu : w.menuBar()->actions())
+        if (menu->menu())
+            for (QAction *a : menu->menu()->actions())
+                if (a->text() == text)
+                    return a;
+    return nullptr;
+}
+
+QStringList menuTitles(QMainWindow &w)
+{
+    QStringList titles;
+    for (QAction *menu : w.menuBar()->actions())
+        titles << menu->text();
+    return titles;
+}
+
+QStringList headers(QTableView *grid)
+{
+    QStringList h;
+    for (int c = 0; c < grid->model()->columnCount(); ++c)
+        if (!grid->isColumnHidden(c))
+            h << grid->model()->headerData(c, Qt::Horizontal).toString();
+    return h;
+}
+
+class TMainTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ensureApp();
+        ASSERT_TRUE(FDir.isValid());
+        FBase = FDir.path();
+    }
+
+    std::unique_ptr<Sim> startSim(const QStringList &args = {})
+    {
+        auto sim = std::make_unique<Sim>(QDir(FBase).filePath(QStringLiteral("sim.log")), args);
+        EXPECT_FALSE(sim->device().isEmpty());
+        return sim;
+    }
+
+    std::unique_ptr<TMain> startMain()
+    {
+        BaseFolder::set(FBase);
+        auto main = std::make_unique<TMain>();
+        main->ConfirmExit = [this] {
+            ++FQuestions;
+            return FAnswer;
+        };
+        return main;
+    }
+
+    QTemporaryDir FDir;
+    QString FBase;
+    int FQuestions = 0;
+    bool FAnswer = true;
+};
+
+}
+
+TEST_F(TMainTest, StartsOnTheSimulatorWithTheWholeFrame)
+{
+    auto sim = startSim();
+    writeSettings(FBase, sim->device());
+    auto main = startMain();
+    ASSERT_FALSE(main->SecondInstance);
+
+    EXPECT_EQ(main->windowTitle(), QStringLiteral("Программа мониторинга телефонной линии"));
+    // With "Ask for calls" on, the window shows at the end of the phone-memory read.
+    EXPECT_TRUE(waitFor([&] { return !main->MemoryReadActive && main->isVisible(); }));
+    EXPECT_EQ(main->Splash(), nullptr);   // closed once start-up is over
+    EXPECT_FALSE(main->StartingUp);
+    EXPECT_TRUE(main->TrayIconShown);
+    ASSERT_NE(main->TrayIcon(), nullptr);
+    EXPECT_EQ(main->TrayIcon()->toolTip(), QStringLiteral("Монитор телефонной линии"));
+    QStringList tray;
+    for (QAction *a : main->TrayMenu()->actions())
+        tray << a->text();
+    EXPECT_EQ(tray, (QStringList{QStringLiteral("&Открыть"), QStringLiteral("&Выйти")}));
+
+    ASSERT_TRUE(waitFor([&] { return main->StatusText() == QStringLiteral("Линия свободна"); }))
+        << main->StatusText().toStdString();
+    EXPECT_EQ(main->Phone()->State(), psWaiting);
+    EXPECT_EQ(main->StateImage(), 1);
+    EXPECT_EQ(main->NumberPanelText(), QStringLiteral(" Номер: "));
+
+    // The left column, the pages and their grids.
+    for (const char *name : {"phNumber", "CallBtn", "SpeedButtonNumberInfo", "TrackBar", "SpeedButton1",
+                             "SpeedButton2", "RecBtn", "PlayButton", "InGrid", "OutGrid", "AddressGrid", "Notes",
+                             "ToolBar3", "ToolBar4", "AddressToolBar", "PanelFieldsIn", "PanelFieldsOut",
+                             "InFilterBtn", "SGReminder", "HotBtn18"})
+        EXPECT_NE(main->findChild<QWidget *>(QString::fromLatin1(name)), nullptr) << name;
+    QStringList groups;
+    for (QGroupBox *g : main->findChildren<QGroupBox *>())
+        groups << g->title();
+    for (const char *title : {"Набор", "Запись", "Громкость", "Напоминание о звонках ", "Горячие номера"})
+        EXPECT_TRUE(groups.contains(QString::fromUtf8(title))) << title;
+    auto *call = main->findChild<QPushButton *>(QStringLiteral("CallBtn"));
+    EXPECT_EQ(call->text(), QStringLiteral("Набрать номер"));
+    EXPECT_TRUE(call->isEnabled());
+
+    auto *pages = main->findChild<QTabWidget *>(QStringLiteral("PageControl1"));
+    ASSERT_EQ(pages->count(), 3);
+    EXPECT_EQ(pages->tabText(0), QStringLiteral("Входящие"));
+    EXPECT_EQ(pages->tabText(1), QStringLiteral("Исходящие"));
+    EXPECT_EQ(pages->tabText(2), QStringLiteral("Записная книжка"));
+    EXPECT_EQ(pages->tabToolTip(0), QStringLiteral("Список входящих вызовов"));
+    EXPECT_EQ(headers(main->findChild<QTableView *>(QStringLiteral("InGrid"))),
+              (QStringList{"Телефон", "Время", "Продолжительность", "Автоответ", "Разговор", "Сообщение",
+                           "Категория"}));
+    EXPECT_EQ(headers(main->findChild<QTableView *>(QStringLiteral("OutGrid"))),
+              (QStringList{"Телефон", "Время", "Продолжительность", "Место звонка", "Разговор"}));
+    EXPECT_EQ(headers(main->findChild<QTableView *>(QStringLiteral("AddressGrid"))),
+              (QStringList{"Телефон", "Имя", "Адрес", "Параметры"}));
+
+    // The menu: every item, enabled where its action exists.
+    EXPECT_EQ(menuTitles(*main), (QStringList{"&Файл", "&Звонок", "П&оиск", "П&амять", "&Сервис", "&Помощь"}));
+    struct Item {
+        const char *text;
+        bool enabled;
+    };
+    for (const Item &i : {Item{"&Экспортировать запись", false}, Item{"Очистка памяти &входящих", true},
+                          Item{"Очистка памяти &исходящих", true}, Item{"&Очистка записной книжки", true},
+                          Item{"&Выход", true}, Item{"&Набрать номер", true}, Item{"&Сброс", true},
+                          Item{"&Найти", false}, Item{"&Удалить ячейку памяти", true},
+                          Item{"&Редактировать ячейку записной книжки", false},
+                          Item{"&Отключиться от аппарата", true}, Item{"&Параметры статистики", false},
+                          Item{"&Настройки программы", false}, Item{"&Редактор настроек телефона", false},
+                          Item{"&Загрузка профиля в телефон", false}, Item{"Телефонный робот", false},
+                          Item{"Сп&равка", false}, Item{"&О программе", true}, Item{"&Модель телефона", true}}) {
+        QAction *a = menuItem(*main, QString::fromUtf8(i.text));
+        ASSERT_NE(a, nullptr) << i.text;
+        EXPECT_EQ(a->isEnabled(), i.enabled) << i.text;
+    }
+    EXPECT_EQ(menuItem(*main, QStringLiteral("&Выход"))->shortcut(), QKeySequence(QStringLiteral("Alt+X")));
+    EXPECT_EQ(menuItem(*main, QStringLiteral("&Отключиться от аппарата"))->shortcut(),
+              QKeySequence(QStringLiteral("Alt+Z")));
+    // Without Params.vrx the phone-settings commands are not offered at all.
+    EXPECT_FALSE(menuItem(*main, QStringLiteral("&Редактор настроек телефона"))->isVisible());
+}
+
+TEST_F(TMainTest, DisconnectItemTogglesTheLinkAndModelItemFollows)
+{
+    auto sim = startSim();
+    writeSettings(FBase, sim->device());
+    auto main = startMain();
+    ASSERT_TRUE(waitFor([&] { return main->StatusText() == QStringLiteral("Линия свободна"); }));
+    QAction *disconnect = menuItem(*main, QStringLiteral("&Отключиться от аппарата"));
+    QAction *model = menuItem(*main, QStringLiteral("&Модель телефона"));
+    ASSERT_TRUE(disconnect->isCheckable());
+    EXPECT_FALSE(disconnect->isChecked());
+
+    // The identity as the phone reports it.
+    model->trigger();
+    TFormMessage *info = main->FormMessage();
+    EXPECT_TRUE(info->isVisible());
+    EXPECT_EQ(info->windowTitle(), QStringLiteral("Модель телефона"));
+    ASSERT_TRUE(waitFor([&] { return info->SecondLine().contains(QStringLiteral("Индивидуальный номер: 12345")); }))
+        << info->SecondLine().toStdString();
+    EXPECT_EQ(info->FirstLine(), QStringLiteral("05.2Ц1.123.10.1.00.111"));
+    info->close();
+
+    disconnect->trigger();
+    EXPECT_TRUE(disconnect->isChecked());
+    EXPECT_FALSE(main->Phone()->Online());
+    EXPECT_FALSE(main->Phone()->Connected());
+    EXPECT_EQ(main->StatusText(), QStringLiteral("Аппарат отключен"));
+    EXPECT_EQ(main->StateImage(), 0);
+    EXPECT_FALSE(model->isEnabled());
+    EXPECT_FALSE(menuItem(*main, QStringLiteral("&Набрать номер"))->isEnabled());
+    // Offline the model item says so and sends nothing.
+    const int modelRequests = sim->commands(QStringLiteral("9D"));
+    main->PhoneModelItemClick();
+    EXPECT_EQ(info->FirstLine(), QStringLiteral("Информация недоступна"));
+    QThread::msleep(300);
+    EXPECT_EQ(sim->commands(QStringLiteral("9D")), modelRequests);
+    info->close();
+
+    disconnect->trigger();
+    EXPECT_FALSE(disconnect->isChecked());
+    EXPECT_TRUE(main->Phone()->Connected());
+    EXPECT_TRUE(waitFor([&] { return main->StatusText() == QStringLiteral("Линия свободна"); }))
+        << main->StatusText().toStdString();
+    EXPECT_TRUE(model->isEnabled());
+}
+
+TEST_F(TMainTest, AskForCallsDecidesTheMemoryRead)
+{
+    {
+        auto sim = startSim();
+        writeSettings(FBase, sim->device(), [](TConfig &c) { c.AskForCalls = false; });
+        auto main = startMain();
+        EXPECT_FALSE(main->MemoryReadActive);
+        EXPECT_TRUE(main->isVisible());   // shown at once, no read to wait for
+        ASSERT_TRUE(waitFor([&] { return main->Identity.IndividualNumber == QStringLiteral("12345"); }));
+        QThread::msleep(500);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(sim->commands(QStringLiteral("92")), 0);
+        EXPECT_EQ(sim->commands(QStringLiteral("93")), 0);
+        EXPECT_GT(sim->commands(QStringLiteral("91")), 0);   // the clock was set
+        main->CloseWithoutAsking();
+    }
+    QFile::remove(QDir(FBase).filePath(QStringLiteral("sim.log")));
+    {
+        auto sim = startSim();
+        writeSettings(FBase, sim->device(), [](TConfig &c) { c.AskForCalls = true; });
+        auto main = startMain();
+        EXPECT_TRUE(waitFor([&] { return sim->commands(QStringLiteral("92")) > 0; }));
+        EXPECT_TRUE(waitFor([&] { return !main->MemoryReadActive && main->isVisible(); }));
+        EXPECT_EQ(main->Splash(), nullptr);
+    }
+}
+
+TEST_F(TMainTest, ExitQuestionMinimisingAndTheOrderlyShutdown)
+{
+    auto sim = startSim();
+    writeSettings(FBase, sim->device());
+    const TDateTime before = storedLastOff(FBase);
+    auto main = startMain();
+    ASSERT_TRUE(waitFor([&] { return main->StatusText() == QStringLiteral("Линия свободна"); }));
+
+    // Minimising hides the window; the tray's "&Открыть" brings it back.
+    main->showMinimized();
+    EXPECT_TRUE(waitFor([&] { return !main->isVisible(); }));
+    main->TrayOpenClick();
+    EXPECT_TRUE(main->isVisible());
+    EXPECT_FALSE(main->isMinimized());
+
+    // "No" keeps the program running with the phone connected.
+    FAnswer = false;
+    EXPECT_FALSE(main->close());
+    EXPECT_EQ(FQuestions, 1);
+    EXPECT_TRUE(main->isVisible());
+    EXPECT_FALSE(main->ShutDown());
+    EXPECT_TRUE(main->Phone()->Connected());
+
+    // "Yes" shuts down: settings saved, LastOff written, tray icon gone.
+    main->Config()->ActivePage = 2;
+    FAnswer = true;
+    EXPECT_TRUE(main->close());
+    EXPECT_EQ(FQuestions, 2);
+    EXPECT_TRUE(main->ShutDown());
+    EXPECT_FALSE(main->TrayIconShown);
+    main.reset();
+    EXPECT_GT(storedLastOff(FBase), before);
+    TConfig reread(nullptr);
+    EXPECT_EQ(reread.ActivePage, 2);
+    // The port configured survives the save.
+    EXPECT_EQ(reread.PortSettings().Port, sim->device());
+}
+
+// The executable: the single-instance rule and SIGTERM.
+TEST_F(TMainTest, SecondCopyEndsAtOnceAndSigtermShutsDownInOrder)
+{
+    const QString program = binary(QStringLiteral("src/app/konvelo"));
+    ASSERT_TRUE(QFileInfo(program).isExecutable()) << "build the konvelo target first";
+    auto sim = startSim();
+    writeSettings(FBase, sim->device());
+    const TDateTime before = storedLastOff(FBase);
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    QProcess first;
+    first.setProcessEnvironment(env);
+    first.start(program, {QStringLiteral("--home"), FBase});
+    ASSERT_TRUE(first.waitForStarted(5000));
+    // Running: its lock is in the base folder and the phone has been asked for its identity.
+    ASSERT_TRUE(waitFor([&] { return sim->commands(QStringLiteral("95")) > 0; }, 15000));
+    EXPECT_TRUE(QFile::exists(QDir(FBase).filePath(QStringLiteral("Konvelo.lock"))));
+
+    QProcess second;
+    second.setProcessEnvironment(env);
+    second.start(program, {QStringLiteral("--home"), FBase});
+    ASSERT_TRUE(second.waitForFinished(5000));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_EQ(first.state(), QProcess::Running);
+    EXPECT_EQ(storedLastOff(FBase), before);   // the second copy touched nothing
+
+    ::kill(pid_t(first.processId()), SIGTERM);
+    ASSERT_TRUE(first.waitForFinished(10000));
+    EXPECT_EQ(first.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(first.exitCode(), 0);
+    EXPECT_GT(storedLastOff(FBase), before);
+    EXPECT_FALSE(QFile::exists(QDir(FBase).filePath(QStringLiteral("Konvelo.lock"))));
+}
