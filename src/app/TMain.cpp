@@ -265,7 +265,9 @@ void TMain::Startup()
     FDetection->InfoShowing = [this] {
         return FFormMessage && FFormMessage->isVisible() && FFormMessage->windowTitle() == ModelCaption;
     };
-    FDetection->ShowInfo = [this](const QString &c, const QString &a, const QString &b) { showInfo(a, b, c); };
+    FDetection->ShowInfo = [this](const QString &first, const QString &second, const QString &caption) {
+        showInfo(first, second, caption);
+    };
 
     // 8 .. 13
     SplashText(QStringLiteral("Загрузка данных"));
