@@ -22,6 +22,7 @@
 #include "ui/TAlert.h"
 #include "ui/TDialBox.h"
 #include "ui/TFormMessage.h"
+#include "ui/TJournalGridColumns.h"
 #include "ui/THotButtonsBox.h"
 #include "ui/TSplash.h"
 #include <QAbstractTableModel>
@@ -68,99 +69,6 @@ const QString TMain::ExitCaption = QStringLiteral("Выход из програ�
 namespace {
 
 const QString ModelCaption = QStringLiteral("Модель телефона");
-
-// A grid's columns over a table's model: the shown fields in their order with
-// their captions, an optional column without a field, then every other field
-// (the grid hides those).
-class TGridColumns : public QAbstractTableModel {
-public:
-    TGridColumns(TRecordTableModel *source, const TTableSchema &schema,
-                 const QList<QPair<QString, QString>> &shown, const QString &extraCaption, QObject *parent)
-        : QAbstractTableModel(parent), FSource(source)
-    {
-        QList<int> used;
-        for (const auto &c : shown) {
-            const int i = schema.fieldIndex(c.first);
-            FColumns << i;
-            FFields << c.first;
-            FCaptions << c.second;
-            used << i;
-        }
-        if (!extraCaption.isEmpty()) {
-            FColumns << -1;
-            FFields << QString();
-            FCaptions << extraCaption;
-        }
-        FShownCount = int(FColumns.size());
-        for (int i = 0; i < schema.Fields.size(); ++i)
-            if (!used.contains(i)) {
-                FColumns << i;
-                FFields << schema.Fields.at(i).Name;
-                FCaptions << schema.Fields.at(i).Name;
-            }
-        auto reset = [this] {
-            beginResetModel();
-            endResetModel();
-        };
-        connect(source, &QAbstractItemModel::modelReset, this, reset);
-        connect(source, &QAbstractItemModel::layoutChanged, this, reset);
-        connect(source, &QAbstractItemModel::rowsInserted, this, reset);
-        connect(source, &QAbstractItemModel::rowsRemoved, this, reset);
-        connect(source, &QAbstractItemModel::dataChanged, this, [this](const QModelIndex &a, const QModelIndex &b) {
-            emit dataChanged(index(a.row(), 0), index(b.row(), columnCount() - 1));
-        });
-    }
-
-    int shownCount() const { return FShownCount; }
-    // The title of this field's column is drawn bold (the sort column).
-    void setBoldField(const QString &field)
-    {
-        FBoldField = field;
-        emit headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
-    }
-    QString fieldOf(int column) const { return FFields.value(column); }
-
-    int rowCount(const QModelIndex &parent = QModelIndex()) const override
-    {
-        return parent.isValid() ? 0 : FSource->rowCount();
-    }
-    int columnCount(const QModelIndex &parent = QModelIndex()) const override
-    {
-        return parent.isValid() ? 0 : int(FColumns.size());
-    }
-    QVariant data(const QModelIndex &index, int role) const override
-    {
-        if (!index.isValid())
-            return {};
-        const int c = FColumns.value(index.column(), -1);
-        if (c < 0)
-            return role == TRecordTableModel::KeyRole ? FSource->data(FSource->index(index.row(), 0), role)
-                                                      : QVariant();
-        return FSource->data(FSource->index(index.row(), c), role);
-    }
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
-    {
-        if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
-            return FCaptions.value(section);
-        if (orientation == Qt::Horizontal && role == Qt::TextAlignmentRole)
-            return int(Qt::AlignCenter);
-        if (orientation == Qt::Horizontal && role == Qt::FontRole && section < FShownCount
-            && !FBoldField.isEmpty() && fieldOf(section) == FBoldField) {
-            QFont bold;
-            bold.setBold(true);
-            return bold;
-        }
-        return QAbstractTableModel::headerData(section, orientation, role);
-    }
-
-private:
-    TRecordTableModel *FSource;
-    QList<int> FColumns;
-    QStringList FFields;
-    QStringList FCaptions;
-    QString FBoldField;
-    int FShownCount = 0;
-};
 
 QToolButton *toolButton(QWidget *parent, const QString &name, const QString &text, const QString &hint)
 {
@@ -600,7 +508,7 @@ void TMain::bindGrid(QTableView *grid, TRecordTable *table, const QList<QPair<QS
                      const QString &extraColumn)
 {
     auto *source = new TRecordTableModel(table, table);
-    auto *model = new TGridColumns(source, table->schema(), columns, extraColumn, grid);
+    auto *model = new TJournalGridColumns(source, table->schema(), columns, extraColumn, grid);
     grid->setModel(model);
     grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -629,7 +537,8 @@ void TMain::bindGrid(QTableView *grid, TRecordTable *table, const QList<QPair<QS
             });
     connect(grid->horizontalHeader(), &QHeaderView::sectionClicked, this, [this, grid, table, model](int c) {
         const QString field = model->fieldOf(c);
-        if (grid == InGrid && field == QLatin1String("FileName"))
+        // The talk column of a journal sorts nothing.
+        if (grid != AddressGrid && field == QLatin1String("FileName"))
             return;
         table->SortBy(field);
         const int kind = grid == InGrid ? 0 : grid == OutGrid ? 1 : 2;
@@ -780,6 +689,7 @@ void TMain::createJournalPages()
             [this, notes] { notes->setPlainText(FAddressBook->fieldValue(QStringLiteral("Notes")).toString()); });
     notes->setPlainText(FAddressBook->fieldValue(QStringLiteral("Notes")).toString());
     updateTitleFonts();
+    setupJournalViews();
 }
 
 void TMain::updateTitleFonts()
@@ -787,7 +697,7 @@ void TMain::updateTitleFonts()
     for (auto [grid, table] : {std::make_pair(InGrid, static_cast<TRecordTable *>(FInCalls)),
                                std::make_pair(OutGrid, static_cast<TRecordTable *>(FOutCalls)),
                                std::make_pair(AddressGrid, static_cast<TRecordTable *>(FAddressBook))}) {
-        auto *model = static_cast<TGridColumns *>(grid->model());
+        auto *model = static_cast<TJournalGridColumns *>(grid->model());
         model->setBoldField(table->sortField());
     }
 }
@@ -1026,7 +936,7 @@ void TMain::SettingsApplied()
 void TMain::pageChanged(int Index)
 {
     FConfig->ActivePage = Index;
-    RefreshPlayerButtons();
+    RefreshCurrentRow();
 }
 
 void TMain::volumeBarMoved(int Position)
@@ -1303,8 +1213,7 @@ void TMain::EnablePlayButton(bool Enabled)
 
 void TMain::RefreshPlayerButtons()
 {
-    // The journal player's buttons follow the selected row once the journal
-    // views offer playing; until then nothing plays, so nothing is enabled.
+    RefreshCurrentRow();
 }
 
 bool TMain::SplashShowing() const

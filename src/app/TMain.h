@@ -22,6 +22,7 @@ class QMenu;
 class QSlider;
 class QTabWidget;
 class QTableView;
+class QTableWidget;
 class QTimer;
 class QToolBar;
 class QToolButton;
@@ -103,6 +104,21 @@ public:
     void CallBtnClick();
     void HangUpItemClick();
 
+    // Journal views.
+    // Updates the commands and the information-fields panel for the current rows.
+    void RefreshCurrentRow();
+    void UpdateAddressCommands();
+    // Deletes the current row of the current page (asking first).
+    void DeleteCurrentRow();
+    // "&Удалить абонента": the address book's current subscriber.
+    void DeletePersonClick();
+    // Clears a table: Kind 0 incoming, 1 outgoing, 2 address book (asking first).
+    void ClearTable(int Kind);
+    // Double-click or Enter on a grid: dials the row's number where the rules allow.
+    void GridDoubleClick(QTableView *Grid);
+    // The deletion questions: OK/Cancel under "Подтверждение удаления"; tests answer them.
+    std::function<bool(const QString &Question)> ConfirmDelete;
+
     // TPhoneHost
     void StartModelDetection() override;
     void ProcessMessages() override;
@@ -182,6 +198,16 @@ private:
     void showTableMessage(TRecordTable *table);
     void volumeBarMoved(int Position);
     void pageChanged(int Index);
+    void setupJournalViews();
+    void setupFieldPanel(int Journal);
+    void updateFieldPanel(int Journal, int Kind);
+    void playChoiceClick(bool Message);
+    bool restricted();
+    bool journalEvent(QObject *watched, QEvent *event);
+    void gridPopupAboutToShow();
+    void addressPopupAboutToShow();
+    void resizeAddressPage();
+    void showFieldsItemClick();
     void trayActivated(QSystemTrayIcon::ActivationReason reason);
     void connectPhoneEvents();
 
@@ -248,6 +274,16 @@ private:
     QToolButton *InFilterBtn = nullptr;
     QToolButton *OutFilterBtn = nullptr;
     QList<QToolButton *> FTalkDownloadButtons;
+    QToolButton *PlayRecBtn = nullptr;
+    QToolButton *PlayMessBtn = nullptr;
+    QWidget *PanelFieldsIn = nullptr;
+    QWidget *PanelFieldsOut = nullptr;
+    QTableWidget *SGFieldsIn = nullptr;
+    QTableWidget *SGFieldsOut = nullptr;
+    QMenu *GridPopup = nullptr;
+    QMenu *AddressPopup = nullptr;
+    QObject *FJournalEvents = nullptr;
+    int FWheelDelta = 0;
 
     // Menu items.
     QAction *FExitItem = nullptr;
