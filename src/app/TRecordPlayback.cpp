@@ -66,10 +66,7 @@ TRecordPlayback::TRecordPlayback(TMediaPlayer &Player, TSoundControl &Sound, con
     };
 }
 
-TRecordPlayback::~TRecordPlayback()
-{
-    disconnect(&FPlayer, nullptr, this, nullptr);
-}
+TRecordPlayback::~TRecordPlayback() = default;
 
 void TRecordPlayback::PlayClick()
 {
