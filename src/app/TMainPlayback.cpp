@@ -26,8 +26,11 @@ void TMain::createPlayback()
     for (const char *name : {"InSaveFileBtn", "OutSaveFileBtn"})
         if (auto *b = findChild<QToolButton *>(QString::fromLatin1(name)))
             connect(b, &QToolButton::clicked, FPlayback, &TRecordPlayback::SaveRecording);
-    if (auto *item = menuBar()->findChild<QAction *>(QStringLiteral("ExportRecordItem")))
+    // Alt+E works on any page; without a recording it does nothing.
+    if (auto *item = menuBar()->findChild<QAction *>(QStringLiteral("ExportRecordItem"))) {
+        item->setEnabled(true);
         connect(item, &QAction::triggered, FPlayback, &TRecordPlayback::SaveRecording);
+    }
 }
 
 QString TMain::CurrentRecordingFile() const

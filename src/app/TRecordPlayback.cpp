@@ -88,6 +88,7 @@ void TRecordPlayback::PlayClick()
         FSound.FPlayingRecord = false;
         return;
     }
+    FPlayedFile = FPlayer.FileName();
     if (FW.SoundTrack) {
         const bool seek = FSeekEnabled;
         FSeekEnabled = false;
@@ -153,13 +154,15 @@ void TRecordPlayback::MoveBar(int Position)
 void TRecordPlayback::SoundTimerTimer()
 {
     const TMPModes m = FPlayer.Mode();
-    if (m == mpPlaying) {
+    // A ring sound that took the player over is not shown as the recording.
+    const bool ours = FPlayer.FileName() == FPlayedFile;
+    if (m == mpPlaying && ours) {
         MoveBar(barValue(FPlayer.Position()));
         if (FW.RestTime)
             FW.RestTime->setText(TJournalRules::RestTimeText(FPlayer.Length(), FPlayer.Position()));
         return;
     }
-    if (m == mpPaused)
+    if (m == mpPaused && ours)
         return;
     FSeekEnabled = false;
     if (FW.SoundTrack)

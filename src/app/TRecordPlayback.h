@@ -78,4 +78,5 @@ private:
     std::function<QString()> FCurrentFile;
     QWidget *FDialogParent;
     QTimer *FSoundTimer;
+    QString FPlayedFile;   // the recording last started here
 };

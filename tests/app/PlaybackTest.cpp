@@ -19,6 +19,7 @@
 #include "ui/THotButtonsBox.h"
 #include "ui/THotCallBtn.h"
 #include "ui/TDialBox.h"
+#include <QAction>
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -439,8 +440,23 @@ TEST_F(PlaybackTest, TheLineBecomingFreeDoesNotStopAPlayingRecording)
     EXPECT_EQ(player()->Mode(), mpPlaying);
     EXPECT_TRUE(main.PlayingRecord());
 
-    // Once stopped, a sound that is no recording stops with the line.
-    main.Playback()->StopClick();
+    // A ring takes the player over: the display lets go of the recording, and
+    // the ring stops with the line.
+    ASSERT_TRUE(writeGsmWave(record(QStringLiteral("ring.wav")), 5.0));
+    main.Config()->SoundFileName = record(QStringLiteral("ring.wav"));
+    main.StartRing(false);
+    EXPECT_EQ(player()->FileName(), record(QStringLiteral("ring.wav")));
+    main.Playback()->SoundTimerTimer();
+    EXPECT_FALSE(main.Playback()->SoundTimer()->isActive());
+    EXPECT_FALSE(main.Playback()->FSeekEnabled);
+    EXPECT_TRUE(main.findChild<QLabel *>(QStringLiteral("RestTime"))->text().isEmpty());
+    main.StopSound();   // as at the call's end
+    main.StartRing(false);
+    ASSERT_EQ(player()->Mode(), mpPlaying);
+    FSim->feed(QStringLiteral("hangup"));
+    ASSERT_TRUE(spinUntil([&] { return frees > 1; }, 5000));
+    EXPECT_NE(player()->Mode(), mpPlaying);
+
     main.Playback()->PlayClick();
     ASSERT_EQ(player()->Mode(), mpPlaying);
     main.Playback()->CloseFile();   // before a row goes: nothing open, nothing plays
@@ -469,7 +485,10 @@ TEST_F(PlaybackTest, SavingCopiesOverAnExistingFileAndSkipsWhatCannotBeCopied)
 
     showOutgoingRow(QStringLiteral("Out_talk.wav"));
     answer = target;
-    playback->SaveRecording();
+    QAction *item = main.findChild<QAction *>(QStringLiteral("ExportRecordItem"));
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->shortcut(), QKeySequence(QStringLiteral("Alt+E")));
+    item->trigger();
     ASSERT_EQ(proposed, QStringList{record(QStringLiteral("Out_talk.wav"))});
     QFile copy(target), source(record(QStringLiteral("Out_talk.wav")));
     ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
