@@ -7,9 +7,28 @@
 #include "records/TOutgoingCallBook.h"
 #include <QAction>
 #include <QDir>
+#include <QEvent>
 #include <QMenuBar>
 #include <QTabWidget>
 #include <QToolButton>
+#include <functional>
+
+namespace {
+// Runs a function whenever a watched widget is enabled or disabled.
+class TEnabledWatch : public QObject {
+public:
+    TEnabledWatch(std::function<void()> Changed, QObject *parent) : QObject(parent), FChanged(std::move(Changed)) {}
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::EnabledChange)
+            FChanged();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> FChanged;
+};
+}
 
 void TMain::createPlayback()
 {
@@ -23,14 +42,28 @@ void TMain::createPlayback()
     w.RestTime = RestTime;
     FPlayback = new TRecordPlayback(*FMediaPlayer, *FSound, w, [this] { return CurrentRecordingFile(); }, this,
                                     this);
-    for (const char *name : {"InSaveFileBtn", "OutSaveFileBtn"})
-        if (auto *b = findChild<QToolButton *>(QString::fromLatin1(name)))
+    auto *inSave = findChild<QToolButton *>(QStringLiteral("InSaveFileBtn"));
+    auto *outSave = findChild<QToolButton *>(QStringLiteral("OutSaveFileBtn"));
+    for (QToolButton *b : {inSave, outSave})
+        if (b)
             connect(b, &QToolButton::clicked, FPlayback, &TRecordPlayback::SaveRecording);
-    // Alt+E works on any page; without a recording it does nothing.
-    if (auto *item = menuBar()->findChild<QAction *>(QStringLiteral("ExportRecordItem"))) {
-        item->setEnabled(true);
-        connect(item, &QAction::triggered, FPlayback, &TRecordPlayback::SaveRecording);
-    }
+    auto *item = menuBar()->findChild<QAction *>(QStringLiteral("ExportRecordItem"));
+    if (!item)
+        return;
+    connect(item, &QAction::triggered, FPlayback, &TRecordPlayback::SaveRecording);
+    // The menu item (and Alt+E) is offered when the current page's save button is.
+    auto follow = [this, item, inSave, outSave] {
+        const int page = PageControl1 ? PageControl1->currentIndex() : -1;
+        QToolButton *b = page == 0 ? inSave : page == 1 ? outSave : nullptr;
+        item->setEnabled(b && b->isEnabled());
+    };
+    auto *watch = new TEnabledWatch(follow, FPlayback);
+    for (QToolButton *b : {inSave, outSave})
+        if (b)
+            b->installEventFilter(watch);
+    if (PageControl1)
+        connect(PageControl1, &QTabWidget::currentChanged, item, follow);
+    follow();
 }
 
 QString TMain::CurrentRecordingFile() const

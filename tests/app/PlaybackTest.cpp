@@ -488,6 +488,7 @@ TEST_F(PlaybackTest, SavingCopiesOverAnExistingFileAndSkipsWhatCannotBeCopied)
     QAction *item = main.findChild<QAction *>(QStringLiteral("ExportRecordItem"));
     ASSERT_NE(item, nullptr);
     EXPECT_EQ(item->shortcut(), QKeySequence(QStringLiteral("Alt+E")));
+    EXPECT_TRUE(item->isEnabled());   // with the save button of the page
     item->trigger();
     ASSERT_EQ(proposed, QStringList{record(QStringLiteral("Out_talk.wav"))});
     QFile copy(target), source(record(QStringLiteral("Out_talk.wav")));
@@ -509,6 +510,7 @@ TEST_F(PlaybackTest, SavingCopiesOverAnExistingFileAndSkipsWhatCannotBeCopied)
     // A talk kept in the phone offers no dialog.
     proposed.clear();
     showOutgoingRow(QStringLiteral("+"));
+    EXPECT_FALSE(item->isEnabled());
     playback->SaveRecording();
     EXPECT_TRUE(proposed.isEmpty());
     spin(100);
