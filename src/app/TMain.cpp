@@ -23,6 +23,7 @@
 #include "ui/TDialBox.h"
 #include "ui/TFormMessage.h"
 #include "ui/TJournalGridColumns.h"
+#include "ui/TJournalGridDelegate.h"
 #include "ui/THotButtonsBox.h"
 #include "ui/TSplash.h"
 #include <QAbstractTableModel>
@@ -186,7 +187,7 @@ void TMain::Startup()
 
     FFormMessage = new TFormMessage;
     FAlert = new TAlert(FInCalls, FOutCalls, FConfig.get());
-    FAlert->SetImages({}, PageControl1->tabIcon(0), PageControl1->tabIcon(1));
+    FAlert->SetImages(TJournalGridDelegate::GridImages(), PageControl1->tabIcon(0), PageControl1->tabIcon(1));
 
     // 14
     FDialList.Build(*FOutCalls, *FInCalls);

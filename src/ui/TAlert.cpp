@@ -1,4 +1,5 @@
 #include "TAlert.h"
+#include "TFieldGrid.h"
 #include "config/TConfig.h"
 #include "records/TIncomingCallBook.h"
 #include "records/TOutgoingCallBook.h"
@@ -324,6 +325,8 @@ void TAlert::buildLayout()
     SGFields->verticalHeader()->hide();
     SGFields->horizontalHeader()->setStretchLastSection(true);
     SGFields->setColumnWidth(0, 300);
+    SGFields->verticalHeader()->setMinimumSectionSize(10);
+    SGFields->verticalHeader()->setDefaultSectionSize(17);
     SGFields->setEditTriggers(QAbstractItemView::NoEditTriggers);
     SGFields->setEnabled(false);
     fields->addWidget(SGFields, 1);
@@ -450,25 +453,16 @@ void TAlert::fillHistory()
     SGNumbersInfoSelectCell(0);
 }
 
+// The value cells carry their field's number under the role the history uses for its values.
+static_assert(TAlert::ValueRole == FieldNumberRole);
+
 void TAlert::fillFieldCaptions(bool Incoming)
 {
-    SGFields->clearContents();
-    SGFields->setRowCount(7);
-    const QFontMetrics fm(SGFields->font());
-    int width = 55;
-    for (int n = 1; n <= 7; ++n) {
-        const QString caption = FConfig ? (Incoming ? FConfig->InField[size_t(n)] : FConfig->OutField[size_t(n)])
-                                        : QString();
-        auto *item = new QTableWidgetItem(caption);
-        item->setBackground(Cream);
-        SGFields->setItem(n - 1, 0, item);
-        auto *value = new QTableWidgetItem;
-        value->setData(ValueRole, n);
-        SGFields->setItem(n - 1, 1, value);
-        width = std::max(width, fm.horizontalAdvance(caption) + 10);
-    }
-    SGFields->setColumnWidth(0, width);
-    SGFields->setCurrentCell(0, 1);
+    FillFieldGrid(SGFields, Incoming ? 0 : 1, true, FConfig);
+    for (int r = 0; r < SGFields->rowCount(); ++r)
+        if (QTableWidgetItem *caption = SGFields->item(r, 0))
+            caption->setBackground(Cream);
+    SGFields->setEnabled(false);
 }
 
 void TAlert::SGNumbersInfoSelectCell(int Row)
