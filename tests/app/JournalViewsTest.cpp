@@ -547,6 +547,15 @@ TEST_F(JournalViews, RestrictionRefusesDeletingAndConfirmedDeletesGoWithTheirFil
     EXPECT_FALSE(widget<QToolButton>("DeletePersonBtn")->isEnabled());
     EXPECT_FALSE(action("DeletePersonItem")->isVisible());
 
+    // "Удалить абонента" names the subscriber in its question and frees his button too.
+    const qint64 named = m.AddressBook()->AddPerson(QStringLiteral("9"), QStringLiteral("Анна"), 0, {}, {}, {}, -1, false);
+    ASSERT_TRUE(m.AddressBook()->FindPerson(named));
+    m.HotButtons()->AssignHotButton(18);
+    widget<QToolButton>("DeletePersonBtn")->click();
+    EXPECT_EQ(FQuestions.last(), QStringLiteral("Вы действительно хотите удалить абонента Анна?"));
+    EXPECT_EQ(m.HotButtons()->HotButtonOf(named), -1);
+    EXPECT_FALSE(m.AddressBook()->hasKey(named));
+
     // Clearing the address book unbinds every button.
     const qint64 other = m.AddressBook()->AddPerson(QStringLiteral("8"), QString(), 0, {}, {}, {}, -1, false);
     m.HotButtons()->AssignHotButton(1);
@@ -641,4 +650,28 @@ TEST_F(JournalViews, CurrentRowSetsThePlayChoiceAndThePopup)
     page(2);
     EXPECT_FALSE(play->isEnabled());
     EXPECT_EQ(m.Config()->ActivePage, 2);
+}
+
+TEST_F(JournalViews, AddressPageSharesItsWidthAndHeight)
+{
+    configure();
+    TMain &m = start();
+    m.AddressBook()->AddPerson(QStringLiteral("1"), QStringLiteral("А"), 0, {}, QStringLiteral("заметка"), {}, -1, false);
+    page(2);
+    QTableView *g = grid("AddressGrid");
+    QWidget *pageWidget = widget<QTabWidget>("PageControl1")->widget(2);
+    QWidget *bar = widget<QWidget>("AddressToolBar");
+    QWidget *notes = widget<QWidget>("Notes");
+    for (const QSize size : {QSize(1000, 700), QSize(1300, 900)}) {
+        m.resize(size);
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        const int width = g->width() - 80;
+        EXPECT_EQ(g->columnWidth(0), 80);
+        EXPECT_EQ(g->columnWidth(1), qRound(width / 3.0)) << size.width();
+        EXPECT_EQ(g->columnWidth(2), qRound(width / 2.0)) << size.width();
+        EXPECT_NEAR(g->height(), pageWidget->contentsRect().height() * 60 / 100 - bar->height(), 2);
+        EXPECT_GT(notes->y(), g->geometry().bottom());
+        EXPECT_GT(notes->height(), 0);
+    }
 }
