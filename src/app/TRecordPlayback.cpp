@@ -237,6 +237,9 @@ bool TRecordPlayback::CopyRecording(const QString &Source, const QString &Target
 
 void TRecordPlayback::CloseFile()
 {
+    // Another sound (the ring) holds no journal file: it plays on.
+    if (!FPlayer.FileName().isEmpty() && FPlayer.FileName() != FPlayedFile)
+        return;
     FSeekEnabled = false;
     FSoundTimer->stop();
     FPlayer.Close();

@@ -52,7 +52,8 @@ public:
     void MediaPlayerNotify();
     // Copies the current recording to a file the user names.
     void SaveRecording();
-    // Closes the player's file (before a journal row and its recording go).
+    // Closes the player's recording (before a journal row and its files go);
+    // a ring sound that took the player over is left playing.
     void CloseFile();
 
     // True when a change of the bar is the user's and must move the player.

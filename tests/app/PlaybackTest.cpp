@@ -446,6 +446,8 @@ TEST_F(PlaybackTest, TheLineBecomingFreeDoesNotStopAPlayingRecording)
     main.Config()->SoundFileName = record(QStringLiteral("ring.wav"));
     main.StartRing(false);
     EXPECT_EQ(player()->FileName(), record(QStringLiteral("ring.wav")));
+    main.Playback()->CloseFile();   // a row deleted meanwhile: the ring holds no journal file
+    EXPECT_EQ(player()->Mode(), mpPlaying);
     main.Playback()->SoundTimerTimer();
     EXPECT_FALSE(main.Playback()->SoundTimer()->isActive());
     EXPECT_FALSE(main.Playback()->FSeekEnabled);
