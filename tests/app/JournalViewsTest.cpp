@@ -2,6 +2,10 @@
 // absent (offline): the grids, their drawing, the information-fields panels,
 // deleting and clearing, dialling from the grids and wheel scrolling.
 #include "app/TMain.h"
+#include "audio/TGsmEncoder.h"
+#include "audio/TGsmWaveFile.h"
+#include "audio/TMediaPlayer.h"
+#include "audio/TPulseMixer.h"
 #include "common/BaseFolder.h"
 #include "config/TConfig.h"
 #include "config/TSettingsStore.h"
@@ -17,9 +21,12 @@
 #include "ui/TJournalSplitStrip.h"
 #include <QAction>
 #include <QApplication>
+#include <QAudioDevice>
+#include <QMediaDevices>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QTabWidget>
 #include <QTableView>
@@ -72,6 +79,22 @@ TOutCall outCall(const QString &phone, TDateTime time, uint8_t attributes, const
     c.Attributes = attributes;
     c.FileName = file;
     return c;
+}
+
+// Seconds of silence as a GSM 6.10 WAVE file.
+bool writeSilence(const QString &path, double seconds)
+{
+    TGsmWaveFile file;
+    if (!file.Create(path))
+        return false;
+    TGsmEncoder encoder;
+    std::vector<int16_t> samples(TGsmEncoder::SamplesPerBlock, 0);
+    uint8_t block[TGsmEncoder::BlockSize];
+    encoder.EncodeBlock(samples.data(), block);
+    QByteArray data;
+    for (int b = 0; b < int(seconds * 8000 / TGsmEncoder::SamplesPerBlock); ++b)
+        data.append(reinterpret_cast<const char *>(block), sizeof block);
+    return file.Append(data.constData(), data.size()) && file.Finish();
 }
 
 QStringList column(QTableWidget *grid, int c)
@@ -674,4 +697,48 @@ TEST_F(JournalViews, AddressPageSharesItsWidthAndHeight)
         EXPECT_GT(notes->y(), g->geometry().bottom());
         EXPECT_GT(notes->height(), 0);
     }
+}
+
+// Under scripts/with-pulse.sh: the player keys in a grid, and deleting the row being played.
+TEST_F(JournalViews, PlayerKeysInTheGridAndDeletingThePlayedRow)
+{
+    if (!TPulseMixer::ServerReachable() || QMediaDevices::defaultAudioOutput().isNull())
+        GTEST_SKIP() << "no sound server";
+    configure();
+    TMain &m = start();
+    const QString talk = FDir.filePath(QStringLiteral("talk.wav"));
+    ASSERT_TRUE(writeSilence(talk, 5.0));
+    m.InCalls()->AddCall(inCall(QStringLiteral("5551"), at(1, 10, 0), talk));
+    page(0);
+    QCoreApplication::processEvents();
+    auto *player = m.findChild<TMediaPlayer *>();
+    ASSERT_NE(player, nullptr);
+    QTableView *g = grid("InGrid");
+    ASSERT_TRUE(widget<QToolButton>("PlayButton")->isEnabled());
+    // A key as the keyboard gives it: the letter's code and its text.
+    auto type = [g](const QString &letter) {
+        QKeyEvent press(QEvent::KeyPress, int(letter.toUpper().at(0).unicode()), Qt::NoModifier, letter);
+        QCoreApplication::sendEvent(g, &press);
+    };
+
+    type(QStringLiteral("ч"));   // play
+    EXPECT_EQ(player->Mode(), mpPlaying);
+    type(QStringLiteral("С"));   // pause, the Cyrillic letter in upper case
+    EXPECT_EQ(player->Mode(), mpPaused);
+    type(QStringLiteral("X"));   // play resumes
+    EXPECT_EQ(player->Mode(), mpPlaying);
+    type(QStringLiteral("v"));   // stop
+    EXPECT_EQ(player->Mode(), mpStopped);
+
+    // Deleting the row while it plays lets go of the recording, which goes with the row.
+    type(QStringLiteral("x"));
+    ASSERT_EQ(player->Mode(), mpPlaying);
+    QTest::keyClick(g, Qt::Key_Delete);
+    EXPECT_NE(player->Mode(), mpPlaying);
+    EXPECT_EQ(m.InCalls()->recordCount(), 0);
+    EXPECT_FALSE(QFile::exists(talk));
+    // Without a playable row the play key does nothing.
+    EXPECT_FALSE(widget<QToolButton>("PlayButton")->isEnabled());
+    type(QStringLiteral("x"));
+    EXPECT_NE(player->Mode(), mpPlaying);
 }
