@@ -101,15 +101,26 @@ void TMain::setupJournalViews()
         grid->setItemDelegate(new TJournalGridDelegate(
             journal ? TJournalGridDelegate::gkJournal : TJournalGridDelegate::gkAddress, isNight, grid));
         grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+        // Only the sort column's title is bold: the selected row must not highlight every title.
+        grid->horizontalHeader()->setHighlightSections(false);
         grid->viewport()->installEventFilter(FJournalEvents);
         grid->installEventFilter(FJournalEvents);
         grid->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(grid, &QAbstractItemView::doubleClicked, this, [this, grid] { GridDoubleClick(grid); });
     }
+    // Time and length wide enough for their texts and titles.
     for (QTableView *grid : {InGrid, OutGrid}) {
         auto *model = static_cast<TJournalGridColumns *>(grid->model());
-        grid->setColumnWidth(model->columnOf(QStringLiteral("Time")), 130);
-        grid->setColumnWidth(model->columnOf(QStringLiteral("Length")), 115);
+        QFont bold = grid->horizontalHeader()->font();
+        bold.setBold(true);
+        const QFontMetrics cells(grid->font());
+        const QFontMetrics titles(bold);
+        for (const auto &[field, sample] : {std::make_pair(QStringLiteral("Time"), QStringLiteral("00.00.0000 00:00:00")),
+                                            std::make_pair(QStringLiteral("Length"), QStringLiteral("00:00:00"))}) {
+            const int c = model->columnOf(field);
+            grid->setColumnWidth(c, std::max(cells.horizontalAdvance(sample), titles.horizontalAdvance(model->captionOf(c)))
+                                        + 16);
+        }
     }
     auto *inModel = static_cast<TJournalGridColumns *>(InGrid->model());
     InGrid->setColumnWidth(inModel->columnOf(QStringLiteral("Category")), 60);
