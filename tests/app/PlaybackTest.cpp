@@ -79,42 +79,20 @@ void spin(int ms)
     spinUntil([] { return false; }, ms);
 }
 
-// A GSM 6.10 WAVE file of the given length: a 440 Hz tone for the first ten
-// seconds at most, silence after that.
+// A GSM 6.10 WAVE file of silence of the given length.
 bool writeGsmWave(const QString &path, double seconds)
 {
     TGsmWaveFile file;
     if (!file.Create(path))
         return false;
     TGsmEncoder encoder;
-    const int blocks = int(std::ceil(seconds * 8000 / TGsmEncoder::SamplesPerBlock));
-    std::vector<int16_t> samples(TGsmEncoder::SamplesPerBlock);
+    const std::vector<int16_t> silence(TGsmEncoder::SamplesPerBlock, 0);
     uint8_t block[TGsmEncoder::BlockSize];
-    uint8_t silence[TGsmEncoder::BlockSize];
-    bool silenceReady = false;
-    QByteArray out;
-    for (int b = 0; b < blocks; ++b) {
-        const bool tone = b < 250;
-        if (!tone && silenceReady) {
-            out.append(reinterpret_cast<const char *>(silence), sizeof silence);
-        } else {
-            for (int i = 0; i < TGsmEncoder::SamplesPerBlock; ++i) {
-                const double t = double(b * TGsmEncoder::SamplesPerBlock + i) / 8000;
-                samples[i] = tone ? int16_t(8000 * std::sin(2 * M_PI * 440 * t)) : 0;
-            }
-            encoder.EncodeBlock(samples.data(), block);
-            out.append(reinterpret_cast<const char *>(block), sizeof block);
-            if (!tone) {
-                std::copy(block, block + sizeof block, silence);
-                silenceReady = true;
-            }
-        }
-        if (out.size() >= (1 << 20) || b == blocks - 1) {
-            if (!file.Append(out.constData(), out.size()))
-                return false;
-            out.clear();
-        }
-    }
+    encoder.EncodeBlock(silence.data(), block);
+    const QByteArray chunk = QByteArray(reinterpret_cast<const char *>(block), sizeof block).repeated(1000);
+    for (int left = int(std::ceil(seconds * 8000 / TGsmEncoder::SamplesPerBlock)); left > 0; left -= 1000)
+        if (!file.Append(chunk.constData(), qint64(std::min(left, 1000)) * TGsmEncoder::BlockSize))
+            return false;
     return file.Finish();
 }
 
