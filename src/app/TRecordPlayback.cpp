@@ -10,6 +10,7 @@
 #include <QSlider>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
 #include <limits>
 
 const QString TRecordPlayback::SaveCaption = QStringLiteral("Экспорт записи");
