@@ -4,8 +4,11 @@
 #include "config/TConfig.h"
 #include "config/TSettingsStore.h"
 #include "records/TAddressBook.h"
+#include "records/THotButtonFile.h"
 #include "records/TIncomingCallBook.h"
 #include "records/TOutgoingCallBook.h"
+#include "audio/TGsmEncoder.h"
+#include "audio/TGsmWaveFile.h"
 #include "ui/TAlert.h"
 #include <QApplication>
 #include <QDataStream>
@@ -13,6 +16,7 @@
 #include <QFile>
 #include <QLockFile>
 #include <QStandardPaths>
+#include <QTabWidget>
 #include <QTimer>
 #include <QtMath>
 
@@ -62,6 +66,31 @@ QByteArray ringWave()
     w << quint32(pcm.size());
     wav += pcm;
     return wav;
+}
+
+// A talk of Seconds seconds as a GSM 6.10 WAVE file like the recorder's: two
+// voices taking turns, a sliding tone each.
+bool writeTalk(const QString &fileName, int seconds)
+{
+    TGsmWaveFile file;
+    if (!file.Create(fileName))
+        return false;
+    TGsmEncoder encoder;
+    int16_t samples[TGsmEncoder::SamplesPerBlock];
+    uint8_t block[TGsmEncoder::BlockSize];
+    const int blocks = seconds * 8000 / TGsmEncoder::SamplesPerBlock;
+    for (int b = 0, n = 0; b < blocks; ++b) {
+        for (int16_t &v : samples) {
+            const double t = double(n++) / 8000;
+            const bool first = std::fmod(t, 4.0) < 2.0;
+            const double f = (first ? 220 : 330) + 40 * std::sin(2 * M_PI * 0.7 * t);
+            const double envelope = std::fmod(t, 0.3) < 0.22 ? 0.25 : 0.02;
+            v = int16_t(envelope * 16000 * std::sin(2 * M_PI * f * t));
+        }
+        encoder.EncodeBlock(samples, block);
+        file.Append(reinterpret_cast<const char *>(block), TGsmEncoder::BlockSize);
+    }
+    return file.Finish();
 }
 
 }
@@ -136,33 +165,60 @@ bool TDemo::FillFolder(QString &Error)
     }
 
     const QString data = BaseFolder::dataPath() + QLatin1Char('/');
+    // Subscribers with every combination the "Параметры" column draws:
+    // 4 always / 2 never alert, 8 always / 16 never record, 32 always / 1 never ring.
     TAddressBook book(data + QStringLiteral("AddressBook"));
-    book.AddPerson(QStringLiteral("5550101"), QStringLiteral("Иванов Пётр Сергеевич"), 0,
+    book.AddPerson(QStringLiteral("5550101"), QStringLiteral("Иванов Пётр Сергеевич"), 4 | 8 | 32,
                    QStringLiteral("ул. Садовая, 12, кв. 4"), QStringLiteral("Поставщик бумаги; звонит по вторникам."),
                    QString(), -1, false);
     book.AddPerson(QStringLiteral("5552020"), QStringLiteral("ООО «Вектор»"), 8, QStringLiteral("пр. Мира, 101"),
                    QStringLiteral("Все разговоры записывать."), QString(), -1, false);
     book.AddPerson(QStringLiteral("5557788"), QStringLiteral("Сервисный центр"), 0,
                    QStringLiteral("ул. Лесная, 3"), QString(), QString(), -1, false);
-    book.AddPerson(QStringLiteral("5553030"), QStringLiteral("Смирнова Анна"), 1, QString(),
+    book.AddPerson(QStringLiteral("5553030"), QStringLiteral("Смирнова Анна"), 1 | 2 | 16, QString(),
                    QStringLiteral("Не звонить после 20:00."), QString(), -1, false);
+    book.AddPerson(QStringLiteral("5554040"), QStringLiteral("Бухгалтерия"), 2 | 32, QStringLiteral("ул. Садовая, 1"),
+                   QString(), QString(), -1, false);
 
+    // Quick-dial buttons 1, 2, 3 (the first column) and 5 bound.
+    THotButtonFile hot(data + QStringLiteral("HotBtns.cfg"));
+    hot.freeAll();
+    for (const auto &[button, person] : {std::pair{1, 1}, std::pair{2, 2}, std::pair{3, 5}, std::pair{5, 4}})
+        hot.assign(button, person);
+
+    // Recordings on the PC are real GSM files; "+" marks one still in the phone.
+    // Times are fixed hours of earlier days, so that night rows (00:00-09:00)
+    // and day rows both show.
+    const auto at = [](int daysAgo, int hour, int minute) {
+        return TDateTime::fromQDateTime(QDateTime(QDate::currentDate().addDays(-daysAgo), QTime(hour, minute)));
+    };
+    const auto talk = [&](const QString &name, int seconds) {
+        const QString file = QDir(records).filePath(name);
+        return writeTalk(file, seconds) ? QDir::toNativeSeparators(file) : QString();
+    };
     TIncomingCallBook in(data + QStringLiteral("InCalls"));
     const struct {
         const char *phone;
-        double minutesAgo;
-        int seconds;
+        int daysAgo, hour, minute, seconds;
         bool autoAnswer;
-    } inRows[] = {{"5550101", 3 * 1440 + 95, 184, false}, {"5559876", 2 * 1440 + 30, 0, false},
-                  {"5552020", 1440 + 300, 62, true},     {"5550101", 1440 + 12, 95, false},
-                  {"?", 600, 0, false},                  {"5553412", 240, 41, false}};
+        const char *talk, *message;   // "" none, "+" in the phone, else a file
+    } inRows[] = {{"5550101", 3, 10, 15, 184, false, "In_5550101_1.wav", ""},
+                  {"5559876", 2, 3, 40, 0, false, "", ""},
+                  {"5552020", 2, 14, 5, 62, true, "", "Msg_5552020.wav"},
+                  {"5550101", 1, 8, 20, 95, false, "In_5550101_2.wav", "Msg_5550101.wav"},
+                  {"5557788", 1, 12, 30, 40, false, "+", ""},
+                  {"?", 1, 23, 50, 0, false, "", ""},
+                  {"5553412", 0, 1, 10, 41, true, "", "+"}};
     for (const auto &r : inRows) {
         TInCall c;
         c.Phone = QString::fromLatin1(r.phone);
-        c.Time = ago(r.minutesAgo);
+        c.Time = at(r.daysAgo, r.hour, r.minute);
         c.Length = length(r.seconds);
         c.Category = 1;
         c.AutoAnswer = r.autoAnswer;
+        const QString t = QString::fromLatin1(r.talk), m = QString::fromLatin1(r.message);
+        c.FileName = t.size() > 1 ? talk(t, qMax(r.seconds, 8) > 60 ? 60 : qMax(r.seconds, 8)) : t;
+        c.MessageFileName = m.size() > 1 ? talk(m, 12) : m;
         if (c.Phone == QLatin1String("5550101"))
             c.Field_1 = QStringLiteral("Заказ бумаги");
         in.AddCall(c);
@@ -170,16 +226,22 @@ bool TDemo::FillFolder(QString &Error)
     TOutgoingCallBook out(data + QStringLiteral("OutCalls"));
     const struct {
         const char *phone;
-        double minutesAgo;
-        int seconds;
-        uint8_t attributes;
-    } outRows[] = {{"5557788", 2 * 1440 + 200, 320, 1}, {"5550101", 1440 + 40, 75, 2}, {"5553030", 180, 12, 1}};
+        int daysAgo, hour, minute, seconds;
+        uint8_t attributes;   // 1 the VRX phone, 2 a parallel set, 16 the robot
+        const char *talk;
+    } outRows[] = {{"5557788", 2, 11, 0, 320, 1, "Out_5557788.wav"},
+                   {"5550101", 1, 7, 45, 75, 2, ""},
+                   {"5554040", 1, 16, 20, 30, 16 | 1, ""},
+                   {"5552020", 1, 16, 25, 28, 16 | 1, "+"},
+                   {"5553030", 0, 2, 5, 12, 1, ""}};
     for (const auto &r : outRows) {
         TOutCall c;
         c.Phone = QString::fromLatin1(r.phone);
-        c.Time = ago(r.minutesAgo);
+        c.Time = at(r.daysAgo, r.hour, r.minute);
         c.Length = length(r.seconds);
         c.Attributes = r.attributes;
+        const QString t = QString::fromLatin1(r.talk);
+        c.FileName = t.size() > 1 ? talk(t, 45) : t;
         out.AddCall(c);
     }
 
@@ -305,8 +367,20 @@ void TDemo::screenshotTick()
     const bool alertReady = alert && alert->isVisible() && !alert->Number().isEmpty()
         && alert->Number() != TAlert::NotYetKnown;
     FAlertShownTicks = alertReady ? FAlertShownTicks + 1 : 0;
-    if (!FMainTaken && FMainShownTicks >= ShotSettleTicks)
+    if (!FMainTaken && FMainShownTicks >= ShotSettleTicks) {
         FMainTaken = save(FMain, QStringLiteral("main-window.png"));
+        // Each page of the main window, then back to the page it showed.
+        if (auto *pages = FMain->findChild<QTabWidget *>(QStringLiteral("PageControl1"))) {
+            const int shown = pages->currentIndex();
+            const char *names[] = {"page-incoming.png", "page-outgoing.png", "page-address-book.png"};
+            for (int i = 0; i < pages->count() && i < 3; ++i) {
+                pages->setCurrentIndex(i);
+                QCoreApplication::processEvents();
+                save(FMain, QString::fromLatin1(names[i]));
+            }
+            pages->setCurrentIndex(shown);
+        }
+    }
     if (FMainTaken && !FAlertTaken && FAlertShownTicks >= ShotSettleTicks) {
         FAlertTaken = save(alert, QStringLiteral("alert.png"));
         save(FMain, QStringLiteral("main-window-call.png"));

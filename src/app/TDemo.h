@@ -30,7 +30,8 @@ public:
     // memory. Only a folder without settings is filled.
     bool FillFolder(QString &Error);
 
-    // Saves main-window.png, alert.png and main-window-call.png into Dir while
+    // Saves main-window.png, page-incoming.png, page-outgoing.png,
+    // page-address-book.png, alert.png and main-window-call.png into Dir while
     // the demo runs, then closes the program in order.
     void TakeScreenshots(TMain *Main, const QString &Dir);
     bool ScreenshotsFailed() const { return FFailed; }
