@@ -466,10 +466,13 @@ void TPhone::firmwareVersion(const TPhoneMessage &msg)
     FHost->ProcessMessages();
     FHost->UpdateFirmwareCommands();
     FHost->ProcessMessages();
-    // A read waiting for the version goes on once it is known; a phone that
-    // answers 0 leaves the retry count running, so the read still ends.
-    if (FHost->MemoryReadActive && FHost->Identity.FirmwareVersion != 0)
+    // Only a record request that went out as 9C is started again, once: the
+    // model detection's own 9C must not ask for the same cell twice, and a
+    // phone that answers 0 leaves the retry count running, so the read ends.
+    if (FHost->MemoryReadActive && FRecordWaitsForVersion && FHost->Identity.FirmwareVersion != 0) {
+        FRecordWaitsForVersion = false;
         StartCallRecordRequest(FHost->MemoryReadKind, FHost->MemoryReadCell);
+    }
 }
 
 // ---------------------------------------------------------------- timers
@@ -732,9 +735,11 @@ void TPhone::RequestCallRecord(uint8_t Kind, int CellNo)
         return;
     const quint16 fw = FHost->Identity.FirmwareVersion;
     if (fw == 0) {
+        FRecordWaitsForVersion = true;
         SendCommandByte(0x9C);
         return;
     }
+    FRecordWaitsForVersion = false;
     if (Kind != FReqKind || CellNo != FReqCell) {
         // Answers still due for the previous cell must not be taken for this one.
         FStaleReplies += qMax(0, FCellRequests - FCellReplies);
@@ -756,10 +761,12 @@ void TPhone::StartCallRecordRequest(uint8_t Kind, int CellNo)
     FRetryCell = CellNo;
     FRetryKind = Kind;
     FRetryCount = 0;
-    if (FHost->Identity.FirmwareVersion == 0)
+    if (FHost->Identity.FirmwareVersion == 0) {
+        FRecordWaitsForVersion = true;
         SendCommandByte(0x9C);
-    else
+    } else {
         RequestCallRecord(Kind, CellNo);
+    }
     FRetryTimer->stop();
     if (!FHost->TalkTransferActive)
         FRetryTimer->start(RetryInterval);

@@ -181,6 +181,7 @@ private:
     int FCellRequests = 0;      // requests sent for the cell asked for last
     int FCellReplies = 0;       // replies taken or dropped for it
     int FStaleReplies = 0;      // replies still due for earlier cells
+    bool FRecordWaitsForVersion = false;   // a record request went out as 9C
     QByteArray FLastRecord;     // code and body of the last record reported
 
     bool FPortLost = false;

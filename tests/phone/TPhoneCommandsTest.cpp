@@ -185,6 +185,15 @@ TEST_F(Commands, RequestWithoutFirmwareVersionAsksForIt)
     host.MemoryReadCell = 2;
     phone.Receive(bytes({0x47, 0, 7, 0}));
     EXPECT_EQ(sent(), bytes({0x95, 0x92, 0, 0, 0, 2}));
+    // A second version reply (the model detection's own 9C) asks for no cell again.
+    phone.Receive(bytes({0x47, 0, 7, 0}));
+    EXPECT_EQ(sent(), bytes({0x95}));
+    // A phone that answers 0 is asked again by the retries only, so the read ends.
+    host.Identity.FirmwareVersion = 0;
+    phone.StartCallRecordRequest(0, 0);
+    phone.Receive(bytes({0x47, 0, 0, 0}));
+    EXPECT_EQ(sent(), bytes({0x9C, 0x95}));
+    EXPECT_EQ(phone.RetryCount(), 0);
     host.TalkTransferActive = true;
     phone.StartCallRecordRequest(0, 3);
     EXPECT_FALSE(phone.RetryTimer().isActive());
