@@ -717,13 +717,20 @@ void TMain::createPlaybackAndHotButtons()
     StopBtn = toolButton(bar, QStringLiteral("StopBtn"), QStringLiteral("■"), QStringLiteral("Стоп"));
     RecBtn = toolButton(bar, QStringLiteral("RecBtn"), QStringLiteral("●"), QStringLiteral("Включить запись"));
     RecBtn->setCheckable(true);
+    // Every button fits the 193 px column: the toolbar never folds one away.
+    bar->setContentsMargins(0, 0, 0, 0);
+    bar->layout()->setSpacing(2);
     for (QToolButton *b : {PlayButton, PauseBtn, StopBtn, RecBtn}) {
         b->setEnabled(false);
+        b->setFixedSize(26, 24);
         bar->addWidget(b);
     }
     SpeedButton4 = toolButton(FRecordGroup, QStringLiteral("SpeedButton4"), QStringLiteral(">"), QStringLiteral(">"));
     SpeedButton3->setEnabled(false);
     SpeedButton4->setEnabled(false);
+    SpeedButton3->setFixedSize(24, 24);
+    SpeedButton4->setFixedSize(24, 24);
+    row->setSpacing(2);
     row->addWidget(SpeedButton3);
     row->addWidget(bar, 1);
     row->addWidget(SpeedButton4);
@@ -827,6 +834,10 @@ TMain::~TMain()
         return;
     }
     Shutdown();
+    // The grids' event filter is a child and would outlive the members its
+    // handler reads.
+    delete FJournalEvents;
+    FJournalEvents = nullptr;
     // 6: the windows that read the tables first, then the tables, the settings
     // (which save once more) and the phone link (which closes the port).
     delete FAlert;

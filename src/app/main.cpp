@@ -16,6 +16,16 @@ int main(int argc, char **argv)
     // The program lives in the tray while its window is hidden.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // Installed first: the demo's preparation and the start-up's steps run
+    // before the main loop; a signal then ends the program as soon as it can.
+    static TMain *running = nullptr;
+    static bool signalled = false;
+    SignalQuit::install([](int) {
+        signalled = true;
+        if (running)
+            running->CloseWithoutAsking();
+    });
+
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Monitors a telephone line through a VRX caller-ID phone."));
     parser.addHelpOption();
@@ -47,19 +57,13 @@ int main(int argc, char **argv)
         }
         fprintf(stderr, "konvelo: demo folder %s, demo phone on %s\n", qPrintable(demoMode->Folder()),
                 qPrintable(demoMode->Device()));
+        QCoreApplication::processEvents();   // a signal that came meanwhile
+        if (signalled)
+            return 0;
     }
 
     int status = 0;
-    // Installed before the start-up, whose steps run nested event loops: a
-    // signal then ends the program as soon as the window exists.
-    static TMain *running = nullptr;
-    static bool signalled = false;
     {
-        SignalQuit::install([](int) {
-            signalled = true;
-            if (running)
-                running->CloseWithoutAsking();
-        });
         TMain main;
         if (main.SecondInstance)
             return 0;

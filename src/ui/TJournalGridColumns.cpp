@@ -88,5 +88,8 @@ QVariant TJournalGridColumns::headerData(int section, Qt::Orientation orientatio
         bold.setBold(true);
         return bold;
     }
+    // The indicator column carries no row numbers: 10^6 of them would not fit.
+    if (orientation == Qt::Vertical && role == Qt::DisplayRole)
+        return {};
     return QAbstractTableModel::headerData(section, orientation, role);
 }
