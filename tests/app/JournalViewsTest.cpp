@@ -673,6 +673,17 @@ TEST_F(JournalViews, CurrentRowSetsThePlayChoiceAndThePopup)
     page(2);
     EXPECT_FALSE(play->isEnabled());
     EXPECT_EQ(m.Config()->ActivePage, 2);
+
+    // The message stays the default after a restart.
+    FMain->CloseWithoutAsking();
+    FMain.reset();
+    TMain &again = start();
+    EXPECT_TRUE(again.Config()->DefaultPlayMessage);
+    page(0);
+    again.InCalls()->FindCall(both);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(widget<QToolButton>("PlayMessBtn")->isChecked());
+    EXPECT_FALSE(widget<QToolButton>("PlayRecBtn")->isChecked());
 }
 
 TEST_F(JournalViews, AddressPageSharesItsWidthAndHeight)
