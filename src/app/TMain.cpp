@@ -710,20 +710,22 @@ void TMain::createPlaybackAndHotButtons()
     auto *layout = new QVBoxLayout(FRecordGroup);
     auto *row = new QHBoxLayout;
     SpeedButton3 = toolButton(FRecordGroup, QStringLiteral("SpeedButton3"), QStringLiteral("<"), QStringLiteral("<"));
-    auto *bar = new QToolBar(FRecordGroup);
+    // A plain row rather than a QToolBar, which folds buttons away behind an
+    // extension arrow in the 193 px column.
+    auto *bar = new QWidget(FRecordGroup);
     bar->setObjectName(QStringLiteral("ToolBar2"));
     PlayButton = toolButton(bar, QStringLiteral("PlayButton"), QStringLiteral("▶"), QStringLiteral("Воспроизвести"));
     PauseBtn = toolButton(bar, QStringLiteral("PauseBtn"), QStringLiteral("❚❚"), QStringLiteral("Пауза"));
     StopBtn = toolButton(bar, QStringLiteral("StopBtn"), QStringLiteral("■"), QStringLiteral("Стоп"));
     RecBtn = toolButton(bar, QStringLiteral("RecBtn"), QStringLiteral("●"), QStringLiteral("Включить запись"));
     RecBtn->setCheckable(true);
-    // Every button fits the 193 px column: the toolbar never folds one away.
-    bar->setContentsMargins(0, 0, 0, 0);
-    bar->layout()->setSpacing(2);
+    auto *barLayout = new QHBoxLayout(bar);
+    barLayout->setContentsMargins(0, 0, 0, 0);
+    barLayout->setSpacing(2);
     for (QToolButton *b : {PlayButton, PauseBtn, StopBtn, RecBtn}) {
         b->setEnabled(false);
         b->setFixedSize(26, 24);
-        bar->addWidget(b);
+        barLayout->addWidget(b);
     }
     SpeedButton4 = toolButton(FRecordGroup, QStringLiteral("SpeedButton4"), QStringLiteral(">"), QStringLiteral(">"));
     SpeedButton3->setEnabled(false);
