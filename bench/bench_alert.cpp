@@ -2,6 +2,7 @@
 // of the caller's number: ShowCaller with its history, and ShowCaller until the
 // window is shown and painted.
 //   bench_alert [DIR]   (DIR keeps the generated files; a temporary folder otherwise)
+#include "BenchSupport.h"
 #include "records/TIncomingCallBook.h"
 #include "records/TOutgoingCallBook.h"
 #include "ui/TAlert.h"
@@ -17,33 +18,18 @@
 #include <vector>
 
 namespace {
+using namespace BenchSupport;
 constexpr int Rows = 1000000;
 constexpr int CallerCalls = 1000;   // of each of the two callers, over both journals
 const char *Callers[] = {"55512345", "55512346"};
-
-double ms(const QElapsedTimer &t)
-{
-    return double(t.nsecsElapsed()) / 1e6;
-}
-
-double percentile(std::vector<double> v, double p)
-{
-    std::sort(v.begin(), v.end());
-    return v[size_t(std::min<double>(double(v.size() - 1), p * double(v.size() - 1) + 0.5))];
-}
 
 // Random seven-digit numbers, with the callers' calls spread through the rows:
 // 60 % of them incoming, 40 % outgoing.
 void fillJournal(TRecordTable &t, bool incoming)
 {
     QRandomGenerator r(incoming ? 11 : 12);
-    sqlite3 *db = t.connection();
-    sqlite3_exec(db, "PRAGMA cache_size=-400000; PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF",
-                 nullptr, nullptr, nullptr);
-    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
-    for (const QString &name : t.schema().Indexed)
-        sqlite3_exec(db, QStringLiteral("DROP INDEX \"%1_%2\"").arg(t.schema().TableName, name).toUtf8().constData(),
-                     nullptr, nullptr, nullptr);
+    TBulkLoad bulk(t);
+    sqlite3 *db = bulk.db();
     const char *sql = incoming
         ? "INSERT INTO InCalls (Phone, Category, Time, Length, AutoAnswer, FileName, MessageFileName, Field_1)"
           " VALUES (?, 1, ?, ?, 0, ?, NULL, ?)"
@@ -76,11 +62,6 @@ void fillJournal(TRecordTable &t, bool incoming)
         sqlite3_reset(st);
     }
     sqlite3_finalize(st);
-    for (const QString &index : t.schema().indexSql())
-        sqlite3_exec(db, index.toUtf8().constData(), nullptr, nullptr, nullptr);
-    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-    sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA cache_size=-2000",
-                 nullptr, nullptr, nullptr);
 }
 
 void report(const char *what, const std::vector<double> &times)

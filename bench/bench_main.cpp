@@ -3,6 +3,7 @@
 // with the phone online, and the time from the simulator writing the last byte
 // of a caller's number to the alert window shown with that number's history.
 //   bench_main [DIR]   (DIR keeps the generated files; a temporary folder otherwise)
+#include "BenchSupport.h"
 #include "app/TMain.h"
 #include "common/BaseFolder.h"
 #include "config/TConfig.h"
@@ -31,37 +32,16 @@
 #include <vector>
 
 namespace {
+using namespace BenchSupport;
 constexpr int Rows = 1000000;
 constexpr int CallerCalls = 1000;
 const char *Caller = "5551234";
-
-double ms(const QElapsedTimer &t)
-{
-    return double(t.nsecsElapsed()) / 1e6;
-}
-
-double percentile(std::vector<double> v, double p)
-{
-    std::sort(v.begin(), v.end());
-    return v[size_t(std::min<double>(double(v.size() - 1), p * double(v.size() - 1) + 0.5))];
-}
 
 double cpuSeconds()
 {
     rusage u {};
     getrusage(RUSAGE_SELF, &u);
     return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-long residentKb()
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : f.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    return -1;
 }
 
 // Runs the event loop (sleeping between events) until cond holds or the time is up.
@@ -95,13 +75,8 @@ void idleFor(int ms)
 void fillJournal(TRecordTable &t, bool incoming)
 {
     QRandomGenerator r(incoming ? 31 : 32);
-    sqlite3 *db = t.connection();
-    sqlite3_exec(db, "PRAGMA cache_size=-400000; PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF", nullptr, nullptr,
-                 nullptr);
-    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
-    for (const QString &name : t.schema().Indexed)
-        sqlite3_exec(db, QStringLiteral("DROP INDEX \"%1_%2\"").arg(t.schema().TableName, name).toUtf8().constData(),
-                     nullptr, nullptr, nullptr);
+    TBulkLoad bulk(t);
+    sqlite3 *db = bulk.db();
     const char *sql = incoming
         ? "INSERT INTO InCalls (Phone, Category, Time, Length, AutoAnswer, FileName) VALUES (?, 1, ?, ?, 0, NULL)"
         : "INSERT INTO OutCalls (Phone, Time, Length, Attributes, FileName) VALUES (?, ?, ?, 1, NULL)";
@@ -119,11 +94,6 @@ void fillJournal(TRecordTable &t, bool incoming)
         sqlite3_reset(st);
     }
     sqlite3_finalize(st);
-    for (const QString &index : t.schema().indexSql())
-        sqlite3_exec(db, index.toUtf8().constData(), nullptr, nullptr, nullptr);
-    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-    sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA cache_size=-2000", nullptr, nullptr,
-                 nullptr);
 }
 
 // The simulator on a pseudo-terminal, driven through its standard input.

@@ -1,6 +1,7 @@
 // Tables at 10^6 rows: committed appends, the whole-file rewrite they replace,
 // opening, sorting, filtering, FindPhone and resident memory.
 //   bench_records [DIR]   (DIR keeps the generated files; a temporary folder otherwise)
+#include "BenchSupport.h"
 #include "records/TAddressBook.h"
 #include "records/TIncomingCallBook.h"
 #include "records/TOutgoingCallBook.h"
@@ -18,30 +19,9 @@
 #include <vector>
 
 namespace {
+using namespace BenchSupport;
 constexpr int Rows = 1000000;
 constexpr int BookRows = 100000;
-
-double ms(const QElapsedTimer &t)
-{
-    return double(t.nsecsElapsed()) / 1e6;
-}
-
-double percentile(std::vector<double> v, double p)
-{
-    std::sort(v.begin(), v.end());
-    return v[size_t(std::min<double>(double(v.size() - 1), p * double(v.size() - 1) + 0.5))];
-}
-
-long residentKb()
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : f.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    return -1;
-}
 
 QString phone(QRandomGenerator &r)
 {
@@ -52,17 +32,8 @@ QString phone(QRandomGenerator &r)
 void fillJournal(TRecordTable &t, bool incoming)
 {
     QRandomGenerator r(incoming ? 1 : 2);
-    sqlite3 *db = t.connection();
-    // A cache that holds the growing indexes, so the transaction does not spill.
-    // Generated data needs no crash safety: no log, no syncs, until the table is full.
-    sqlite3_exec(db, "PRAGMA cache_size=-400000; PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF",
-                 nullptr, nullptr, nullptr);
-    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
-    // Indexes built once after the rows are in are much cheaper than 10^6 index inserts.
-    const QStringList indexes = t.schema().indexSql();
-    for (const QString &name : t.schema().Indexed)
-        sqlite3_exec(db, QStringLiteral("DROP INDEX \"%1_%2\"").arg(t.schema().TableName, name).toUtf8().constData(),
-                     nullptr, nullptr, nullptr);
+    TBulkLoad bulk(t);
+    sqlite3 *db = bulk.db();
     const char *sql = incoming
         ? "INSERT INTO InCalls (Phone, Category, Time, Length, AutoAnswer, FileName, MessageFileName, Field_1)"
           " VALUES (?, ?, ?, ?, 0, ?, NULL, ?)"
@@ -92,11 +63,6 @@ void fillJournal(TRecordTable &t, bool incoming)
         sqlite3_reset(st);
     }
     sqlite3_finalize(st);
-    for (const QString &index : indexes)
-        sqlite3_exec(db, index.toUtf8().constData(), nullptr, nullptr, nullptr);
-    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-    sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA cache_size=-2000",
-                 nullptr, nullptr, nullptr);
 }
 
 void showFirstRows(TRecordTable &t)

@@ -3,6 +3,7 @@
 // the grid repainted), and moving from the first to the last row by Ctrl+End and
 // by the mouse wheel.
 //   bench_views [DIR]   (DIR keeps the generated files; a temporary folder otherwise)
+#include "BenchSupport.h"
 #include "app/TMain.h"
 #include "common/BaseFolder.h"
 #include "config/TConfig.h"
@@ -26,29 +27,14 @@
 #include <vector>
 
 namespace {
+using namespace BenchSupport;
 constexpr int Rows = 1000000;
-
-double ms(const QElapsedTimer &t)
-{
-    return double(t.nsecsElapsed()) / 1e6;
-}
-
-double percentile(std::vector<double> v, double p)
-{
-    std::sort(v.begin(), v.end());
-    return v[size_t(std::min<double>(double(v.size() - 1), p * double(v.size() - 1) + 0.5))];
-}
 
 void fillJournal(TRecordTable &t)
 {
     QRandomGenerator r(21);
-    sqlite3 *db = t.connection();
-    sqlite3_exec(db, "PRAGMA cache_size=-400000; PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF", nullptr, nullptr,
-                 nullptr);
-    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
-    for (const QString &name : t.schema().Indexed)
-        sqlite3_exec(db, QStringLiteral("DROP INDEX \"%1_%2\"").arg(t.schema().TableName, name).toUtf8().constData(),
-                     nullptr, nullptr, nullptr);
+    TBulkLoad bulk(t);
+    sqlite3 *db = bulk.db();
     sqlite3_stmt *st = nullptr;
     sqlite3_prepare_v2(db,
                        "INSERT INTO InCalls (Phone, Category, Time, Length, AutoAnswer, FileName, MessageFileName,"
@@ -74,11 +60,6 @@ void fillJournal(TRecordTable &t)
         sqlite3_reset(st);
     }
     sqlite3_finalize(st);
-    for (const QString &index : t.schema().indexSql())
-        sqlite3_exec(db, index.toUtf8().constData(), nullptr, nullptr, nullptr);
-    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-    sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA cache_size=-2000", nullptr, nullptr,
-                 nullptr);
 }
 
 void writeSettings(const QString &base)
