@@ -1,6 +1,7 @@
 // The journal views of the main window on a temporary base folder, the phone
 // absent (offline): the grids, their drawing, the information-fields panels,
 // deleting and clearing, dialling from the grids and wheel scrolling.
+#include "MainTestSupport.h"
 #include "app/TMain.h"
 #include "audio/TGsmEncoder.h"
 #include "audio/TGsmWaveFile.h"
@@ -40,18 +41,7 @@
 #include <memory>
 
 namespace {
-
-void ensureApp()
-{
-    if (QCoreApplication::instance())
-        return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "test_app";
-    static char *argv[] = {name, nullptr};
-    new QApplication(argc, argv);
-}
+using namespace MainTestSupport;
 
 TDateTime at(int day, int h, int m)
 {
@@ -109,7 +99,7 @@ class JournalViews : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ensureApp();
+        EnsureApp();
         ASSERT_TRUE(FDir.isValid());
         BaseFolder::set(FDir.path());
     }
@@ -123,24 +113,14 @@ protected:
     // Default settings with changes; no phone on the configured port.
     void configure(const std::function<void(TConfig &)> &change = {})
     {
-        BaseFolder::set(FDir.path());
-        {
-            TConfig config(nullptr);
-            config.FirstRun(QDir(FDir.path()).filePath(QStringLiteral("Records")));
-            config.NeedCheckPort = false;
-            config.NeedStartMinimized = false;
-            config.AdjustSoundSettings = false;
-            config.AskForCalls = false;
-            config.WindowState = 0;
-            config.IncomingSort = QStringLiteral("Time");
-            config.OutgoingSort = QStringLiteral("Time");
-            if (change)
-                change(config);
-            ASSERT_TRUE(config.Save());
-        }
-        std::unique_ptr<TSettingsStore> store = TSettingsStore::Open();
-        store->WriteString(QStringLiteral("Port"), QStringLiteral("Port"), FDir.filePath(QStringLiteral("no-tty")));
-        ASSERT_TRUE(store->Flush());
+        ASSERT_TRUE(WriteSettings(FDir.path(), QDir(FDir.path()).filePath(QStringLiteral("Records")),
+                                  FDir.filePath(QStringLiteral("no-tty")), [&](TConfig &config) {
+                                      config.AskForCalls = false;
+                                      config.IncomingSort = QStringLiteral("Time");
+                                      config.OutgoingSort = QStringLiteral("Time");
+                                      if (change)
+                                          change(config);
+                                  }));
     }
 
     TMain &start()
@@ -260,7 +240,7 @@ TEST_F(JournalViews, FieldPanelShowsTheEnabledFieldsAndFollowsTheShowKind)
 
 TEST_F(JournalViews, FieldGridWithoutEnabledFieldsIsDisabledWithOneRow)
 {
-    ensureApp();
+    EnsureApp();
     TConfig config(nullptr);
     config.OutFieldYes.fill(false);
     QTableWidget grid;

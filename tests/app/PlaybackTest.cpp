@@ -1,6 +1,7 @@
 // The main window's record player and hot-number buttons: the program on the
 // phone simulator with a temporary base folder, GSM WAVE recordings played
 // through the sound server (run under scripts/with-pulse.sh).
+#include "MainTestSupport.h"
 #include "app/TMain.h"
 #include "app/TRecordPlayback.h"
 #include "audio/TGsmEncoder.h"
@@ -49,35 +50,7 @@ inline void PrintTo(const QString &s, std::ostream *os)
 QT_END_NAMESPACE
 
 namespace {
-
-void ensureApp()
-{
-    if (QCoreApplication::instance())
-        return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "test_app";
-    static char *argv[] = {name, nullptr};
-    new QApplication(argc, argv);
-}
-
-bool spinUntil(const std::function<bool()> &done, int ms = 10000)
-{
-    QDeadlineTimer deadline(ms);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-    return true;
-}
-
-void spin(int ms)
-{
-    spinUntil([] { return false; }, ms);
-}
+using namespace MainTestSupport;
 
 // A GSM 6.10 WAVE file of silence of the given length.
 bool writeGsmWave(const QString &path, double seconds)
@@ -98,7 +71,7 @@ bool writeGsmWave(const QString &path, double seconds)
 
 QString noSoundServer()
 {
-    ensureApp();
+    EnsureApp();
     if (!TPulseMixer::ServerReachable() || QMediaDevices::defaultAudioOutput().isNull())
         return QStringLiteral("no sound server with an output (run under scripts/with-pulse.sh)");
     return {};
@@ -128,7 +101,7 @@ class PlaybackTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ensureApp();
+        EnsureApp();
         ASSERT_TRUE(FDir.isValid());
         FBase = FDir.path();
         FRecords = QDir(FBase).filePath(QStringLiteral("Records"));
@@ -137,20 +110,7 @@ protected:
                                                  QStringList{QStringLiteral("--keepalive"), QStringLiteral("1000")});
         QString error;
         ASSERT_TRUE(FSim->start(&error)) << error.toStdString();
-        BaseFolder::set(FBase);
-        {
-            TConfig config(nullptr);
-            config.FirstRun(FRecords);
-            config.NeedCheckPort = false;
-            config.NeedStartMinimized = false;
-            config.AdjustSoundSettings = false;
-            config.AskForCalls = false;
-            config.WindowState = 0;
-            ASSERT_TRUE(config.Save());
-        }
-        std::unique_ptr<TSettingsStore> store = TSettingsStore::Open();
-        store->WriteString(QStringLiteral("Port"), QStringLiteral("Port"), FSim->device());
-        ASSERT_TRUE(store->Flush());
+        ASSERT_TRUE(WriteSettings(FBase, FRecords, FSim->device(), [](TConfig &c) { c.AskForCalls = false; }));
     }
 
     void TearDown() override
@@ -166,7 +126,7 @@ protected:
         BaseFolder::set(FBase);
         FMain = std::make_unique<TMain>();
         FMain->ConfirmExit = [] { return true; };
-        EXPECT_TRUE(spinUntil([this] { return FMain->Phone()->State() == psWaiting; }));
+        EXPECT_TRUE(SpinUntil([this] { return FMain->Phone()->State() == psWaiting; }));
         return *FMain;
     }
 
@@ -271,7 +231,7 @@ TEST_F(PlaybackTest, PlayPauseResumeAndStopOfAGsmRecording)
     EXPECT_TRUE(button("StopBtn")->isEnabled());
 
     // The display follows the play; moving the bar from here is no seek.
-    ASSERT_TRUE(spinUntil([&] { return track()->value() > 300; }, 5000));
+    ASSERT_TRUE(SpinUntil([&] { return track()->value() > 300; }, 5000));
     EXPECT_TRUE(playback->FSeekEnabled);
     EXPECT_EQ(restTime().left(6), QStringLiteral("0:00:0"));
 
@@ -279,13 +239,13 @@ TEST_F(PlaybackTest, PlayPauseResumeAndStopOfAGsmRecording)
     QTest::mouseClick(button("PauseBtn"), Qt::LeftButton);
     EXPECT_EQ(player()->Mode(), mpPaused);
     const int64_t held = player()->Position();
-    spin(400);
+    Spin(400);
     EXPECT_LE(player()->Position() - held, 20);
     EXPECT_TRUE(playback->SoundTimer()->isActive());   // a pause keeps the display
     EXPECT_FALSE(restTime().isEmpty());
     playback->PlayClick();
     EXPECT_EQ(player()->Mode(), mpPlaying);
-    ASSERT_TRUE(spinUntil([&] { return player()->Position() > held + 200; }, 5000));
+    ASSERT_TRUE(SpinUntil([&] { return player()->Position() > held + 200; }, 5000));
 
     // Stop: the bar collapses, the display empties with the next tick.
     QTest::mouseClick(button("StopBtn"), Qt::LeftButton);
@@ -293,7 +253,7 @@ TEST_F(PlaybackTest, PlayPauseResumeAndStopOfAGsmRecording)
     EXPECT_FALSE(playback->FSeekEnabled);
     EXPECT_FALSE(main.PlayingRecord());
     EXPECT_EQ(track()->maximum(), track()->minimum());
-    ASSERT_TRUE(spinUntil([&] { return !playback->SoundTimer()->isActive(); }, 2000));
+    ASSERT_TRUE(SpinUntil([&] { return !playback->SoundTimer()->isActive(); }, 2000));
     EXPECT_EQ(track()->value(), 0);
     EXPECT_TRUE(restTime().isEmpty());
     EXPECT_TRUE(messages.Texts.isEmpty()) << messages.Texts.join(';').toStdString();
@@ -318,7 +278,7 @@ TEST_F(PlaybackTest, SkippingPastEitherEndSaysNothingAndTheEndForgetsTheFile)
     EXPECT_LT(player()->Position(), 300);
 
     // Forward by a tenth: from the bar's position plus Frames.
-    spin(300);
+    Spin(300);
     playback->SoundTimerTimer();
     const int from = track()->value();
     playback->SkipForwardClick();
@@ -332,21 +292,21 @@ TEST_F(PlaybackTest, SkippingPastEitherEndSaysNothingAndTheEndForgetsTheFile)
         playback->SoundTimerTimer();
         playback->SkipForwardClick();
     }
-    ASSERT_TRUE(spinUntil([&] { return notified > 0; }, 5000));
+    ASSERT_TRUE(SpinUntil([&] { return notified > 0; }, 5000));
     EXPECT_EQ(notified, 1);
     EXPECT_EQ(player()->Mode(), mpStopped);
     EXPECT_TRUE(player()->FileName().isEmpty());
     EXPECT_FALSE(playback->FSeekEnabled);
     EXPECT_EQ(track()->value(), 0);
     EXPECT_FALSE(main.PlayingRecord());
-    spin(300);
+    Spin(300);
     EXPECT_FALSE(playback->SoundTimer()->isActive());
 
     // The next play opens the file again and plays it to its natural end.
     playback->PlayClick();
     ASSERT_EQ(player()->Mode(), mpPlaying);
     EXPECT_EQ(player()->FileName(), record(QStringLiteral("Out_talk.wav")));
-    ASSERT_TRUE(spinUntil([&] { return notified > 1; }, 8000));
+    ASSERT_TRUE(SpinUntil([&] { return notified > 1; }, 8000));
     EXPECT_TRUE(player()->FileName().isEmpty());
     EXPECT_EQ(track()->value(), 0);
     EXPECT_TRUE(messages.Texts.isEmpty()) << messages.Texts.join(';').toStdString();
@@ -358,7 +318,7 @@ TEST_F(PlaybackTest, SkippingPastEitherEndSaysNothingAndTheEndForgetsTheFile)
     bad.close();
     showOutgoingRow(bad.fileName());
     playback->PlayClick();
-    ASSERT_TRUE(spinUntil([&] { return !messages.Texts.isEmpty(); }, 3000));
+    ASSERT_TRUE(SpinUntil([&] { return !messages.Texts.isEmpty(); }, 3000));
     EXPECT_EQ(messages.Texts, QStringList{QStringLiteral("Неверный формат файла")});
     EXPECT_FALSE(main.PlayingRecord());
 }
@@ -375,7 +335,7 @@ TEST_F(PlaybackTest, RemainingTimeOfARecordingOverAnHourAndSeekingByTheBar)
     TRecordPlayback *playback = main.Playback();
     playback->PlayClick();
     ASSERT_EQ(player()->Mode(), mpPlaying);
-    spin(200);
+    Spin(200);
     playback->SoundTimerTimer();
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^1:01:0[0-5]$")).match(restTime()).hasMatch())
         << restTime().toStdString();
@@ -384,7 +344,7 @@ TEST_F(PlaybackTest, RemainingTimeOfARecordingOverAnHourAndSeekingByTheBar)
     track()->setValue(int(player()->Length()) - 120000);
     EXPECT_EQ(player()->Mode(), mpPlaying);
     EXPECT_NEAR(double(player()->Position()), double(player()->Length() - 120000), 300.0);
-    spin(200);
+    Spin(200);
     playback->SoundTimerTimer();
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^0:0(1:5[6-9]|2:00)$")).match(restTime()).hasMatch())
         << restTime().toStdString();
@@ -413,8 +373,8 @@ TEST_F(PlaybackTest, TheLineBecomingFreeDoesNotStopAPlayingRecording)
     main.Playback()->PlayClick();
     ASSERT_EQ(player()->Mode(), mpPlaying);
     FSim->feed(QStringLiteral("hangup"));
-    ASSERT_TRUE(spinUntil([&] { return frees > 0; }, 5000));
-    spin(200);
+    ASSERT_TRUE(SpinUntil([&] { return frees > 0; }, 5000));
+    Spin(200);
     EXPECT_EQ(player()->Mode(), mpPlaying);
     EXPECT_TRUE(main.PlayingRecord());
 
@@ -434,7 +394,7 @@ TEST_F(PlaybackTest, TheLineBecomingFreeDoesNotStopAPlayingRecording)
     main.StartRing(false);
     ASSERT_EQ(player()->Mode(), mpPlaying);
     FSim->feed(QStringLiteral("hangup"));
-    ASSERT_TRUE(spinUntil([&] { return frees > 1; }, 5000));
+    ASSERT_TRUE(SpinUntil([&] { return frees > 1; }, 5000));
     EXPECT_NE(player()->Mode(), mpPlaying);
 
     main.Playback()->PlayClick();
@@ -493,7 +453,7 @@ TEST_F(PlaybackTest, SavingCopiesOverAnExistingFileAndSkipsWhatCannotBeCopied)
     EXPECT_FALSE(item->isEnabled());
     playback->SaveRecording();
     EXPECT_TRUE(proposed.isEmpty());
-    spin(100);
+    Spin(100);
     EXPECT_TRUE(messages.Texts.isEmpty()) << messages.Texts.join(';').toStdString();
 }
 
@@ -534,7 +494,7 @@ TEST_F(PlaybackTest, HotButtonsKeepTheirPlacesOverARestartAndDialWhenPressed)
     QTest::mouseClick(hot->Button(5), Qt::LeftButton);
     EXPECT_EQ(main.findChild<TDialBox *>(QStringLiteral("phNumber"))->text(), QStringLiteral("555"));
     const QByteArray digits("\x05\x05\x05", 3);
-    ASSERT_TRUE(spinUntil([&] {
+    ASSERT_TRUE(SpinUntil([&] {
         for (const QByteArray &c : FSim->log().commandsStartingWith(QByteArray(1, char(0x90))))
             if (c.endsWith(digits))
                 return true;

@@ -1,5 +1,6 @@
 // The program's start-up, main window frame and shutdown against the phone
 // simulator on a pseudo-terminal, with a temporary base folder.
+#include "MainTestSupport.h"
 #include "app/TMain.h"
 #include "common/BaseFolder.h"
 #include "config/TConfig.h"
@@ -29,28 +30,13 @@
 #include <memory>
 
 namespace {
+using namespace MainTestSupport;
 
-void ensureApp()
-{
-    static int argc = 1;
-    static char name[] = "test_app";
-    static char *argv[] = {name, nullptr};
-    if (!QCoreApplication::instance())
-        new QApplication(argc, argv);
-}
-
-// Runs the event loop until cond holds or the time is up.
 bool waitFor(const std::function<bool()> &cond, int ms = 10000)
 {
-    QDeadlineTimer deadline(ms);
-    while (!cond()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-    return true;
+    return SpinUntil(cond, ms);
 }
+
 
 QString binary(const QString &rel)
 {
@@ -107,21 +93,7 @@ private:
 // Default settings with the given changes, the port set to device.
 void writeSettings(const QString &base, const QString &device, const std::function<void(TConfig &)> &change = {})
 {
-    BaseFolder::set(base);
-    {
-        TConfig config(nullptr);
-        config.FirstRun(QDir::toNativeSeparators(QDir(base).filePath(QStringLiteral("Records"))));
-        config.NeedCheckPort = false;
-        config.NeedStartMinimized = false;
-        config.AdjustSoundSettings = false;
-        config.WindowState = 0;
-        if (change)
-            change(config);
-        ASSERT_TRUE(config.Save());
-    }
-    std::unique_ptr<TSettingsStore> store = TSettingsStore::Open();
-    store->WriteString(QStringLiteral("Port"), QStringLiteral("Port"), device);
-    ASSERT_TRUE(store->Flush());
+    ASSERT_TRUE(WriteSettings(base, QDir(base).filePath(QStringLiteral("Records")), device, change));
 }
 
 TDateTime storedLastOff(const QString &base)
@@ -161,7 +133,7 @@ class TMainTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ensureApp();
+        EnsureApp();
         ASSERT_TRUE(FDir.isValid());
         FBase = FDir.path();
     }
