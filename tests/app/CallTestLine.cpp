@@ -1,4 +1,5 @@
 #include "CallTestLine.h"
+#include "MainTestSupport.h"
 #include "audio/TPulseMixer.h"
 #include "common/BaseFolder.h"
 #include <QApplication>
@@ -9,18 +10,6 @@
 #include <QThread>
 
 namespace {
-
-void ensureApplication()
-{
-    if (QCoreApplication::instance())
-        return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "test_app";
-    static char *argv[] = {name, nullptr};
-    new QApplication(argc, argv);
-}
 
 uint32_t le32(const QByteArray &b, int at)
 {
@@ -65,7 +54,7 @@ void CallTestHost::EndMemoryRead()
 
 void CallTestLine::SetUp()
 {
-    ensureApplication();
+    MainTestSupport::EnsureApp();
     ASSERT_TRUE(FDir.isValid());
     BaseFolder::set(FDir.path());
     FPhone = std::make_unique<TPhone>(&FHost);
@@ -140,23 +129,12 @@ bool CallTestLine::play(const QString &lines, const std::function<bool()> &done,
 
 bool CallTestLine::spinUntil(const std::function<bool()> &done, int timeoutMs)
 {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-    return true;
+    return MainTestSupport::SpinUntil(done, timeoutMs);
 }
 
 void CallTestLine::spin(int ms)
 {
-    QDeadlineTimer deadline(ms);
-    while (!deadline.hasExpired()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
+    MainTestSupport::Spin(ms);
 }
 
 QList<QVariantMap> CallTestLine::inRows() const
@@ -171,7 +149,7 @@ QList<QVariantMap> CallTestLine::outRows() const
 
 QString CallTestLine::noSoundServer()
 {
-    ensureApplication();
+    MainTestSupport::EnsureApp();
     if (!TPulseMixer::ServerReachable())
         return QStringLiteral("no sound server reachable (run under scripts/with-pulse.sh)");
     if (QMediaDevices::defaultAudioInput().isNull())
