@@ -810,6 +810,11 @@ void TMain::Shutdown()
     // 1, 2
     if (isVisible())
         FSound->StopSound();
+    // A call still on the line goes into its journal with the talk recorded so
+    // far, as when the line drops it; stopping the recorder alone would leave
+    // the call out of the journal and its recording without a row.
+    if (FPhone && (FPhone->State() == psIncomingCall || FPhone->State() == psOutgoingCall))
+        FPhone->Disconnect();
     if (FRecorder->State() != rsWaiting)
         FRecorder->Stop();
     // 3
