@@ -475,11 +475,13 @@ void TMain::createLeftColumn(QWidget *parent)
     QGroupBox *reminders = groupBox(FLeftColumn, QStringLiteral("GroupBoxReminder"),
                                     QStringLiteral("Напоминание о звонках "));
     auto *reminderLayout = new QVBoxLayout(reminders);
+    reminderLayout->setContentsMargins(3, 3, 3, 3);   // the three captions fit the column
     auto *panel = new QWidget(reminders);
     panel->setObjectName(QStringLiteral("PanelCallReminder"));
     auto *panelLayout = new QVBoxLayout(panel);
     panelLayout->setContentsMargins(0, 0, 0, 0);
     auto *head = new QHBoxLayout;
+    head->setSpacing(1);
     QToolButton *info = toolButton(panel, QStringLiteral("SB_ReminderInfo"), QStringLiteral("Информация"),
                                    QStringLiteral("Информация"));
     QToolButton *callBack = toolButton(panel, QStringLiteral("SB_ReminderCall"), QStringLiteral("Звонить"),
@@ -488,6 +490,9 @@ void TMain::createLeftColumn(QWidget *parent)
                                   QStringLiteral("Все звонки с напоминанием"));
     all->setCheckable(true);
     for (QToolButton *b : {info, callBack, all}) {
+        QFont small = b->font();   // the three captions fit the 193 px column
+        small.setPointSizeF(small.pointSizeF() * 0.9);
+        b->setFont(small);
         b->setEnabled(false);   // the reminder list comes with its own window logic
         head->addWidget(b);
     }
@@ -501,6 +506,7 @@ void TMain::createLeftColumn(QWidget *parent)
     list->verticalHeader()->setDefaultSectionSize(17);
     list->hide();
     panelLayout->addWidget(list, 1);
+    panelLayout->addStretch(0);   // keeps the buttons at the top while the list is hidden
     reminderLayout->addWidget(panel);
     column->addWidget(reminders, 1);
 }
