@@ -208,6 +208,8 @@ private:
     void addressPopupAboutToShow();
     void resizeAddressPage();
     void showFieldsItemClick();
+    TRecordTable *tableOf(const QTableView *Grid) const;
+    void freeHotButtonOfCurrentPerson();
     void trayActivated(QSystemTrayIcon::ActivationReason reason);
     void connectPhoneEvents();
 
@@ -276,6 +278,17 @@ private:
     QList<QToolButton *> FTalkDownloadButtons;
     QToolButton *PlayRecBtn = nullptr;
     QToolButton *PlayMessBtn = nullptr;
+    // The journal toolbars' buttons the current row enables, found once.
+    QToolButton *InSaveFileBtn = nullptr;
+    QToolButton *OutSaveFileBtn = nullptr;
+    QToolButton *ToolButtonGetTalk = nullptr;
+    QToolButton *ToolButtonGetOutTalk = nullptr;
+    QToolButton *InDeleteBtn = nullptr;
+    QToolButton *OutDeleteBtn = nullptr;
+    QToolButton *EditPersonBtn = nullptr;
+    QToolButton *DeletePersonBtn = nullptr;
+    QToolButton *ShowFieldsInBtn = nullptr;
+    QToolButton *ShowFieldsOutBtn = nullptr;
     QWidget *PanelFieldsIn = nullptr;
     QWidget *PanelFieldsOut = nullptr;
     QTableWidget *SGFieldsIn = nullptr;

@@ -41,7 +41,8 @@ namespace {
 
 const QString DeleteCaption = QStringLiteral("Подтверждение удаления");
 const QString Forbidden = QStringLiteral("Операция запрещена");
-const QString TagProperty = QStringLiteral("tag");
+// The information-fields grid's tag: the Call_ID of the row it shows.
+const char *const TagProperty = "tag";
 
 // Hands the events of the grids, the address page and the window to one handler.
 class TJournalEvents : public QObject {
@@ -125,9 +126,21 @@ void TMain::setupJournalViews()
     auto *inModel = static_cast<TJournalGridColumns *>(InGrid->model());
     InGrid->setColumnWidth(inModel->columnOf(QStringLiteral("Category")), 60);
 
+    auto button = [this](const char *name) { return findChild<QToolButton *>(QString::fromLatin1(name)); };
+    InSaveFileBtn = button("InSaveFileBtn");
+    OutSaveFileBtn = button("OutSaveFileBtn");
+    ToolButtonGetTalk = button("ToolButtonGetTalk");
+    ToolButtonGetOutTalk = button("ToolButtonGetOutTalk");
+    InDeleteBtn = button("InDeleteBtn");
+    OutDeleteBtn = button("OutDeleteBtn");
+    EditPersonBtn = button("EditPersonBtn");
+    DeletePersonBtn = button("DeletePersonBtn");
+    ShowFieldsInBtn = button("ShowFieldsInBtn");
+    ShowFieldsOutBtn = button("ShowFieldsOutBtn");
+
     // The incoming page's talk/message choice.
-    PlayRecBtn = findChild<QToolButton *>(QStringLiteral("PlayRecBtn"));
-    PlayMessBtn = findChild<QToolButton *>(QStringLiteral("PlayMessBtn"));
+    PlayRecBtn = button("PlayRecBtn");
+    PlayMessBtn = button("PlayMessBtn");
     auto *choice = new QButtonGroup(this);
     choice->setExclusive(true);
     for (QToolButton *b : {PlayRecBtn, PlayMessBtn}) {
@@ -140,12 +153,9 @@ void TMain::setupJournalViews()
     connect(PlayMessBtn, &QToolButton::clicked, this, [this] { playChoiceClick(true); });
 
     // Delete buttons and the clear and delete items of the main menu.
-    connect(findChild<QToolButton *>(QStringLiteral("InDeleteBtn")), &QToolButton::clicked, this,
-            &TMain::DeleteCurrentRow);
-    connect(findChild<QToolButton *>(QStringLiteral("OutDeleteBtn")), &QToolButton::clicked, this,
-            &TMain::DeleteCurrentRow);
-    connect(findChild<QToolButton *>(QStringLiteral("DeletePersonBtn")), &QToolButton::clicked, this,
-            &TMain::DeletePersonClick);
+    connect(InDeleteBtn, &QToolButton::clicked, this, &TMain::DeleteCurrentRow);
+    connect(OutDeleteBtn, &QToolButton::clicked, this, &TMain::DeleteCurrentRow);
+    connect(DeletePersonBtn, &QToolButton::clicked, this, &TMain::DeletePersonClick);
     const QList<std::pair<QString, int>> clears = {{QStringLiteral("ClearInItem"), 0},
                                                    {QStringLiteral("ClearOutItem"), 1},
                                                    {QStringLiteral("ClearAddressItem"), 2}};
@@ -240,14 +250,13 @@ void TMain::setupFieldPanel(int Journal)
     grid->verticalHeader()->setDefaultSectionSize(17);
     grid->horizontalHeader()->setStretchLastSection(true);
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid->setProperty(TagProperty.toLatin1().constData(), qint64(-1));
+    grid->setProperty(TagProperty, qint64(-1));
     boxLayout->addWidget(grid);
     boxLayout->addStretch(1);
     layout->addWidget(box, 1);
     (in ? SGFieldsIn : SGFieldsOut) = grid;
 
-    QToolButton *button =
-        findChild<QToolButton *>(in ? QStringLiteral("ShowFieldsInBtn") : QStringLiteral("ShowFieldsOutBtn"));
+    QToolButton *button = in ? ShowFieldsInBtn : ShowFieldsOutBtn;
     button->setCheckable(true);
     button->setEnabled(true);
     button->setChecked(panel->isVisibleTo(panel->parentWidget()));
@@ -260,9 +269,6 @@ void TMain::RefreshCurrentRow()
 {
     if (!PageControl1 || !PlayRecBtn || !PlayButton || FShutDown)
         return;
-    auto button = [this](const char *name) { return findChild<QToolButton *>(QString::fromLatin1(name)); };
-    QToolButton *inSave = button("InSaveFileBtn");
-    QToolButton *outSave = button("OutSaveFileBtn");
     if (isVisible()) {
         switch (PageControl1->currentIndex()) {
         case 0:
@@ -271,52 +277,51 @@ void TMain::RefreshCurrentRow()
                 const QString message = FInCalls->fieldValue(QStringLiteral("MessageFileName")).toString();
                 const bool hasTalk = talk.size() >= 2;
                 const bool hasMessage = message.size() > 1;
-                // 1.1, 1.3: the buttons are grouped, so one is down exactly when the other is up.
+                // The talk or the message, by the default when the row has both; the
+                // buttons are grouped, so one is down exactly when the other is up.
                 if (hasTalk && hasMessage)
                     (FConfig->DefaultPlayMessage ? PlayMessBtn : PlayRecBtn)->setChecked(true);
                 else if (hasTalk)
                     PlayRecBtn->setChecked(true);
                 else if (hasMessage)
                     PlayMessBtn->setChecked(true);
-                // 1.2
-                button("ToolButtonGetTalk")->setEnabled(talk == QLatin1String("+") || message == QLatin1String("+"));
-                // 1.4
+                // A recording still in the phone can be fetched.
+                ToolButtonGetTalk->setEnabled(talk == QLatin1String("+") || message == QLatin1String("+"));
                 const bool playable = (PlayRecBtn->isChecked() ? talk : message).size() >= 2;
                 EnablePlayButton(playable);
-                inSave->setEnabled(playable);
-                // 1.5
+                InSaveFileBtn->setEnabled(playable);
+                // The fields panel follows only a change of row.
                 const qint64 id = FInCalls->currentKey();
-                if (SGFieldsIn->property(TagProperty.toLatin1().constData()).toLongLong() != id) {
+                if (SGFieldsIn->property(TagProperty).toLongLong() != id) {
                     updateFieldPanel(0, FConfig->ShowInFieldKind);
-                    SGFieldsIn->setProperty(TagProperty.toLatin1().constData(), id);
+                    SGFieldsIn->setProperty(TagProperty, id);
                 }
             }
             break;
         case 1:
             if (!FOutCalls->controlsDisabled()) {
                 const QString talk = FOutCalls->fieldValue(QStringLiteral("FileName")).toString();
-                button("ToolButtonGetOutTalk")->setEnabled(talk == QLatin1String("+"));
+                ToolButtonGetOutTalk->setEnabled(talk == QLatin1String("+"));
                 EnablePlayButton(talk.size() >= 2);
-                outSave->setEnabled(talk.size() >= 2);
+                OutSaveFileBtn->setEnabled(talk.size() >= 2);
                 const qint64 id = FOutCalls->currentKey();
-                if (SGFieldsOut->property(TagProperty.toLatin1().constData()).toLongLong() != id) {
+                if (SGFieldsOut->property(TagProperty).toLongLong() != id) {
                     updateFieldPanel(1, FConfig->ShowOutFieldKind);
-                    SGFieldsOut->setProperty(TagProperty.toLatin1().constData(), id);
+                    SGFieldsOut->setProperty(TagProperty, id);
                 }
             }
             break;
         default:
             EnablePlayButton(false);
-            inSave->setEnabled(false);
-            outSave->setEnabled(false);
+            InSaveFileBtn->setEnabled(false);
+            OutSaveFileBtn->setEnabled(false);
             break;
         }
     }
-    // 5
-    const bool persons = !FAddressBook->isEmpty();
-    button("DeletePersonBtn")->setEnabled(persons);
-    button("InDeleteBtn")->setEnabled(!FInCalls->isEmpty());
-    button("OutDeleteBtn")->setEnabled(!FOutCalls->isEmpty());
+    // The delete commands on every page, shown or not.
+    DeletePersonBtn->setEnabled(!FAddressBook->isEmpty());
+    InDeleteBtn->setEnabled(!FInCalls->isEmpty());
+    OutDeleteBtn->setEnabled(!FOutCalls->isEmpty());
 }
 
 void TMain::updateFieldPanel(int Journal, int Kind)
@@ -332,8 +337,8 @@ void TMain::updateFieldPanel(int Journal, int Kind)
     }
     const bool show = Kind == 0 || (Kind == 1 && any);
     panel->setVisible(show);
-    if (QToolButton *b = findChild<QToolButton *>(Journal == 0 ? QStringLiteral("ShowFieldsInBtn")
-                                                               : QStringLiteral("ShowFieldsOutBtn"))) {
+    {
+        QToolButton *b = Journal == 0 ? ShowFieldsInBtn : ShowFieldsOutBtn;
         const QSignalBlocker block(b);
         b->setChecked(show);
     }
@@ -365,8 +370,8 @@ void TMain::UpdateAddressCommands()
     for (const char *name : {"EditPersonItem", "DeletePersonItem", "DialPersonItem"})
         childAction(AddressPopup, QString::fromLatin1(name))->setVisible(any);
     // Editing opens the subscriber dialog, which this program does not offer yet.
-    findChild<QToolButton *>(QStringLiteral("EditPersonBtn"))->setEnabled(false);
-    findChild<QToolButton *>(QStringLiteral("DeletePersonBtn"))->setEnabled(any);
+    EditPersonBtn->setEnabled(false);
+    DeletePersonBtn->setEnabled(any);
 }
 
 // ---------------------------------------------------------------- deleting
@@ -403,11 +408,7 @@ void TMain::DeleteCurrentRow()
             break;
         default:
             if (!FAddressBook->isEmpty()) {
-                if (FHotBox) {
-                    const int hot = FHotBox->HotButtonOf(FAddressBook->currentKey());
-                    if (hot >= 0)
-                        FHotBox->FreeHotButton(hot);
-                }
+                freeHotButtonOfCurrentPerson();
                 FAddressBook->DeleteCurrent();
                 AddressGrid->viewport()->update();
                 UpdateAddressCommands();
@@ -420,6 +421,15 @@ void TMain::DeleteCurrentRow()
     RefreshCurrentRow();
 }
 
+void TMain::freeHotButtonOfCurrentPerson()
+{
+    if (!FHotBox)
+        return;
+    const int hot = FHotBox->HotButtonOf(FAddressBook->currentKey());
+    if (hot >= 0)
+        FHotBox->FreeHotButton(hot);
+}
+
 void TMain::DeletePersonClick()
 {
     if (restricted() || FAddressBook->isEmpty())
@@ -430,11 +440,7 @@ void TMain::DeletePersonClick()
     if (!ConfirmDelete(question))
         return;
     try {
-        if (FHotBox) {
-            const int hot = FHotBox->HotButtonOf(FAddressBook->currentKey());
-            if (hot >= 0)
-                FHotBox->FreeHotButton(hot);
-        }
+        freeHotButtonOfCurrentPerson();
         FAddressBook->DeleteCurrent();
     } catch (const TTableError &e) {
         QMessageBox::warning(this, QApplication::applicationName(), e.message());
@@ -518,12 +524,20 @@ void TMain::showFieldsItemClick()
     const int page = PageControl1->currentIndex();
     if (page > 1)
         return;
-    QToolButton *b = findChild<QToolButton *>(page == 0 ? QStringLiteral("ShowFieldsInBtn")
-                                                        : QStringLiteral("ShowFieldsOutBtn"));
+    QToolButton *b = page == 0 ? ShowFieldsInBtn : ShowFieldsOutBtn;
     b->setChecked(!b->isChecked());
 }
 
 // ---------------------------------------------------------------- dialling, keys, wheel
+
+TRecordTable *TMain::tableOf(const QTableView *Grid) const
+{
+    if (Grid == InGrid)
+        return FInCalls;
+    if (Grid == OutGrid)
+        return FOutCalls;
+    return FAddressBook;
+}
 
 void TMain::GridDoubleClick(QTableView *Grid)
 {
@@ -533,8 +547,7 @@ void TMain::GridDoubleClick(QTableView *Grid)
         if (!digitsOnly(number))
             return;
     } else {
-        TRecordTable *t = Grid == OutGrid ? static_cast<TRecordTable *>(FOutCalls)
-                                          : static_cast<TRecordTable *>(FAddressBook);
+        TRecordTable *t = tableOf(Grid);
         if (t->isEmpty())
             return;
         number = t->fieldValue(QStringLiteral("Phone")).toString();
@@ -563,9 +576,7 @@ bool TMain::journalEvent(QObject *watched, QEvent *event)
             grid = g;
     if (!grid)
         return false;
-    TRecordTable *table = grid == InGrid    ? static_cast<TRecordTable *>(FInCalls)
-                          : grid == OutGrid ? static_cast<TRecordTable *>(FOutCalls)
-                                            : static_cast<TRecordTable *>(FAddressBook);
+    TRecordTable *table = tableOf(grid);
 
     if (event->type() == QEvent::Wheel && watched == grid->viewport()) {
         // One record per notch: away from the user towards the first row.

@@ -42,8 +42,8 @@ void TMain::createPlayback()
     w.RestTime = RestTime;
     FPlayback = new TRecordPlayback(*FMediaPlayer, *FSound, w, [this] { return CurrentRecordingFile(); }, this,
                                     this);
-    auto *inSave = findChild<QToolButton *>(QStringLiteral("InSaveFileBtn"));
-    auto *outSave = findChild<QToolButton *>(QStringLiteral("OutSaveFileBtn"));
+    QToolButton *inSave = InSaveFileBtn;
+    QToolButton *outSave = OutSaveFileBtn;
     for (QToolButton *b : {inSave, outSave})
         if (b)
             connect(b, &QToolButton::clicked, FPlayback, &TRecordPlayback::SaveRecording);
@@ -73,8 +73,7 @@ QString TMain::CurrentRecordingFile() const
     QString name;
     switch (PageControl1->currentIndex()) {
     case 0: {
-        const auto *talk = findChild<QToolButton *>(QStringLiteral("PlayRecBtn"));
-        const bool talkChosen = talk && talk->isChecked();
+        const bool talkChosen = PlayRecBtn && PlayRecBtn->isChecked();
         if (FInCalls && !FInCalls->isEmpty())
             name = FInCalls->fieldValue(talkChosen ? QStringLiteral("FileName") : QStringLiteral("MessageFileName"))
                        .toString();

@@ -6,19 +6,18 @@
 
 void FillFieldGrid(QTableWidget *Grid, int Journal, bool AllFields, const TConfig *Config)
 {
-    // 1
     Grid->clearContents();
     Grid->setRowCount(0);
     Grid->setColumnCount(2);
     Grid->setColumnWidth(0, 55);
-    // 2
+    // Fields 1..7 in order: all, or the ones switched on for this journal.
     QList<int> fields;
     for (int n = 1; n <= 7; ++n) {
         const bool on = !Config || (Journal == 0 ? Config->InFieldYes : Config->OutFieldYes)[size_t(n)];
         if (AllFields || on)
             fields << n;
     }
-    // 3
+    // No fields: a disabled grid with one empty row.
     if (fields.isEmpty()) {
         Grid->setEnabled(false);
         Grid->setRowCount(1);
@@ -43,7 +42,7 @@ void FillFieldGrid(QTableWidget *Grid, int Journal, bool AllFields, const TConfi
         Grid->setColumnWidth(0, width);
         Grid->setCurrentCell(0, 1);
     }
-    // 4
+    // As high as its rows; the value column takes the rest of the width.
     const int rowHeight = Grid->verticalHeader()->defaultSectionSize();
     const int line = Grid->showGrid() ? 1 : 0;
     Grid->setFixedHeight((rowHeight + line) * Grid->rowCount() + 4);
