@@ -8,6 +8,7 @@
 #include "phone/TPhone.h"
 #include "records/TIncomingCallBook.h"
 #include "records/TRecordTable.h"
+#include "tools/PhoneSimProcess.h"
 #include "ui/TFormMessage.h"
 #include <QAction>
 #include <QApplication>
@@ -43,53 +44,6 @@ QString binary(const QString &rel)
 {
     return QDir(QStringLiteral(KONVELO_BIN_DIR)).filePath(rel);
 }
-
-// konvelo-phonesim on a pseudo-terminal of its own, its scenario on standard input.
-class Sim {
-public:
-    Sim(const QString &logPath, const QStringList &args) : FLog(logPath)
-    {
-        FProcess.setStandardErrorFile(QProcess::nullDevice());
-        FProcess.start(binary(QStringLiteral("tools/phonesim/konvelo-phonesim")),
-                       QStringList{QStringLiteral("--log"), logPath, QStringLiteral("--keepalive"),
-                                   QStringLiteral("1000")}
-                           + args + QStringList{QStringLiteral("-")});
-        if (FProcess.waitForStarted(5000)) {
-            QDeadlineTimer deadline(5000);
-            while (!FProcess.canReadLine() && !deadline.hasExpired())
-                FProcess.waitForReadyRead(100);
-            FDevice = QString::fromLocal8Bit(FProcess.readLine()).trimmed();
-        }
-    }
-    ~Sim()
-    {
-        FProcess.terminate();
-        if (!FProcess.waitForFinished(3000))
-            FProcess.kill();
-        FProcess.waitForFinished(1000);
-    }
-    QString device() const { return FDevice; }
-    void feed(const QString &line) { FProcess.write((line + QLatin1Char('\n')).toUtf8()); }
-    // Decoded commands the simulator received whose bytes start with the hex prefix.
-    int commands(const QString &hexPrefix) const
-    {
-        QFile f(FLog);
-        if (!f.open(QIODevice::ReadOnly))
-            return 0;
-        int n = 0;
-        for (const QByteArray &raw : f.readAll().split('\n')) {
-            const QList<QByteArray> parts = raw.split(' ');
-            if (parts.size() >= 3 && parts.at(1) == "CMD" && parts.at(2) == hexPrefix.toLatin1())
-                ++n;
-        }
-        return n;
-    }
-
-private:
-    QProcess FProcess;
-    QString FLog;
-    QString FDevice;
-};
 
 // Default settings with the given changes, the port set to device.
 void writeSettings(const QString &base, const QString &device, const std::function<void(TConfig &)> &change = {})
@@ -139,10 +93,13 @@ protected:
         FBase = FDir.path();
     }
 
-    std::unique_ptr<Sim> startSim(const QStringList &args = {})
+    std::unique_ptr<PhoneSimProcess> startSim(const QStringList &args = {})
     {
-        auto sim = std::make_unique<Sim>(QDir(FBase).filePath(QStringLiteral("sim.log")), args);
-        EXPECT_FALSE(sim->device().isEmpty());
+        auto sim = std::make_unique<PhoneSimProcess>(QDir(FBase).filePath(QStringLiteral("sim.log")),
+                                                     QStringList{QStringLiteral("--keepalive"), QStringLiteral("1000")}
+                                                         + args);
+        QString error;
+        EXPECT_TRUE(sim->start(&error)) << error.toStdString();
         return sim;
     }
 
@@ -276,11 +233,11 @@ TEST_F(TMainTest, DisconnectItemTogglesTheLinkAndModelItemFollows)
     EXPECT_FALSE(model->isEnabled());
     EXPECT_FALSE(menuItem(*main, QStringLiteral("&Набрать номер"))->isEnabled());
     // Offline the model item says so and sends nothing.
-    const int modelRequests = sim->commands(QStringLiteral("9D"));
+    const int modelRequests = sim->log().countCommands(0x9D);
     main->PhoneModelItemClick();
     EXPECT_EQ(info->FirstLine(), QStringLiteral("Информация недоступна"));
     QThread::msleep(300);
-    EXPECT_EQ(sim->commands(QStringLiteral("9D")), modelRequests);
+    EXPECT_EQ(sim->log().countCommands(0x9D), modelRequests);
     info->close();
 
     disconnect->trigger();
@@ -302,9 +259,9 @@ TEST_F(TMainTest, AskForCallsDecidesTheMemoryRead)
         ASSERT_TRUE(waitFor([&] { return main->Identity.IndividualNumber == QStringLiteral("12345"); }));
         QThread::msleep(500);
         QCoreApplication::processEvents();
-        EXPECT_EQ(sim->commands(QStringLiteral("92")), 0);
-        EXPECT_EQ(sim->commands(QStringLiteral("93")), 0);
-        EXPECT_GT(sim->commands(QStringLiteral("91")), 0);   // the clock was set
+        EXPECT_EQ(sim->log().countCommands(0x92), 0);
+        EXPECT_EQ(sim->log().countCommands(0x93), 0);
+        EXPECT_GT(sim->log().countCommands(0x91), 0);   // the clock was set
         main->CloseWithoutAsking();
     }
     QFile::remove(QDir(FBase).filePath(QStringLiteral("sim.log")));
@@ -312,7 +269,7 @@ TEST_F(TMainTest, AskForCallsDecidesTheMemoryRead)
         auto sim = startSim();
         writeSettings(FBase, sim->device(), [](TConfig &c) { c.AskForCalls = true; });
         auto main = startMain();
-        EXPECT_TRUE(waitFor([&] { return sim->commands(QStringLiteral("92")) > 0; }));
+        EXPECT_TRUE(waitFor([&] { return sim->log().countCommands(0x92) > 0; }));
         EXPECT_TRUE(waitFor([&] { return !main->MemoryReadActive && main->isVisible(); }));
         EXPECT_EQ(main->Splash(), nullptr);
     }
@@ -372,7 +329,7 @@ TEST_F(TMainTest, SecondCopyEndsAtOnceAndSigtermShutsDownInOrder)
     first.start(program, {QStringLiteral("--home"), FBase});
     ASSERT_TRUE(first.waitForStarted(5000));
     // Running: its lock is in the base folder and the phone has been asked for its identity.
-    ASSERT_TRUE(waitFor([&] { return sim->commands(QStringLiteral("95")) > 0; }, 15000));
+    ASSERT_TRUE(waitFor([&] { return sim->log().countCommands(0x95) > 0; }, 15000));
     EXPECT_TRUE(QFile::exists(QDir(FBase).filePath(QStringLiteral("Konvelo.lock"))));
 
     QProcess second;
