@@ -13,11 +13,7 @@
 
 namespace {
 
-// Address-book attribute bits.
-constexpr int NeverRing = 1;
-constexpr int NeverShow = 2;
-constexpr int AlwaysShow = 4;
-constexpr int AlwaysRing = 32;
+using namespace TPersonAttributes;
 
 // Incoming record flags.
 constexpr int FlagParallel = 1;     // outgoing: made on a parallel set

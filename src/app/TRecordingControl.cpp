@@ -10,13 +10,7 @@
 #include <QFileInfo>
 #include <exception>
 
-namespace {
-
-// Address-book attribute bits.
-constexpr int AlwaysRecord = 8;
-constexpr int NeverRecord = 16;
-
-} // namespace
+using namespace TPersonAttributes;
 
 TRecordingControl::TRecordingControl(TPhone &Phone, TConfig &Config, TAddressBook &AddressBook,
                                      TIncomingCallBook &InCalls, TOutgoingCallBook &OutCalls,

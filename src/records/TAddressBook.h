@@ -3,6 +3,17 @@
 #include "TRecordTable.h"
 #include <cstdint>
 
+// Bits of a subscriber's Attributes: the alert, the ring sound and recording
+// for his calls, each always, never or by the settings.
+namespace TPersonAttributes {
+constexpr int NeverRing = 1;
+constexpr int NeverShow = 2;
+constexpr int AlwaysShow = 4;
+constexpr int AlwaysRecord = 8;
+constexpr int NeverRecord = 16;
+constexpr int AlwaysRing = 32;
+}
+
 class TAddressBook : public TRecordTable {
     Q_OBJECT
 public:

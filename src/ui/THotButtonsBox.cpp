@@ -39,6 +39,14 @@ void THotButtonsBox::setUnbound(THotCallBtn *b)
     b->setEnabled(false);
 }
 
+void THotButtonsBox::setBound(THotCallBtn *b, const QString &Name, const QString &Phone, const QString &Nameless)
+{
+    b->setEnabled(true);
+    b->SetFullCaption(Name.isEmpty() ? Nameless : Name);
+    b->DialNumber = Phone;
+    b->setToolTip(Phone);
+}
+
 void THotButtonsBox::RefreshHotButtons()
 {
     const TTableSchema &s = FBook->schema();
@@ -55,11 +63,7 @@ void THotButtonsBox::RefreshHotButtons()
         const QVariantList row = FBook->rowByKey(id);
         if (row.isEmpty())
             continue;   // a subscriber that is gone: the button keeps what it had
-        b->setEnabled(true);
-        const QString n = row.value(name).toString();
-        b->SetFullCaption(n.isEmpty() ? QStringLiteral("без имени") : n);
-        b->DialNumber = row.value(phone).toString();
-        b->setToolTip(b->DialNumber);
+        setBound(b, row.value(name).toString(), row.value(phone).toString(), QStringLiteral("без имени"));
     }
 }
 
@@ -69,11 +73,8 @@ void THotButtonsBox::AssignHotButton(int ButtonNo)
     if (!b || FBook->isEmpty())
         return;
     FFile->assign(ButtonNo, FBook->currentKey());
-    b->setEnabled(true);
-    const QString n = FBook->fieldValue(QStringLiteral("Name")).toString();
-    b->SetFullCaption(n.isEmpty() ? QStringLiteral("Без имени") : n);
-    b->DialNumber = FBook->fieldValue(QStringLiteral("Phone")).toString();
-    b->setToolTip(b->DialNumber);
+    setBound(b, FBook->fieldValue(QStringLiteral("Name")).toString(),
+             FBook->fieldValue(QStringLiteral("Phone")).toString(), QStringLiteral("Без имени"));
 }
 
 void THotButtonsBox::FreeHotButton(int Index)

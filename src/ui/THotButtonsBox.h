@@ -38,6 +38,8 @@ protected:
 private:
     void layoutButtons();
     void setUnbound(THotCallBtn *b);
+    // Nameless is the caption for a subscriber without a name.
+    void setBound(THotCallBtn *b, const QString &Name, const QString &Phone, const QString &Nameless);
 
     TAddressBook *FBook;
     THotButtonFile *FFile;

@@ -1,22 +1,14 @@
 #include "TJournalGridDelegate.h"
 #include "TJournalGridColumns.h"
+#include "common/PhoneTypes.h"
+#include "records/TAddressBook.h"
 #include <QApplication>
 #include <QPainter>
 
 const QColor TJournalGridDelegate::NightColor = QColor(166, 202, 240);
 
 namespace {
-// Bits of the outgoing journal's Attributes (TCallAttributes).
-constexpr int CaVrx = 1;
-constexpr int CaParallel = 2;
-constexpr int CaRobot = 16;
-// Bits of the address book's Attributes.
-constexpr int NeverRing = 1;
-constexpr int NeverShow = 2;
-constexpr int AlwaysShow = 4;
-constexpr int AlwaysRecord = 8;
-constexpr int NeverRecord = 16;
-constexpr int AlwaysRing = 32;
+using namespace TPersonAttributes;
 
 const TJournalGridColumns *columnsOf(const QModelIndex &index)
 {
@@ -38,9 +30,14 @@ TJournalGridDelegate::TJournalGridDelegate(TGridKind Kind, std::function<bool(TD
 
 QIcon TJournalGridDelegate::GridIcon(int Index)
 {
-    if (Index < 0 || Index > 10 || Index == 5)
-        return {};
-    return QIcon(QStringLiteral(":/icons/grid%1.svg").arg(Index));
+    // Made once: an icon made from its file renders the drawing anew each time.
+    static const QList<QIcon> Icons = [] {
+        QList<QIcon> list;
+        for (int i = 0; i <= 10; ++i)
+            list << (i == 5 ? QIcon() : QIcon(QStringLiteral(":/icons/grid%1.svg").arg(i)));
+        return list;
+    }();
+    return Index >= 0 && Index < Icons.size() ? Icons.at(Index) : QIcon();
 }
 
 QList<QIcon> TJournalGridDelegate::GridImages()
@@ -122,13 +119,13 @@ QList<TJournalGridDelegate::TCellIcon> TJournalGridDelegate::CellIcons(const QMo
     } else if (f == QLatin1String("Attributes")) {
         if (v.isNull())
             return icons;
-        const int bits = attributeValue(v);
-        if (bits & CaRobot) {
+        const TCallAttributes bits = TCallAttributes::fromByte(uint8_t(attributeValue(v)));
+        if (bits.has(caRobot)) {
             icons << TCellIcon{2, centred(middleLeft + w / 2, top - 2)};
             icons << TCellIcon{10, centred(middleLeft - w / 2, top)};
-        } else if (bits & CaVrx)
+        } else if (bits.has(caVRX))
             icons << TCellIcon{2, centred(middleLeft, top - 2)};
-        else if (bits & CaParallel)
+        else if (bits.has(caParallel))
             icons << TCellIcon{3, centred(middleLeft, top - 2)};
     } else if (f == QLatin1String("AutoAnswer")) {
         if (v.toBool())
