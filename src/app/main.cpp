@@ -19,9 +19,7 @@ int main(int argc, char **argv)
     // Installed first: the demo's preparation and the start-up's steps run
     // before the main loop; a signal then ends the program as soon as it can.
     static TMain *running = nullptr;
-    static bool signalled = false;
     SignalQuit::install([](int) {
-        signalled = true;
         if (running)
             running->CloseWithoutAsking();
     });
@@ -58,7 +56,7 @@ int main(int argc, char **argv)
         fprintf(stderr, "konvelo: demo folder %s, demo phone on %s\n", qPrintable(demoMode->Folder()),
                 qPrintable(demoMode->Device()));
         QCoreApplication::processEvents();   // a signal that came meanwhile
-        if (signalled)
+        if (SignalQuit::received())
             return 0;
     }
 
@@ -67,7 +65,7 @@ int main(int argc, char **argv)
         TMain main;
         if (main.SecondInstance)
             return 0;
-        if (signalled) {
+        if (SignalQuit::received()) {
             main.CloseWithoutAsking();
             if (demoMode)
                 demoMode->StopSimulator();
