@@ -1,7 +1,9 @@
 #include "TCallHandler.h"
 #include "ICallView.h"
 #include "TNullFieldsEditor.h"
+#include "TPhoneSession.h"
 #include "audio/TGSMRecorder.h"
+#include "audio/TSoundControl.h"
 #include "config/TConfig.h"
 #include "phone/TPhone.h"
 #include "phone/TPhoneNumber.h"
@@ -67,20 +69,36 @@ void guarded(Fn &&fn)
 
 } // namespace
 
-TCallHandler::TCallHandler(TPhone &Phone, TConfig &Config, TAddressBook &AddressBook, TIncomingCallBook &InCalls,
-                           TOutgoingCallBook &OutCalls, TGSMRecorder &Recorder, ICallView &View,
-                           IFieldsEditor *Editor, QObject *parent)
-    : QObject(parent), Clock([] { return TDateTime::now(); }), FPhone(Phone), FConfig(Config),
-      FAddressBook(AddressBook), FInCalls(InCalls), FOutCalls(OutCalls), FRecorder(Recorder), FView(View),
-      FEditor(nullptr), FNullEditor(std::make_unique<TNullFieldsEditor>()),
-      FRecording(Phone, Config, AddressBook, InCalls, OutCalls, Recorder, View)
+TCallHandler::TCallHandler(TPhone &Phone, TPhoneSession &Session, TConfig &Config, TAddressBook &AddressBook,
+                           TIncomingCallBook &InCalls, TOutgoingCallBook &OutCalls, TGSMRecorder &Recorder,
+                           TSoundControl &Sound, ICallView &View, IFieldsEditor *Editor, QObject *parent)
+    : QObject(parent), Clock([] { return TDateTime::now(); }), FPhone(Phone), FSession(Session), FConfig(Config),
+      FAddressBook(AddressBook), FInCalls(InCalls), FOutCalls(OutCalls), FRecorder(Recorder), FSound(Sound),
+      FView(View), FEditor(nullptr), FNullEditor(std::make_unique<TNullFieldsEditor>()),
+      FRecording(Phone, Session, Config, AddressBook, InCalls, OutCalls, Recorder, Sound, View)
 {
+    FSession.SetCallHandler(this);
     SetFieldsEditor(Editor);
     TalkTimer.setInterval(1000);
     connect(&TalkTimer, &QTimer::timeout, this, &TCallHandler::TalkTimerTimer);
 }
 
-TCallHandler::~TCallHandler() = default;
+TCallHandler::~TCallHandler()
+{
+    // The phone link outlives the handler: it raises no more events here.
+    FPhone.OnStateChanged = {};
+    FPhone.OnStartCall = {};
+    FPhone.OnGotPhoneNumber = {};
+    FPhone.OnStartTalk = {};
+    FPhone.OnEndCall = {};
+    FPhone.OnReceiverUp = {};
+    FPhone.OnLineFree = {};
+    FPhone.OnCallerMessage = {};
+    FPhone.OnPhoneRecord = {};
+    FPhone.OnPhoneCode = {};
+    FPhone.OnStopSendTalk = {};
+    FSession.SetCallHandler(nullptr);
+}
 
 void TCallHandler::SetFieldsEditor(IFieldsEditor *Editor)
 {
@@ -127,17 +145,13 @@ void TCallHandler::PhoneStateChanged(TPhone *)
     const TPhoneState state = FPhone.State();
     if (FPhone.PhoneRobotMode()) {
         FView.SetStatusText(QStringLiteral("Режим телефонного робота"));
-        FView.RobotPhoneStateChanged(FPhone.Online());
+        emit RobotLineStateChanged(FPhone.Online());
         return;
     }
-    FView.UpdateFirmwareCommands();
-    FView.EnableProfileLoad(state == psWaiting);
-    FView.EnablePhoneModel(FPhone.Online());
-    FView.EnableCallCommands(state != psOffline && state != psInUse);
+    emit LineStateChanged(state);
     FView.SetStateImage(StateImageIndex(FPhone));
     switch (state) {
     case psWaiting:
-        FView.SetCallButtonCaption(QStringLiteral("Набрать номер"));
         FView.SetStatusText(QStringLiteral("Линия свободна"));
         FView.SetNumberText(QString());
         // A recording still running belongs to no call any more.
@@ -158,10 +172,8 @@ void TCallHandler::PhoneStateChanged(TPhone *)
         FView.SetNumberText(PhoneNumberToText(FPhone.CurrentPhone(), FPhone.CurrentCallKind() == ckOutgoing));
         if (FPhone.AutoDiale())
             FView.SetStatusText(QStringLiteral("Набор в автодозвоне"));
-        FView.SetCallButtonCaption(QStringLiteral("Сброс"));
         break;
     }
-    FView.PhoneSettingsStateChanged();
 }
 
 void TCallHandler::PhoneReceiverUp(TPhone *)
@@ -176,8 +188,8 @@ void TCallHandler::PhoneLineFree(TPhone *)
 {
     FView.SetStatusText(QStringLiteral("Линия свободна"));
     TalkTimer.stop();
-    if (!FView.PlayingRecord() && !FView.RobotWindowShowing() && !FView.NumberInfoShowing())
-        FView.StopSound();
+    if (!FSound.PlayerInUse())
+        FSound.StopSound();
 }
 
 // ------------------------------------------------------------------ a call
@@ -248,7 +260,28 @@ void TCallHandler::announce(TCallKind Kind, const TBuffer &Number)
         FView.CloseAlert();
     }
     if (ring)
-        FView.StartRing(found);
+        startRing(found);
+}
+
+void TCallHandler::startRing(bool SubscriberFound)
+{
+    if (!SubscriberFound) {
+        FSound.StartRing(nullptr);
+        return;
+    }
+    // The caller's row is the address book's current row.
+    TRingSubscriber s;
+    const QVariant volume = FAddressBook.fieldValue(QStringLiteral("Volume"));
+    s.Volume = volume.isNull() ? -1 : volume.toInt();
+    s.Creschendo = FAddressBook.fieldValue(QStringLiteral("Creschendo")).toBool();
+    s.SoundFile = FAddressBook.fieldValue(QStringLiteral("SoundFile")).toString();
+    FSound.StartRing(&s);
+}
+
+void TCallHandler::stopSound()
+{
+    FSound.StopCrescendo();
+    FSound.StopSound();
 }
 
 void TCallHandler::finishEditor()
@@ -264,15 +297,14 @@ void TCallHandler::finishEditor()
 void TCallHandler::stopRingForTalk(TCallKind Kind)
 {
     if (FConfig.NoMessageOnTalk || (!FConfig.CanPlayWhileRecording && RecordingWanted(Kind))) {
-        FView.StopCrescendo();
-        FView.StopSound();
+        stopSound();
     }
 }
 
 void TCallHandler::PhoneStartTalk(TCallKind CallKind)
 {
     if (FConfig.MuteOnCall)
-        FView.SetMute(true);
+        FSound.SetMute(true);
     StatusText = QStringLiteral("Разговор");
     FView.SetStatusText(StatusText);
     TalkStart = now();
@@ -334,7 +366,7 @@ void TCallHandler::TalkTimerTimer()
 void TCallHandler::PhoneCallerMessage(TPhone *)
 {
     if (FConfig.MuteOnCall)
-        FView.SetMute(true);
+        FSound.SetMute(true);
     StatusText = QStringLiteral("Сообщение звонящего");
     FView.SetStatusText(StatusText);
     TalkStart = now();
@@ -354,7 +386,7 @@ void TCallHandler::PhoneCallerMessage(TPhone *)
 void TCallHandler::PhoneEndCall(TCallKind CallKind, TCallPlace, TDateTime Time, const TBuffer &Number,
                                 TCallAttributes Attributes, uint8_t Category)
 {
-    FView.SetVolumeFollowsTrack();
+    FSound.FVolumeFollowsTrack = true;
     if (FView.AlertShowing())
         FView.CloseAlert();
     RecordButtonsIdle();
@@ -367,12 +399,11 @@ void TCallHandler::PhoneEndCall(TCallKind CallKind, TCallPlace, TDateTime Time, 
         else
             talkFile = FRecorder.FileName();
     }
-    FView.StopCrescendo();
-    FView.StopSound();
+    stopSound();
 
     QString text = PhoneNumberToText(Number, CallKind == ckOutgoing);
     if (onlyDigits(text))
-        FView.AddToDialList(text);
+        emit NumberCalled(text);
     if (text.isEmpty())
         text = QStringLiteral("?");
     FEditor->RestartCloseTimer();
@@ -395,11 +426,13 @@ void TCallHandler::PhoneEndCall(TCallKind CallKind, TCallPlace, TDateTime Time, 
         out.Attributes = Attributes.toByte();
         out.FileName = talkFile;
     }
+    qint64 written = 0;
     guarded([&] {
         if (FEditor->IsShowing()) {
             // The user is still typing notes for this call: its OK writes into this row.
             const qint64 id = CallKind == ckIncoming ? FInCalls.AddCall(in) : FOutCalls.AddCall(out);
             FEditor->SetCallId(id);
+            written = id;
             return;
         }
         if (FEditor->Edited()) {
@@ -417,21 +450,23 @@ void TCallHandler::PhoneEndCall(TCallKind CallKind, TCallPlace, TDateTime Time, 
                 (CallKind == ckIncoming ? in.Field_8 : out.Field_8) = FEditor->ReminderDate();
             FEditor->ClearEdited();
         }
-        if (CallKind == ckIncoming)
-            FInCalls.AddCall(in);
-        else
-            FOutCalls.AddCall(out);
-        FView.RebuildReminders();
+        written = CallKind == ckIncoming ? FInCalls.AddCall(in) : FOutCalls.AddCall(out);
     });
+    if (written > 0) {
+        if (CallKind == ckIncoming)
+            emit InCallWritten(in, written);
+        else
+            emit OutCallWritten(out, written);
+    }
 
     TalkTimer.stop();
     CurrentNumberText.clear();
     MessageRecording = false;
     CurrentMessageFile.clear();
     FView.RefreshPlayerButtons();
-    FView.ResetVolume();
+    FSound.ResetVolume();
     if (FConfig.MuteOnCall)
-        FView.SetMute(false);
+        FSound.SetMute(false);
 }
 
 // ------------------------------------------------------------------ recording
@@ -511,35 +546,32 @@ void TCallHandler::TakeNewestCalls()
 
 bool TCallHandler::StartMemoryRead()
 {
-    TPhoneHost &host = *FPhone.Host();
     FHasLastTaken = false;
     if (!FConfig.AskForCalls || !FPhone.Online()) {
-        host.MemoryReadActive = false;
+        FSession.StopMemoryRead();
         return false;
     }
     FView.SplashText(QStringLiteral("Запрос информации о звонках"));
-    host.MemoryReadActive = true;
-    host.MemoryReadCell = 0;
-    host.MemoryReadKind = 0;
+    FSession.StartMemoryRead();
     FPhone.StartCallRecordRequest(0, 0);
     return true;
 }
 
 void TCallHandler::EndMemoryRead()
 {
-    FPhone.Host()->MemoryReadActive = false;
+    FSession.StopMemoryRead();
     readOver();
 }
 
 void TCallHandler::requestRecord()
 {
-    const TPhoneHost &host = *FPhone.Host();
+    const TPhoneHost &host = FSession.Flags();
     FPhone.StartCallRecordRequest(host.MemoryReadKind, host.MemoryReadCell);
 }
 
 void TCallHandler::PhoneRecord(TCallKind CallKind, const TCallRec &CallRec)
 {
-    TPhoneHost &host = *FPhone.Host();
+    const TPhoneHost &host = FSession.Flags();
     if (!host.MemoryReadActive) {
         readOver();
         return;
@@ -588,26 +620,24 @@ void TCallHandler::PhoneRecord(TCallKind CallKind, const TCallRec &CallRec)
                 }
             });
         }
-        ++host.MemoryReadCell;
+        FSession.NextMemoryCell();
         if (incoming) {
             if (host.MemoryReadCell >= TPhone::CellCount) {
-                host.MemoryReadCell = 0;
-                host.MemoryReadKind = 1;
+                FSession.MemoryReadOutgoing();
                 FHasLastTaken = false;
             }
             requestRecord();
         } else if (host.MemoryReadCell < TPhone::CellCount) {
             requestRecord();
         } else {
-            host.MemoryReadActive = false;
+            FSession.StopMemoryRead();
         }
     } else if (incoming) {
-        host.MemoryReadKind = 1;
-        host.MemoryReadCell = 0;
+        FSession.MemoryReadOutgoing();
         FHasLastTaken = false;
         requestRecord();
     } else {
-        host.MemoryReadActive = false;
+        FSession.StopMemoryRead();
     }
     if (!host.MemoryReadActive)
         readOver();
@@ -620,5 +650,5 @@ void TCallHandler::readOver()
     if (!FConfig.NeedStartMinimized)
         FView.ShowMainWindow();
     FView.RefreshPlayerButtons();
-    FView.UpdateFirmwareCommands();
+    emit MemoryReadFinished();
 }

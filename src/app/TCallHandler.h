@@ -4,6 +4,8 @@
 // finished calls, and copying the calls the phone remembers into the journals.
 #include "TRecordingControl.h"
 #include "common/PhoneTypes.h"
+#include "records/TInCall.h"
+#include "records/TOutCall.h"
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -18,14 +20,17 @@ class TGSMRecorder;
 class TIncomingCallBook;
 class TOutgoingCallBook;
 class TPhone;
+class TPhoneSession;
+class TSoundControl;
 
 class TCallHandler : public QObject {
     Q_OBJECT
 public:
-    // Editor may be null: the editor stand-in that is never open.
-    TCallHandler(TPhone &Phone, TConfig &Config, TAddressBook &AddressBook, TIncomingCallBook &InCalls,
-                 TOutgoingCallBook &OutCalls, TGSMRecorder &Recorder, ICallView &View,
-                 IFieldsEditor *Editor = nullptr, QObject *parent = nullptr);
+    // Editor may be null: the editor stand-in that is never open. The handler
+    // is the session's owner of the end of the memory read.
+    TCallHandler(TPhone &Phone, TPhoneSession &Session, TConfig &Config, TAddressBook &AddressBook,
+                 TIncomingCallBook &InCalls, TOutgoingCallBook &OutCalls, TGSMRecorder &Recorder,
+                 TSoundControl &Sound, ICallView &View, IFieldsEditor *Editor = nullptr, QObject *parent = nullptr);
     ~TCallHandler() override;
 
     // Assigns every event of the phone link the main window handles (all but
@@ -83,6 +88,19 @@ public:
     std::function<void(const QString &)> PhoneCodeReceived;
     std::function<TDateTime()> Clock;
 
+signals:
+    // The phone's state changed (not in robot mode): the commands that depend on it.
+    void LineStateChanged(TPhoneState State);
+    // In robot mode: the phone went online (true) or offline.
+    void RobotLineStateChanged(bool Online);
+    // A finished call's row went into its journal (with its key).
+    void InCallWritten(const TInCall &Row, qint64 CallId);
+    void OutCallWritten(const TOutCall &Row, qint64 CallId);
+    // A finished call's number, digits only, for the dial list.
+    void NumberCalled(const QString &Number);
+    // The memory read is over (all cells read or the phone fell silent).
+    void MemoryReadFinished();
+
 private:
     void announce(TCallKind Kind, const TBuffer &Number);
     void finishEditor();
@@ -91,12 +109,17 @@ private:
     void requestRecord();
     TDateTime now() const { return Clock(); }
 
+    void startRing(bool SubscriberFound);
+    void stopSound();
+
     TPhone &FPhone;
+    TPhoneSession &FSession;
     TConfig &FConfig;
     TAddressBook &FAddressBook;
     TIncomingCallBook &FInCalls;
     TOutgoingCallBook &FOutCalls;
     TGSMRecorder &FRecorder;
+    TSoundControl &FSound;
     ICallView &FView;
     IFieldsEditor *FEditor;
     std::unique_ptr<IFieldsEditor> FNullEditor;

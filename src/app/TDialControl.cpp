@@ -76,6 +76,8 @@ void TDialControl::Attach(TDialBox *Box, QAbstractButton *CallBtn, QAction *Dial
 {
     FBox = Box;
     FCallBtn = CallBtn;
+    FDialAction = DialAction;
+    FHangUpAction = HangUpAction;
     FShowError = std::move(ShowError);
     if (CallBtn)
         QObject::connect(CallBtn, &QAbstractButton::clicked, CallBtn, [this] { Click(); });
@@ -127,4 +129,16 @@ void TDialControl::showError(const QString &Message)
         FShowError(Message);
     else
         QMessageBox::critical(FBox ? FBox->window() : nullptr, QCoreApplication::applicationName(), Message);
+}
+
+void TDialControl::PhoneStateChanged(TPhoneState State)
+{
+    const bool enabled = CallEnabled(State);
+    if (FCallBtn)
+        FCallBtn->setEnabled(enabled);
+    for (QAction *a : {FDialAction.data(), FHangUpAction.data()})
+        if (a)
+            a->setEnabled(enabled);
+    if (FCallBtn && State != psOffline && State != psInUse)
+        FCallBtn->setText(CaptionFor(State));
 }

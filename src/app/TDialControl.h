@@ -47,9 +47,13 @@ public:
     // The call button's action on the attached box: its text trimmed and put
     // back, then dialled; during a call the call dropped and the caption reset.
     void Click();
-    // Address book "&Набрать номер" and the hot buttons: the number into the
-    // box, then Click.
+    // Address book "&Набрать номер", grid double-clicks and the hot buttons:
+    // the number into the box, then Click.
     void DialNumber(const QString &Number);
+    // The attached button and items follow the phone's state: enabled by
+    // CallEnabled; the caption "Набрать номер" while waiting and "Сброс"
+    // during a call, unchanged otherwise.
+    void PhoneStateChanged(TPhoneState State);
 
     static const QString DialCaption;     // "Набрать номер"
     static const QString HangUpCaption;   // "Сброс"
@@ -62,5 +66,7 @@ private:
     const TConfig *FConfig;
     QPointer<TDialBox> FBox;
     QPointer<QAbstractButton> FCallBtn;
+    QPointer<QAction> FDialAction;
+    QPointer<QAction> FHangUpAction;
     TErrorHandler FShowError;
 };

@@ -3,6 +3,7 @@
 #include "TConfigVolumeSettings.h"
 #include "TDialControl.h"
 #include "TPhoneLinkAdapter.h"
+#include "TPhoneSession.h"
 #include "audio/TGSMRecorder.h"
 #include "audio/TMediaPlayer.h"
 #include "audio/TPulseMixer.h"
@@ -10,7 +11,6 @@
 #include "audio/TSoundControl.h"
 #include "common/BaseFolder.h"
 #include "config/TConfig.h"
-#include "phone/EPhoneError.h"
 #include "phone/TPhone.h"
 #include "phone/TPhoneCapabilities.h"
 #include "phone/TPhoneDetection.h"
@@ -18,15 +18,16 @@
 #include "records/THotButtonFile.h"
 #include "records/TIncomingCallBook.h"
 #include "records/TOutgoingCallBook.h"
-#include "records/TRecordTableModel.h"
+#include "ui/TAddressPage.h"
 #include "ui/TAlert.h"
 #include "ui/TDialBox.h"
+#include "ui/TFieldGrid.h"
 #include "ui/TFormMessage.h"
-#include "ui/TJournalGridColumns.h"
-#include "ui/TJournalGridDelegate.h"
 #include "ui/THotButtonsBox.h"
+#include "ui/TJournalGridDelegate.h"
+#include "ui/TJournalPage.h"
+#include "ui/TRecordPlayback.h"
 #include "ui/TSplash.h"
-#include <QAbstractTableModel>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
@@ -38,11 +39,9 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QSlider>
@@ -52,7 +51,6 @@
 #include <QTableWidget>
 #include <QThread>
 #include <QTimer>
-#include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -88,6 +86,11 @@ QGroupBox *groupBox(QWidget *parent, const QString &name, const QString &title)
     return g;
 }
 
+bool paramsFileExists()
+{
+    return QFile::exists(QDir(BaseFolder::path()).filePath(QStringLiteral("Params.vrx")));
+}
+
 }
 
 // ---------------------------------------------------------------- start-up
@@ -101,26 +104,25 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent)
 
 bool TMain::LockBaseFolder()
 {
-    FLock = new QLockFile(QDir(BaseFolder::path()).filePath(QStringLiteral("Konvelo.lock")));
+    FLock = std::make_unique<QLockFile>(QDir(BaseFolder::path()).filePath(QStringLiteral("Konvelo.lock")));
     // A running copy never goes stale by age; a crashed one does by its process id.
     FLock->setStaleLockTime(0);
     if (FLock->tryLock(0))
         return true;
-    delete FLock;
-    FLock = nullptr;
+    FLock.reset();
     return false;
 }
 
 void TMain::Startup()
 {
     // 1, 2
-    StartingUp = true;
     SecondInstance = false;
     if (!LockBaseFolder()) {
         SecondInstance = true;
-        StartingUp = false;
         return;
     }
+    FSession = std::make_unique<TPhoneSession>();
+    FSession->SetStartingUp(true);
     setWindowTitle(Caption);
     setWindowIcon(StateIcon(1));
     resize(890, 629);
@@ -129,21 +131,27 @@ void TMain::Startup()
                                      QMessageBox::No)
             == QMessageBox::Yes;
     };
+    ConfirmDeleteQuestion = [this](const QString &question) {
+        return QMessageBox::question(this, TBookPage::DeleteCaption, question, QMessageBox::Ok | QMessageBox::Cancel,
+                                     QMessageBox::Cancel)
+            == QMessageBox::Ok;
+    };
 
     // 3
-    FSplash = new TSplash;
+    FSplash = std::make_unique<TSplash>();
     FSplash->show();
     QApplication::processEvents();
     TrayIconShown = false;
 
     // 4
     SplashText(QStringLiteral("Инициализация аппарата"));
-    FPhone = std::make_unique<TPhone>(this);
+    FPhone = std::make_unique<TPhone>(FSession->Host());
     FPhone->Disconnect();
     FLinkAdapter = std::make_unique<TPhoneLinkAdapter>(*FPhone);
     FPrompts.SetParent(this);
     FConfig = std::make_unique<TConfig>(FLinkAdapter.get(), &FPrompts);
     FConfig->SetMainWindow(this);
+    connect(FConfig.get(), &TConfig::SettingsApplied, this, &TMain::settingsApplied);
     FPhone->Connect();
 
     // 5
@@ -153,19 +161,19 @@ void TMain::Startup()
     // The windows the handlers act on.
     createMenu();
     createStatusBar();
-    auto *central = new QWidget(this);
-    central->setObjectName(QStringLiteral("CentralPanel"));
-    auto *vbox = new QVBoxLayout(central);
+    FCentral = std::make_unique<QWidget>(this);
+    FCentral->setObjectName(QStringLiteral("CentralPanel"));
+    auto *vbox = new QVBoxLayout(FCentral.get());
     vbox->setContentsMargins(2, 2, 2, 2);
     auto *top = new QHBoxLayout;
     vbox->addLayout(top, 1);
-    createLeftColumn(central);
+    createLeftColumn();
     top->addWidget(FLeftColumn);
-    PageControl1 = new QTabWidget(central);
+    PageControl1 = new QTabWidget(FCentral.get());
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     PageControl1->setMinimumSize(338, 300);
     top->addWidget(PageControl1, 1);
-    setCentralWidget(central);
+    setCentralWidget(FCentral.get());
 
     // 6 (the handlers are assigned once the tables exist: they read them)
     FDetection = std::make_unique<TPhoneDetection>(*FPhone);
@@ -177,27 +185,33 @@ void TMain::Startup()
     FDetection->ShowInfo = [this](const QString &first, const QString &second, const QString &caption) {
         showInfo(first, second, caption);
     };
+    FSession->SetDetection(FDetection.get());
+    connect(FSession.get(), &TPhoneSession::SplashCloseWanted, this, &TMain::CloseSplash);
 
     // 8 .. 13
     SplashText(QStringLiteral("Загрузка данных"));
+    FFormMessage = std::make_unique<TFormMessage>();
     openTables();
-    createJournalPages();
-    createPlaybackAndHotButtons();
-    vbox->addWidget(FHotGroup);
-
-    FFormMessage = new TFormMessage;
-    FAlert = new TAlert(FInCalls, FOutCalls, FConfig.get());
-    FAlert->SetImages(TJournalGridDelegate::GridImages(), PageControl1->tabIcon(0), PageControl1->tabIcon(1));
+    createPages();
+    connect(FSession.get(), &TPhoneSession::FirmwareKnown, this, &TMain::UpdateFirmwareCommands);
 
     // 14
     FDialList.Build(*FOutCalls, *FInCalls);
     phNumber->SetCompletion([this](const QString &typed) { return FDialList.Complete(typed); });
     FDialControl = std::make_unique<TDialControl>(*FPhone, FConfig.get());
+    FDialControl->Attach(phNumber, CallBtn, DialItem, HangUpItem, [this](const QString &message) {
+        QMessageBox::critical(this, QApplication::applicationName(), message);
+    });
+    createHotButtons();
+    vbox->addWidget(FHotBox);
+
+    FAlert = std::make_unique<TAlert>(FInCalls.get(), FOutCalls.get(), FConfig.get());
+    FAlert->SetImages(TJournalGridDelegate::GridImages(), PageControl1->tabIcon(0), PageControl1->tabIcon(1));
 
     // 16 .. 19
     SplashText(QStringLiteral("Инициализация"));
     FMixer = std::make_unique<TPulseMixer>();
-    FMediaPlayer = new TMediaPlayer(this);
+    FMediaPlayer = std::make_unique<TMediaPlayer>();
     FVolumeSettings = std::make_unique<TConfigVolumeSettings>(*FConfig);
     FCreschendoTimer = std::make_unique<TQtTickTimer>();
     FSound = std::make_unique<TSoundControl>(*FMixer, *FMediaPlayer, *FVolumeSettings, *FCreschendoTimer);
@@ -208,26 +222,27 @@ void TMain::Startup()
     FSound->OnError = [this](const QString &t) { QMessageBox::warning(this, QApplication::applicationName(), t); };
     FSound->Startup();
     FAlert->OnStopRing = [this] { FSound->StopSound(); };
-    createPlayback();
+    createRecordGroup();
     FInCalls->first();
     FOutCalls->first();
 
     // 21, 22
-    FRecorder = new TGSMRecorder(this);
+    FRecorder = std::make_unique<TGSMRecorder>();
     FSound->TestDuplex([this] { return FRecorder->CanRecord(); });
 
     // 20 and 6: the call handling with its talk clock.
-    connectPhoneEvents();
+    connectCallHandler();
+    connectCommands();
 
     // 23
     PageControl1->setCurrentIndex(qBound(0, FConfig->ActivePage, 2));
     connect(PageControl1, &QTabWidget::currentChanged, this, &TMain::pageChanged);
 
     // 24, 25
-    const bool paramsFile = QFile::exists(QDir(BaseFolder::path()).filePath(QStringLiteral("Params.vrx")));
-    FRobotItem->setVisible(true);
-    FPhoneSettingsItem->setVisible(paramsFile);
-    FProfileLoadItem->setVisible(paramsFile);
+    const bool paramsFile = paramsFileExists();
+    RobotItem->setVisible(true);
+    PhoneSettingsItem->setVisible(paramsFile);
+    ProfileLoadItem->setVisible(paramsFile);
     FAddressBook->setRegionalNumberLength(FConfig->RegionalNumberLength);
 
     // 26
@@ -237,9 +252,7 @@ void TMain::Startup()
         FDetection->CheckPort();
 
     // 27
-    TalkSearchActive = false;
-    TalkTransferActive = false;
-    Identity = TPhoneIdentity();
+    FSession->ResetLink();
 
     // 28
     if (FPhone->Online()) {
@@ -254,15 +267,15 @@ void TMain::Startup()
     // 29
     if (FConfig->AskForCalls && FPhone->Online()) {
         SplashText(QStringLiteral("Запрос информации о звонках"));
-        MemoryReadActive = FCallHandler->StartMemoryRead();
+        FCallHandler->StartMemoryRead();
     } else
-        MemoryReadActive = false;
+        FSession->StopMemoryRead();
 
     // 30
     StartModelDetection();
 
     // 31
-    if (!MemoryReadActive) {
+    if (!FSession->Flags().MemoryReadActive) {
         FPhone->SetPhoneClock(TDateTime::now());
         CloseSplash();
         if (!FConfig->NeedStartMinimized)
@@ -277,44 +290,49 @@ void TMain::Startup()
 
     // 33
     RebuildReminders();
-    StartingUp = false;
+    FSession->SetStartingUp(false);
 }
 
-void TMain::connectPhoneEvents()
+void TMain::connectCallHandler()
 {
-    FCallHandler = std::make_unique<TCallHandler>(*FPhone, *FConfig, *FAddressBook, *FInCalls, *FOutCalls,
-                                                  *FRecorder, *this, nullptr, this);
+    FCallHandler = std::make_unique<TCallHandler>(*FPhone, *FSession, *FConfig, *FAddressBook, *FInCalls,
+                                                  *FOutCalls, *FRecorder, *FSound, *this);
     FCallHandler->PhoneCodeReceived = [this](const QString &code) { FDetection->PhoneCodeReceived(code); };
     FCallHandler->Attach(*FPhone);
     // 10, 12: the newest journal rows are the reference for the phone's memory.
     FCallHandler->TakeNewestCalls();
-    connect(RecBtn, &QToolButton::clicked, this, [this] { FCallHandler->RecordButtonClick(); });
+    TCallHandler *handler = FCallHandler.get();
+    connect(handler, &TCallHandler::LineStateChanged, this, &TMain::lineStateChanged);
+    connect(handler, &TCallHandler::NumberCalled, this, [this](const QString &number) { FDialList.AddCallNumber(number); });
+    connect(handler, &TCallHandler::InCallWritten, this, &TMain::RebuildReminders);
+    connect(handler, &TCallHandler::OutCallWritten, this, &TMain::RebuildReminders);
+    connect(handler, &TCallHandler::MemoryReadFinished, this, &TMain::UpdateFirmwareCommands);
+    connect(&handler->Recording(), &TRecordingControl::TransferFinished, this, &TMain::UpdateFirmwareCommands);
+    connect(FPlayback, &TRecordPlayback::RecordClicked, handler, &TCallHandler::RecordButtonClick);
 }
 
 void TMain::openTables()
 {
     const QString data = BaseFolder::dataPath() + QLatin1Char('/');
-    FAddressBook = new TAddressBook(data + QStringLiteral("AddressBook"), this);
-    showTableMessage(FAddressBook);
+    FAddressBook = std::make_unique<TAddressBook>(data + QStringLiteral("AddressBook"));
+    showTableMessage(FAddressBook.get());
     FAddressBook->SortBy(FConfig->AddressSort);
 
-    FInCalls = new TIncomingCallBook(data + QStringLiteral("InCalls"), this);
-    showTableMessage(FInCalls);
-    FOutCalls = new TOutgoingCallBook(data + QStringLiteral("OutCalls"), this);
-    showTableMessage(FOutCalls);
+    FInCalls = std::make_unique<TIncomingCallBook>(data + QStringLiteral("InCalls"));
+    showTableMessage(FInCalls.get());
+    FOutCalls = std::make_unique<TOutgoingCallBook>(data + QStringLiteral("OutCalls"));
+    showTableMessage(FOutCalls.get());
     auto applyFilter = [](TRecordTable *t, const QString &text) {
         if (text.isEmpty())
-            return false;
+            return;
         try {
             t->setFilter(text);
             t->setFiltered(true);
-            return true;
         } catch (const std::exception &) {
-            return false;
         }
     };
-    FInCalls->setProperty("startFiltered", applyFilter(FInCalls, FConfig->InputFilter));
-    FOutCalls->setProperty("startFiltered", applyFilter(FOutCalls, FConfig->OutputFilter));
+    applyFilter(FInCalls.get(), FConfig->InputFilter);
+    applyFilter(FOutCalls.get(), FConfig->OutputFilter);
     FInCalls->SortBy(FConfig->IncomingSort);
     FOutCalls->SortBy(FConfig->OutgoingSort);
 
@@ -325,7 +343,7 @@ void TMain::openTables()
 void TMain::showTableMessage(TRecordTable *table)
 {
     if (!table->openMessage().isEmpty())
-        QMessageBox::warning(FSplash, QApplication::applicationName(), table->openMessage());
+        QMessageBox::warning(FSplash.get(), QApplication::applicationName(), table->openMessage());
 }
 
 // ---------------------------------------------------------------- layout
@@ -334,8 +352,8 @@ void TMain::createMenu()
 {
     QMenuBar *bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
-    auto item = [this](QMenu *menu, const QString &name, const QString &text, const QKeySequence &key = {},
-                       bool enabled = false) {
+    auto item = [](QMenu *menu, const QString &name, const QString &text, const QKeySequence &key = {},
+                   bool enabled = false) {
         QAction *a = menu->addAction(text);
         a->setObjectName(name);
         a->setShortcut(key);
@@ -344,62 +362,62 @@ void TMain::createMenu()
     };
     QMenu *file = bar->addMenu(QStringLiteral("&Файл"));
     file->setObjectName(QStringLiteral("FileMenu"));
-    item(file, QStringLiteral("ExportRecordItem"), QStringLiteral("&Экспортировать запись"), QKeySequence(QStringLiteral("Alt+E")));
+    ExportRecordItem = item(file, QStringLiteral("ExportRecordItem"), QStringLiteral("&Экспортировать запись"),
+                            QKeySequence(QStringLiteral("Alt+E")));
     file->addSeparator();
-    item(file, QStringLiteral("ClearInItem"), QStringLiteral("Очистка памяти &входящих"));
-    item(file, QStringLiteral("ClearOutItem"), QStringLiteral("Очистка памяти &исходящих"));
-    item(file, QStringLiteral("ClearAddressItem"), QStringLiteral("&Очистка записной книжки"));
+    ClearInItem = item(file, QStringLiteral("ClearInItem"), QStringLiteral("Очистка памяти &входящих"), {}, true);
+    ClearOutItem = item(file, QStringLiteral("ClearOutItem"), QStringLiteral("Очистка памяти &исходящих"), {}, true);
+    ClearAddressItem = item(file, QStringLiteral("ClearAddressItem"), QStringLiteral("&Очистка записной книжки"), {},
+                            true);
     file->addSeparator();
-    FExitItem = item(file, QStringLiteral("ExitItem"), QStringLiteral("&Выход"), QKeySequence(QStringLiteral("Alt+X")), true);
-    connect(FExitItem, &QAction::triggered, this, &QWidget::close);
+    ExitItem = item(file, QStringLiteral("ExitItem"), QStringLiteral("&Выход"), QKeySequence(QStringLiteral("Alt+X")), true);
+    connect(ExitItem, &QAction::triggered, this, &QWidget::close);
 
     QMenu *call = bar->addMenu(QStringLiteral("&Звонок"));
     call->setObjectName(QStringLiteral("CallMenu"));
-    FDialItem = item(call, QStringLiteral("DialItem"), QStringLiteral("&Набрать номер"), QKeySequence(QStringLiteral("Alt+D")));
-    FHangUpItem = item(call, QStringLiteral("HangUpItem"), QStringLiteral("&Сброс"), QKeySequence(QStringLiteral("Alt+R")));
-    connect(FDialItem, &QAction::triggered, this, &TMain::CallBtnClick);
-    connect(FHangUpItem, &QAction::triggered, this, &TMain::HangUpItemClick);
+    DialItem = item(call, QStringLiteral("DialItem"), QStringLiteral("&Набрать номер"), QKeySequence(QStringLiteral("Alt+D")));
+    HangUpItem = item(call, QStringLiteral("HangUpItem"), QStringLiteral("&Сброс"), QKeySequence(QStringLiteral("Alt+R")));
 
     QMenu *search = bar->addMenu(QStringLiteral("П&оиск"));
     search->setObjectName(QStringLiteral("SearchMenu"));
-    item(search, QStringLiteral("FindItem"), QStringLiteral("&Найти"), QKeySequence(QStringLiteral("Ctrl+F")));
+    FindItem = item(search, QStringLiteral("FindItem"), QStringLiteral("&Найти"), QKeySequence(QStringLiteral("Ctrl+F")));
 
     QMenu *memory = bar->addMenu(QStringLiteral("П&амять"));
     memory->setObjectName(QStringLiteral("MemoryMenu"));
-    item(memory, QStringLiteral("DeleteCellItem"), QStringLiteral("&Удалить ячейку памяти"), QKeySequence(QStringLiteral("Ctrl+D")));
-    item(memory, QStringLiteral("EditCellItem"), QStringLiteral("&Редактировать ячейку записной книжки"),
-         QKeySequence(QStringLiteral("Ctrl+R")));
+    DeleteCellItem = item(memory, QStringLiteral("DeleteCellItem"), QStringLiteral("&Удалить ячейку памяти"),
+                          QKeySequence(QStringLiteral("Ctrl+D")), true);
+    EditCellItem = item(memory, QStringLiteral("EditCellItem"), QStringLiteral("&Редактировать ячейку записной книжки"),
+                        QKeySequence(QStringLiteral("Ctrl+R")));
 
     QMenu *service = bar->addMenu(QStringLiteral("&Сервис"));
     service->setObjectName(QStringLiteral("ServiceMenu"));
-    FDisconnectItem = item(service, QStringLiteral("DisconnectItem"), QStringLiteral("&Отключиться от аппарата"),
-                           QKeySequence(QStringLiteral("Alt+Z")), true);
-    FDisconnectItem->setCheckable(true);
-    FDisconnectItem->setChecked(false);
-    connect(FDisconnectItem, &QAction::triggered, this, &TMain::DisconnectItemClick);
+    DisconnectItem = item(service, QStringLiteral("DisconnectItem"), QStringLiteral("&Отключиться от аппарата"),
+                          QKeySequence(QStringLiteral("Alt+Z")), true);
+    DisconnectItem->setCheckable(true);
+    DisconnectItem->setChecked(false);
+    connect(DisconnectItem, &QAction::triggered, this, &TMain::DisconnectItemClick);
     service->addSeparator();
-    item(service, QStringLiteral("StatOptionsItem"), QStringLiteral("&Параметры статистики"));
-    item(service, QStringLiteral("SettingsItem"), QStringLiteral("&Настройки программы"), QKeySequence(QStringLiteral("Ctrl+P")));
+    StatOptionsItem = item(service, QStringLiteral("StatOptionsItem"), QStringLiteral("&Параметры статистики"));
+    SettingsItem = item(service, QStringLiteral("SettingsItem"), QStringLiteral("&Настройки программы"),
+                        QKeySequence(QStringLiteral("Ctrl+P")));
     service->addSeparator();
-    FPhoneSettingsItem = item(service, QStringLiteral("PhoneSettingsItem"), QStringLiteral("&Редактор настроек телефона"));
-    FProfileLoadItem = item(service, QStringLiteral("ProfileLoadItem"), QStringLiteral("&Загрузка профиля в телефон"));
-    FRobotItem = item(service, QStringLiteral("RobotItem"), QStringLiteral("Телефонный робот"));
+    PhoneSettingsItem = item(service, QStringLiteral("PhoneSettingsItem"), QStringLiteral("&Редактор настроек телефона"));
+    ProfileLoadItem = item(service, QStringLiteral("ProfileLoadItem"), QStringLiteral("&Загрузка профиля в телефон"));
+    RobotItem = item(service, QStringLiteral("RobotItem"), QStringLiteral("Телефонный робот"));
 
     QMenu *help = bar->addMenu(QStringLiteral("&Помощь"));
     help->setObjectName(QStringLiteral("HelpMenu"));
-    item(help, QStringLiteral("HelpItem"), QStringLiteral("Сп&равка"));
+    HelpItem = item(help, QStringLiteral("HelpItem"), QStringLiteral("Сп&равка"));
     const QString history = QDir(BaseFolder::path()).filePath(QStringLiteral("History.html"));
-    QAction *historyItem = item(help, QStringLiteral("HistoryItem"), QStringLiteral("&История версий"), {},
-                                QFile::exists(history));
-    connect(historyItem, &QAction::triggered, this,
-            [history] { QDesktopServices::openUrl(QUrl::fromLocalFile(history)); });
-    QAction *about = item(help, QStringLiteral("AboutItem"), QStringLiteral("&О программе"), {}, true);
-    connect(about, &QAction::triggered, this, [this] {
+    HistoryItem = item(help, QStringLiteral("HistoryItem"), QStringLiteral("&История версий"), {}, QFile::exists(history));
+    connect(HistoryItem, &QAction::triggered, this, [history] { QDesktopServices::openUrl(QUrl::fromLocalFile(history)); });
+    AboutItem = item(help, QStringLiteral("AboutItem"), QStringLiteral("&О программе"), {}, true);
+    connect(AboutItem, &QAction::triggered, this, [this] {
         QMessageBox::about(this, QStringLiteral("О программе"),
                            QStringLiteral("Konvelo %1\n%2").arg(QApplication::applicationVersion(), TrayTip));
     });
-    FModelItem = item(help, QStringLiteral("ModelItem"), QStringLiteral("&Модель телефона"));
-    connect(FModelItem, &QAction::triggered, this, &TMain::PhoneModelItemClick);
+    ModelItem = item(help, QStringLiteral("ModelItem"), QStringLiteral("&Модель телефона"));
+    connect(ModelItem, &QAction::triggered, this, &TMain::PhoneModelItemClick);
 }
 
 void TMain::createStatusBar()
@@ -423,9 +441,9 @@ void TMain::createStatusBar()
     SetStateImage(1);
 }
 
-void TMain::createLeftColumn(QWidget *parent)
+void TMain::createLeftColumn()
 {
-    FLeftColumn = new QWidget(parent);
+    FLeftColumn = new QWidget(FCentral.get());
     FLeftColumn->setObjectName(QStringLiteral("LeftPanel"));
     FLeftColumn->setFixedWidth(193);
     auto *column = new QVBoxLayout(FLeftColumn);
@@ -444,32 +462,20 @@ void TMain::createLeftColumn(QWidget *parent)
                                        QStringLiteral("Информация"));
     SpeedButtonNumberInfo->setEnabled(false);   // the number information window comes later
     dialLayout->addWidget(SpeedButtonNumberInfo, 1, 1);
-    connect(CallBtn, &QPushButton::clicked, this, &TMain::CallBtnClick);
-    connect(phNumber, &TDialBox::EnterPressed, this, [this](const QString &text) {
-        try {
-            FDialControl->EnterPressed(text);
-        } catch (const EPhoneError &e) {
-            QMessageBox::critical(this, QApplication::applicationName(), e.Message());
-        }
-    });
-    connect(phNumber, &TDialBox::EscapePressed, this, [this] { FDialControl->EscapePressed(); });
     column->addWidget(dial);
 
     QGroupBox *volume = groupBox(FLeftColumn, QStringLiteral("GroupBoxVolume"), QStringLiteral("Громкость"));
     auto *volumeLayout = new QHBoxLayout(volume);
-    QToolButton *down = toolButton(volume, QStringLiteral("SpeedButton2"), QStringLiteral("<"),
-                                   QStringLiteral("Уменьшить громкость"));
+    SpeedButton2 = toolButton(volume, QStringLiteral("SpeedButton2"), QStringLiteral("<"),
+                              QStringLiteral("Уменьшить громкость"));
     TrackBar = new QSlider(Qt::Horizontal, volume);
     TrackBar->setObjectName(QStringLiteral("TrackBar"));
     TrackBar->setRange(0, 100);
-    QToolButton *up = toolButton(volume, QStringLiteral("SpeedButton1"), QStringLiteral(">"),
-                                 QStringLiteral("Увеличить громкость"));
-    volumeLayout->addWidget(down);
+    SpeedButton1 = toolButton(volume, QStringLiteral("SpeedButton1"), QStringLiteral(">"),
+                              QStringLiteral("Увеличить громкость"));
+    volumeLayout->addWidget(SpeedButton2);
     volumeLayout->addWidget(TrackBar, 1);
-    volumeLayout->addWidget(up);
-    connect(TrackBar, &QSlider::valueChanged, this, &TMain::volumeBarMoved);
-    connect(down, &QToolButton::clicked, this, [this] { FSound->SpeedButton2Click(); });
-    connect(up, &QToolButton::clicked, this, [this] { FSound->SpeedButton1Click(); });
+    volumeLayout->addWidget(SpeedButton1);
     column->addWidget(volume);
 
     QGroupBox *reminders = groupBox(FLeftColumn, QStringLiteral("GroupBoxReminder"),
@@ -511,255 +517,61 @@ void TMain::createLeftColumn(QWidget *parent)
     column->addWidget(reminders, 1);
 }
 
-void TMain::bindGrid(QTableView *grid, TRecordTable *table, const QList<QPair<QString, QString>> &columns,
-                     const QString &extraColumn)
+void TMain::createPages()
 {
-    auto *source = new TRecordTableModel(table, table);
-    auto *model = new TJournalGridColumns(source, table->schema(), columns, extraColumn, grid);
-    grid->setModel(model);
-    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grid->setSelectionMode(QAbstractItemView::SingleSelection);
-    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid->horizontalHeader()->setSectionsClickable(true);
-    grid->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
-    grid->verticalHeader()->setDefaultSectionSize(20);
-    grid->verticalHeader()->setFixedWidth(12);
-    for (int c = model->shownCount(); c < model->columnCount(); ++c)
-        grid->setColumnHidden(c, true);
-    if (!columns.isEmpty() && columns.first().first == QLatin1String("Phone"))
-        grid->setColumnWidth(0, 80);
-
-    // The grid's selection and the table's current row follow each other.
-    auto selectCurrent = [grid, source] {
-        const int row = source->currentRow();
-        if (row >= 0 && grid->currentIndex().row() != row)
-            grid->selectRow(row);
-    };
-    connect(table, &TRecordTable::currentChanged, grid, selectCurrent);
-    connect(model, &QAbstractItemModel::modelReset, grid, selectCurrent, Qt::QueuedConnection);
-    connect(grid->selectionModel(), &QItemSelectionModel::currentRowChanged, table,
-            [table](const QModelIndex &current) {
-                if (current.isValid() && table->recNo() != current.row())
-                    table->setRecNo(current.row());
-            });
-    connect(grid->horizontalHeader(), &QHeaderView::sectionClicked, this, [this, grid, table, model](int c) {
-        const QString field = model->fieldOf(c);
-        // The talk column of a journal sorts nothing.
-        if (grid != AddressGrid && field == QLatin1String("FileName"))
-            return;
-        table->SortBy(field);
-        const int kind = grid == InGrid ? 0 : grid == OutGrid ? 1 : 2;
-        FConfig->SetSortField(kind, field);
-        updateTitleFonts();
-    });
-    selectCurrent();
+    FInPage = new TJournalPage(bkIncoming, FInCalls.get(), *FConfig, *this, FFormMessage.get(), PageControl1);
+    FOutPage = new TJournalPage(bkOutgoing, FOutCalls.get(), *FConfig, *this, FFormMessage.get(), PageControl1);
+    FAddressPage = new TAddressPage(FAddressBook.get(), *FConfig, *this, FFormMessage.get(), PageControl1);
+    const struct {
+        TBookPage *Page;
+        QString Caption, Hint;
+    } pages[] = {{FInPage, QStringLiteral("Входящие"), QStringLiteral("Список входящих вызовов")},
+                 {FOutPage, QStringLiteral("Исходящие"), QStringLiteral("Список исходящих вызовов")},
+                 {FAddressPage, QStringLiteral("Записная книжка"), QStringLiteral("Личная записная книжка")}};
+    for (int i = 0; i < 3; ++i) {
+        PageControl1->addTab(pages[i].Page, QIcon(QStringLiteral(":/icons/page%1.svg").arg(i)), pages[i].Caption);
+        PageControl1->setTabToolTip(i, pages[i].Hint);
+        connect(pages[i].Page, &TBookPage::CurrentRowChanged, this, &TMain::RefreshCurrentRow);
+        connect(pages[i].Page, &TBookPage::DialRequested, this, [this](const QString &n) { FDialControl->DialNumber(n); });
+    }
+    installEventFilter(this);
 }
 
-void TMain::createJournalPages()
-{
-    auto page = [this](const QString &name, const QString &caption, const QString &hint, int index) {
-        auto *w = new QWidget(PageControl1);
-        w->setObjectName(name);
-        PageControl1->addTab(w, QIcon(QStringLiteral(":/icons/page%1.svg").arg(index)), caption);
-        PageControl1->setTabToolTip(index, hint);
-        auto *layout = new QVBoxLayout(w);
-        layout->setContentsMargins(2, 2, 2, 2);
-        return layout;
-    };
-    auto toolbar = [](QWidget *parent, const QString &name, const QList<QStringList> &buttons) {
-        auto *bar = new QToolBar(parent);
-        bar->setObjectName(name);
-        bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
-        QList<QToolButton *> made;
-        for (const QStringList &b : buttons) {
-            QToolButton *t = toolButton(bar, b.at(0), b.at(1), b.at(2));
-            t->setEnabled(false);   // the journal commands come with the journal views
-            bar->addWidget(t);
-            made << t;
-        }
-        return std::make_pair(bar, made);
-    };
-    const QString talkHint = QStringLiteral("Загрузить на ПК разговор");
-    const QString allTalksHint = QStringLiteral("Загрузить на ПК все разговоры");
-
-    // Incoming.
-    QVBoxLayout *in = page(QStringLiteral("TabSheetIn"), QStringLiteral("Входящие"),
-                           QStringLiteral("Список входящих вызовов"), 0);
-    auto [inBar, inButtons] = toolbar(PageControl1->widget(0), QStringLiteral("ToolBar3"),
-        {{QStringLiteral("InSearchBtn"), QStringLiteral("Искать"), QStringLiteral("Искать")},
-         {QStringLiteral("InFilterBtn"), QStringLiteral("Фильтр"), QStringLiteral("Фильтровать записи")},
-         {QStringLiteral("PlayRecBtn"), QStringLiteral("Разговор"), QStringLiteral("Воспроизводить разговор")},
-         {QStringLiteral("PlayMessBtn"), QStringLiteral("Сообщение"), QStringLiteral("Воспроизводить сообщение")},
-         {QStringLiteral("InDeleteBtn"), QStringLiteral("Удалить"), QStringLiteral("Удалить запись")},
-         {QStringLiteral("InSaveFileBtn"), QStringLiteral("Сохранить"), QStringLiteral("Сохранить звуковой файл")},
-         {QStringLiteral("ShowFieldsInBtn"), QStringLiteral("Заметки"), QStringLiteral("Отобразить/скрыть заметки")},
-         {QStringLiteral("InExportToTextBtn"), QStringLiteral("Экспорт"),
-          QStringLiteral("Экспортировать журнал записей в текстовый файл")},
-         {QStringLiteral("InStatBtn"), QStringLiteral("Статистика"), QStringLiteral("Статистика звонков")},
-         {QStringLiteral("ToolButtonGetTalk"), QStringLiteral("Загрузить"), talkHint},
-         {QStringLiteral("ToolButtonGetAllTalks"), QStringLiteral("Загрузить все"), allTalksHint}});
-    in->addWidget(inBar);
-    InGrid = new QTableView(PageControl1->widget(0));
-    InGrid->setObjectName(QStringLiteral("InGrid"));
-    in->addWidget(InGrid, 1);
-    auto *panelIn = new QWidget(PageControl1->widget(0));
-    panelIn->setObjectName(QStringLiteral("PanelFieldsIn"));
-    panelIn->setFixedHeight(85);
-    panelIn->hide();   // shown by the information-field rules of the journal views
-    in->addWidget(panelIn);
-
-    // Outgoing.
-    QVBoxLayout *out = page(QStringLiteral("TabSheetOut"), QStringLiteral("Исходящие"),
-                            QStringLiteral("Список исходящих вызовов"), 1);
-    auto [outBar, outButtons] = toolbar(PageControl1->widget(1), QStringLiteral("ToolBar4"),
-        {{QStringLiteral("OutSearchBtn"), QStringLiteral("Искать"), QStringLiteral("Искать")},
-         {QStringLiteral("OutFilterBtn"), QStringLiteral("Фильтр"), QStringLiteral("Фильтровать записи")},
-         {QStringLiteral("OutDeleteBtn"), QStringLiteral("Удалить"), QStringLiteral("Удалить запись")},
-         {QStringLiteral("OutSaveFileBtn"), QStringLiteral("Сохранить"), QStringLiteral("Сохранить звуковой файл")},
-         {QStringLiteral("ShowFieldsOutBtn"), QStringLiteral("Заметки"), QStringLiteral("Отобразить/скрыть заметки")},
-         {QStringLiteral("OutExportToTextBtn"), QStringLiteral("Экспорт"),
-          QStringLiteral("Экспортировать журнал записей в текстовый файл")},
-         {QStringLiteral("OutStatBtn"), QStringLiteral("Статистика"), QStringLiteral("Статистика звонков")},
-         {QStringLiteral("ToolButtonGetOutTalk"), QStringLiteral("Загрузить"), talkHint},
-         {QStringLiteral("ToolButtonGetAllTalk"), QStringLiteral("Загрузить все"), allTalksHint}});
-    out->addWidget(outBar);
-    OutGrid = new QTableView(PageControl1->widget(1));
-    OutGrid->setObjectName(QStringLiteral("OutGrid"));
-    out->addWidget(OutGrid, 1);
-    auto *panelOut = new QWidget(PageControl1->widget(1));
-    panelOut->setObjectName(QStringLiteral("PanelFieldsOut"));
-    panelOut->setFixedHeight(85);
-    panelOut->hide();
-    out->addWidget(panelOut);
-
-    // Address book.
-    QVBoxLayout *book = page(QStringLiteral("TabSheetAddress"), QStringLiteral("Записная книжка"),
-                             QStringLiteral("Личная записная книжка"), 2);
-    auto [bookBar, bookButtons] = toolbar(PageControl1->widget(2), QStringLiteral("AddressToolBar"),
-        {{QStringLiteral("AddrSearchBtn"), QStringLiteral("Искать"), QStringLiteral("Искать абонента")},
-         {QStringLiteral("NewPersonBtn"), QStringLiteral("Добавить"), QStringLiteral("Добавить абонента")},
-         {QStringLiteral("EditPersonBtn"), QStringLiteral("Редактировать"), QStringLiteral("Редактировать абонента")},
-         {QStringLiteral("DeletePersonBtn"), QStringLiteral("Удалить"), QStringLiteral("Удалить абонента")}});
-    book->addWidget(bookBar);
-    AddressGrid = new QTableView(PageControl1->widget(2));
-    AddressGrid->setObjectName(QStringLiteral("AddressGrid"));
-    book->addWidget(AddressGrid, 3);
-    auto *notes = new QPlainTextEdit(PageControl1->widget(2));
-    notes->setObjectName(QStringLiteral("Notes"));
-    notes->setReadOnly(true);
-    book->addWidget(notes, 2);
-
-    for (QToolButton *b : inButtons + outButtons) {
-        if (b->objectName() == QLatin1String("InFilterBtn"))
-            InFilterBtn = b;
-        else if (b->objectName() == QLatin1String("OutFilterBtn"))
-            OutFilterBtn = b;
-        else if (b->objectName().startsWith(QLatin1String("ToolButtonGet"))) {
-            FTalkDownloadButtons << b;
-            b->setVisible(false);
-        }
-    }
-    // A journal that starts filtered shows its filter button pressed.
-    for (auto [button, table] : {std::make_pair(InFilterBtn, static_cast<TRecordTable *>(FInCalls)),
-                                 std::make_pair(OutFilterBtn, static_cast<TRecordTable *>(FOutCalls))}) {
-        button->setCheckable(true);
-        const bool on = table->property("startFiltered").toBool();
-        button->setChecked(on);
-        button->setEnabled(on);
-        connect(button, &QToolButton::toggled, table, [table](bool down) {
-            if (!table->filter().isEmpty())
-                table->setFiltered(down);
-        });
-    }
-
-    bindGrid(InGrid, FInCalls,
-             {{QStringLiteral("Phone"), QStringLiteral("Телефон")},
-              {QStringLiteral("Time"), QStringLiteral("Время")},
-              {QStringLiteral("Length"), QStringLiteral("Продолжительность")},
-              {QStringLiteral("AutoAnswer"), QStringLiteral("Автоответ")},
-              {QStringLiteral("FileName"), QStringLiteral("Разговор")},
-              {QStringLiteral("MessageFileName"), QStringLiteral("Сообщение")},
-              {QStringLiteral("Category"), QStringLiteral("Категория")}});
-    InGrid->setColumnWidth(6, 60);
-    bindGrid(OutGrid, FOutCalls,
-             {{QStringLiteral("Phone"), QStringLiteral("Телефон")},
-              {QStringLiteral("Time"), QStringLiteral("Время")},
-              {QStringLiteral("Length"), QStringLiteral("Продолжительность")},
-              {QStringLiteral("Attributes"), QStringLiteral("Место звонка")},
-              {QStringLiteral("FileName"), QStringLiteral("Разговор")}});
-    bindGrid(AddressGrid, FAddressBook,
-             {{QStringLiteral("Phone"), QStringLiteral("Телефон")},
-              {QStringLiteral("Name"), QStringLiteral("Имя")},
-              {QStringLiteral("Address"), QStringLiteral("Адрес")}},
-             QStringLiteral("Параметры"));
-    connect(FAddressBook, &TRecordTable::currentChanged, notes,
-            [this, notes] { notes->setPlainText(FAddressBook->fieldValue(QStringLiteral("Notes")).toString()); });
-    notes->setPlainText(FAddressBook->fieldValue(QStringLiteral("Notes")).toString());
-    updateTitleFonts();
-    setupJournalViews();
-}
-
-void TMain::updateTitleFonts()
-{
-    for (auto [grid, table] : {std::make_pair(InGrid, static_cast<TRecordTable *>(FInCalls)),
-                               std::make_pair(OutGrid, static_cast<TRecordTable *>(FOutCalls)),
-                               std::make_pair(AddressGrid, static_cast<TRecordTable *>(FAddressBook))}) {
-        auto *model = static_cast<TJournalGridColumns *>(grid->model());
-        model->setBoldField(table->sortField());
-    }
-}
-
-void TMain::createPlaybackAndHotButtons()
+void TMain::createRecordGroup()
 {
     // "Запись": the journal player and the record button.
-    FRecordGroup = groupBox(FLeftColumn, QStringLiteral("GroupBoxRecord"), QStringLiteral("Запись"));
-    auto *layout = new QVBoxLayout(FRecordGroup);
-    auto *row = new QHBoxLayout;
-    SpeedButton3 = toolButton(FRecordGroup, QStringLiteral("SpeedButton3"), QStringLiteral("<"), QStringLiteral("<"));
-    // A plain row rather than a QToolBar, which folds buttons away behind an
-    // extension arrow in the 193 px column.
-    auto *bar = new QWidget(FRecordGroup);
-    bar->setObjectName(QStringLiteral("ToolBar2"));
-    PlayButton = toolButton(bar, QStringLiteral("PlayButton"), QStringLiteral("▶"), QStringLiteral("Воспроизвести"));
-    PauseBtn = toolButton(bar, QStringLiteral("PauseBtn"), QStringLiteral("❚❚"), QStringLiteral("Пауза"));
-    StopBtn = toolButton(bar, QStringLiteral("StopBtn"), QStringLiteral("■"), QStringLiteral("Стоп"));
-    RecBtn = toolButton(bar, QStringLiteral("RecBtn"), QStringLiteral("●"), QStringLiteral("Включить запись"));
-    RecBtn->setCheckable(true);
-    auto *barLayout = new QHBoxLayout(bar);
-    barLayout->setContentsMargins(0, 0, 0, 0);
-    barLayout->setSpacing(2);
-    for (QToolButton *b : {PlayButton, PauseBtn, StopBtn, RecBtn}) {
-        b->setEnabled(false);
-        b->setFixedSize(26, 24);
-        barLayout->addWidget(b);
+    FPlayback = new TRecordPlayback(*FMediaPlayer, *FSound, [this] { return CurrentRecordingFile(); }, FLeftColumn);
+    static_cast<QVBoxLayout *>(FLeftColumn->layout())->insertWidget(1, FPlayback);
+    for (TBookPage *page : {static_cast<TBookPage *>(FInPage), static_cast<TBookPage *>(FOutPage),
+                            static_cast<TBookPage *>(FAddressPage)})
+        page->SetPlayback(FPlayback);
+    for (TJournalPage *page : {FInPage, FOutPage}) {
+        connect(page->SaveButton(), &QToolButton::clicked, FPlayback, &TRecordPlayback::SaveRecording);
+        page->SaveButton()->installEventFilter(this);   // "&Экспортировать запись" follows it
     }
-    SpeedButton4 = toolButton(FRecordGroup, QStringLiteral("SpeedButton4"), QStringLiteral(">"), QStringLiteral(">"));
-    SpeedButton3->setEnabled(false);
-    SpeedButton4->setEnabled(false);
-    SpeedButton3->setFixedSize(24, 24);
-    SpeedButton4->setFixedSize(24, 24);
-    row->setSpacing(2);
-    row->addWidget(SpeedButton3);
-    row->addWidget(bar, 1);
-    row->addWidget(SpeedButton4);
-    layout->addLayout(row);
-    SoundTrack = new QSlider(Qt::Horizontal, FRecordGroup);
-    SoundTrack->setObjectName(QStringLiteral("SoundTrack"));
-    SoundTrack->setEnabled(false);
-    layout->addWidget(SoundTrack);
-    RestTime = new QLabel(FRecordGroup);
-    RestTime->setObjectName(QStringLiteral("RestTime"));
-    RestTime->setAlignment(Qt::AlignCenter);
-    RestTime->setMinimumHeight(RestTime->fontMetrics().height());
-    layout->addWidget(RestTime);
-    static_cast<QVBoxLayout *>(FLeftColumn->layout())->insertWidget(1, FRecordGroup);
+    connect(ExportRecordItem, &QAction::triggered, FPlayback, &TRecordPlayback::SaveRecording);
+    connect(PageControl1, &QTabWidget::currentChanged, this, &TMain::followSaveButton);
+    followSaveButton();
+}
 
+void TMain::createHotButtons()
+{
     // "Горячие номера": 18 buttons bound through Data/HotBtns.cfg.
-    FHotBox = new THotButtonsBox(FAddressBook, FHotButtons.get(), [this](const QString &number) {
-        phNumber->SetNumber(number);
-        CallBtnClick();
-    }, centralWidget());
-    FHotGroup = FHotBox;
+    FHotBox = new THotButtonsBox(FAddressBook.get(), FHotButtons.get(),
+                                 [this](const QString &number) { FDialControl->DialNumber(number); }, FCentral.get());
+    FAddressPage->SetHotButtons(FHotBox);
+}
+
+void TMain::connectCommands()
+{
+    connect(ClearInItem, &QAction::triggered, FInPage, &TBookPage::ClearTable);
+    connect(ClearOutItem, &QAction::triggered, FOutPage, &TBookPage::ClearTable);
+    connect(ClearAddressItem, &QAction::triggered, FAddressPage, &TBookPage::ClearTable);
+    connect(DeleteCellItem, &QAction::triggered, this, [this] { CurrentPage()->DeleteCurrentRow(); });
+    connect(TrackBar, &QSlider::valueChanged, this, [this](int p) { FSound->SetTrackBarPosition(p); });
+    connect(SpeedButton2, &QToolButton::clicked, this, [this] { FSound->SpeedButton2Click(); });
+    connect(SpeedButton1, &QToolButton::clicked, this, [this] { FSound->SpeedButton1Click(); });
+    UpdateAddressCommands();
 }
 
 void TMain::createTrayIcon()
@@ -819,7 +631,7 @@ void TMain::Shutdown()
     // A call still on the line goes into its journal with the talk recorded so
     // far, as when the line drops it; stopping the recorder alone would leave
     // the call out of the journal and its recording without a row.
-    if (FPhone && (FPhone->State() == psIncomingCall || FPhone->State() == psOutgoingCall))
+    if (FPhone->State() == psIncomingCall || FPhone->State() == psOutgoingCall)
         FPhone->Disconnect();
     if (FRecorder->State() != rsWaiting)
         FRecorder->Stop();
@@ -834,58 +646,18 @@ void TMain::Shutdown()
     if (FTrayIcon)
         FTrayIcon->hide();
     TrayIconShown = false;
-    if (FAlert)
-        FAlert->hide();
-    if (FFormMessage)
-        FFormMessage->hide();
+    FAlert->hide();
+    FFormMessage->hide();
 }
 
 TMain::~TMain()
 {
-    if (SecondInstance) {
-        delete FLock;
-        return;
-    }
     Shutdown();
-    // The grids' event filter is a child and would outlive the members its
-    // handler reads.
-    delete FJournalEvents;
-    FJournalEvents = nullptr;
-    // 6: the windows that read the tables first, then the tables, the settings
-    // (which save once more) and the phone link (which closes the port).
-    delete FAlert;
-    FAlert = nullptr;
-    delete FFormMessage;
-    FFormMessage = nullptr;
-    delete FSplash;
-    FSplash = nullptr;
-    // The phone link raises no more events once its handlers are gone.
-    FPhone->OnStateChanged = {};
-    FPhone->OnStartCall = {};
-    FPhone->OnGotPhoneNumber = {};
-    FPhone->OnStartTalk = {};
-    FPhone->OnEndCall = {};
-    FPhone->OnReceiverUp = {};
-    FPhone->OnLineFree = {};
-    FPhone->OnCallerMessage = {};
-    FPhone->OnPhoneRecord = {};
-    FPhone->OnPhoneCode = {};
-    FPhone->OnStopSendTalk = {};
-    FCallHandler.reset();
-    FDialList.Clear();
-    FHotButtons.reset();
-    for (QTableView *grid : {InGrid, OutGrid, AddressGrid})
-        grid->setModel(nullptr);
-    delete FInCalls;
-    delete FOutCalls;
-    delete FAddressBook;
-    FConfig.reset();
-    FDetection.reset();
-    FPhone.reset();
-    // 7
-    FSound->Shutdown();
-    FSound.reset();
-    delete FLock;
+    // 6: the members go in the reverse of their declaration: the windows, the
+    // call handling, the tables, the settings (which save once more) and the
+    // phone link (which closes the port). 7: the PC's volume set back.
+    if (FSound)
+        FSound->Shutdown();
 }
 
 // ---------------------------------------------------------------- window
@@ -894,13 +666,25 @@ void TMain::changeEvent(QEvent *event)
 {
     QMainWindow::changeEvent(event);
     // Minimising hides the window; the tray icon brings it back.
-    if (event->type() == QEvent::WindowStateChange && isMinimized() && !StartingUp)
+    if (event->type() == QEvent::WindowStateChange && isMinimized() && !(FSession && FSession->Flags().StartingUp))
         QTimer::singleShot(0, this, [this] {
             if (isMinimized()) {
                 hide();
                 setWindowState(windowState() & ~Qt::WindowMinimized);
             }
         });
+}
+
+bool TMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (FShutDown)
+        return false;
+    if (watched == this && event->type() == QEvent::Show)
+        QMetaObject::invokeMethod(this, &TMain::RefreshCurrentRow, Qt::QueuedConnection);
+    else if (event->type() == QEvent::EnabledChange && FInPage
+             && (watched == FInPage->SaveButton() || watched == FOutPage->SaveButton()))
+        followSaveButton();
+    return false;
 }
 
 void TMain::trayActivated(QSystemTrayIcon::ActivationReason reason)
@@ -951,11 +735,14 @@ IMainWindowSettings::TBounds TMain::Bounds() const
     return b;
 }
 
-void TMain::SettingsApplied()
+void TMain::settingsApplied()
 {
-    ResetVolume();
-    for (QTableView *grid : {InGrid, OutGrid, AddressGrid})
-        grid->viewport()->update();
+    if (FSound)
+        FSound->ResetVolume();
+    for (TBookPage *page : {static_cast<TBookPage *>(FInPage), static_cast<TBookPage *>(FOutPage),
+                            static_cast<TBookPage *>(FAddressPage)})
+        if (page)
+            page->Grid()->viewport()->update();
 }
 
 void TMain::pageChanged(int Index)
@@ -964,9 +751,11 @@ void TMain::pageChanged(int Index)
     RefreshCurrentRow();
 }
 
-void TMain::volumeBarMoved(int Position)
+void TMain::followSaveButton()
 {
-    FSound->SetTrackBarPosition(Position);
+    // "&Экспортировать запись" (and Alt+E) is offered when the current page's save button is.
+    auto *page = qobject_cast<TJournalPage *>(CurrentPage());
+    ExportRecordItem->setEnabled(page && page->SaveButton()->isEnabled());
 }
 
 int TMain::SavedVolume() const
@@ -974,11 +763,16 @@ int TMain::SavedVolume() const
     return FSound ? FSound->SavedVolume : 0;
 }
 
+TBookPage *TMain::CurrentPage() const
+{
+    return PageControl1 ? qobject_cast<TBookPage *>(PageControl1->currentWidget()) : nullptr;
+}
+
 // ---------------------------------------------------------------- commands
 
 void TMain::DisconnectItemClick()
 {
-    if (FDisconnectItem->isChecked())
+    if (DisconnectItem->isChecked())
         FPhone->Disconnect();
     else
         FPhone->Connect();
@@ -994,31 +788,19 @@ void TMain::PhoneModelItemClick()
     StartModelDetection();
 }
 
-void TMain::CallBtnClick()
-{
-    QString number = phNumber->text();
-    QString caption = CallBtn->text();
-    try {
-        const TDialControl::TAction a = FDialControl->CallClick(number, &caption);
-        if (a == TDialControl::daDialled)
-            phNumber->SetNumber(number);
-    } catch (const EPhoneError &e) {
-        QMessageBox::critical(this, QApplication::applicationName(), e.Message());
-    }
-    CallBtn->setText(caption);
-}
-
-void TMain::HangUpItemClick()
-{
-    FDialControl->EscapePressed();
-}
-
 void TMain::showInfo(const QString &First, const QString &Second, const QString &Caption)
 {
     FFormMessage->ShowInfo(First, Second, Caption);
 }
 
-// ---------------------------------------------------------------- TPhoneHost
+void TMain::lineStateChanged(TPhoneState State)
+{
+    UpdateFirmwareCommands();
+    // The profile-loading window comes later; the item stays disabled until then.
+    FProfileLoadWanted = State == psWaiting;
+    ModelItem->setEnabled(FPhone->Online());
+    FDialControl->PhoneStateChanged(State);
+}
 
 void TMain::StartModelDetection()
 {
@@ -1026,46 +808,94 @@ void TMain::StartModelDetection()
         FDetection->StartModelDetection();
 }
 
-void TMain::ProcessMessages()
-{
-    QApplication::processEvents();
-}
-
-void TMain::CloseSplash()
-{
-    if (!FSplash)
-        return;
-    FSplash->hide();
-    FSplash->deleteLater();
-    FSplash = nullptr;
-}
-
-void TMain::RefreshPhoneInfo()
-{
-    if (FDetection && FDetection->InfoShowing())
-        FDetection->ShowPhoneIdentity();
-}
-
 void TMain::UpdateFirmwareCommands()
 {
-    const bool paramsFile = QFile::exists(QDir(BaseFolder::path()).filePath(QStringLiteral("Params.vrx")));
-    const TPhoneCapabilities c = TPhoneCapabilities::From(Identity, paramsFile);
+    const TPhoneCapabilities c = TPhoneCapabilities::From(FSession->Flags().Identity, paramsFileExists());
     if (!c.Known)
         return;
-    for (QToolButton *b : FTalkDownloadButtons)
-        b->setVisible(c.TalkDownload);
-    FRobotItem->setVisible(c.Robot);
-    FPhoneSettingsItem->setVisible(c.PhoneSettings);
-    FProfileLoadItem->setVisible(c.PhoneSettings);
+    for (TJournalPage *page : {FInPage, FOutPage})
+        for (QToolButton *b : page->TalkDownloadButtons())
+            b->setVisible(c.TalkDownload);
+    RobotItem->setVisible(c.Robot);
+    PhoneSettingsItem->setVisible(c.PhoneSettings);
+    ProfileLoadItem->setVisible(c.PhoneSettings);
 }
 
-void TMain::EndMemoryRead()
+// ---------------------------------------------------------------- operations
+
+void TMain::RefreshCurrentRow()
 {
-    if (FCallHandler)
-        FCallHandler->EndMemoryRead();
+    if (!FPlayback || FShutDown)
+        return;
+    if (isVisible())
+        CurrentPage()->RefreshCurrentRow();
+    // The delete commands on every page, shown or not.
+    FInPage->UpdateDeleteCommand();
+    FOutPage->UpdateDeleteCommand();
+    FAddressPage->UpdateDeleteCommand();
 }
 
-// ---------------------------------------------------------------- ICallView
+void TMain::UpdateAddressCommands()
+{
+    FAddressPage->UpdateAddressCommands();
+}
+
+void TMain::FillFieldGrid(QTableWidget *Grid, TCallKind Kind, bool AllFields)
+{
+    ::FillFieldGrid(Grid, Kind == ckIncoming ? 0 : 1, AllFields, FConfig.get());
+}
+
+QString TMain::CurrentRecordingFile() const
+{
+    const TBookPage *page = CurrentPage();
+    return page ? page->CurrentRecordingFile() : QString();
+}
+
+bool TMain::PlayFile(const QString &FileName)
+{
+    return FSound->PlayFile(FileName);
+}
+
+void TMain::StopSound()
+{
+    FSound->StopSound();
+}
+
+void TMain::StartRing(bool SubscriberFound)
+{
+    if (!SubscriberFound) {
+        FSound->StartRing(nullptr);
+        return;
+    }
+    TRingSubscriber s;
+    const QVariant volume = FAddressBook->fieldValue(QStringLiteral("Volume"));
+    s.Volume = volume.isNull() ? -1 : volume.toInt();
+    s.Creschendo = FAddressBook->fieldValue(QStringLiteral("Creschendo")).toBool();
+    s.SoundFile = FAddressBook->fieldValue(QStringLiteral("SoundFile")).toString();
+    FSound->StartRing(&s);
+}
+
+void TMain::RebuildReminders()
+{
+    // The reminder list is built by the reminder view; the group stays empty.
+}
+
+bool TMain::PlayingRecord() const
+{
+    return FSound && FSound->FPlayingRecord;
+}
+
+void TMain::AssignHotButton(int ButtonNo)
+{
+    FHotBox->AssignHotButton(ButtonNo);
+}
+
+void TMain::FreeHotButton(int Index)
+{
+    FHotBox->FreeHotButton(Index);
+}
+
+// ---------------------------------------------------------------- ICallView, IPageHost
 
 QString TMain::StatusText() const
 {
@@ -1087,6 +917,23 @@ void TMain::SetStatusText(const QString &Text)
     FStatusLabel->setText(Text);
 }
 
+void TMain::ShowStatusNow(const QString &Text)
+{
+    SetStatusText(Text);
+    statusBar()->repaint();
+}
+
+void TMain::RefreshLineStatus()
+{
+    if (FCallHandler)
+        FCallHandler->PhoneStateChanged(FPhone.get());
+}
+
+bool TMain::ConfirmDelete(const QString &Question)
+{
+    return ConfirmDeleteQuestion && ConfirmDeleteQuestion(Question);
+}
+
 void TMain::SetNumberText(const QString &Text)
 {
     FNumberLabel->setText(QStringLiteral(" Номер: ") + Text);
@@ -1098,39 +945,6 @@ void TMain::SetStateImage(int Index)
     FStatusImage->setPixmap(StateIcon(Index).pixmap(24, 24));
     if (TrayIconShown && FTrayIcon)
         FTrayIcon->setIcon(StateIcon(Index));
-}
-
-void TMain::EnableCallCommands(bool Enabled)
-{
-    CallBtn->setEnabled(Enabled);
-    FDialItem->setEnabled(Enabled);
-    FHangUpItem->setEnabled(Enabled);
-}
-
-void TMain::SetCallButtonCaption(const QString &Caption)
-{
-    CallBtn->setText(Caption);
-}
-
-void TMain::EnableProfileLoad(bool Enabled)
-{
-    // The profile-loading window comes later; the item stays disabled until then.
-    FProfileLoadWanted = Enabled;
-}
-
-void TMain::EnablePhoneModel(bool Enabled)
-{
-    FModelItem->setEnabled(Enabled);
-}
-
-void TMain::PhoneSettingsStateChanged()
-{
-    // No phone-settings editor is open in this program yet.
-}
-
-void TMain::RobotPhoneStateChanged(bool)
-{
-    // No robot window yet; the robot mode is never entered.
 }
 
 void TMain::ShowCaller(const QString &Number, const QString &Name, const QString &Notes, const QString &Address)
@@ -1164,76 +978,29 @@ void TMain::StartNumberTimeout()
     FAlert->StartNumberTimeout();
 }
 
-void TMain::StartRing(bool SubscriberFound)
-{
-    if (!SubscriberFound) {
-        FSound->StartRing(nullptr);
-        return;
-    }
-    TRingSubscriber s;
-    const QVariant volume = FAddressBook->fieldValue(QStringLiteral("Volume"));
-    s.Volume = volume.isNull() ? -1 : volume.toInt();
-    s.Creschendo = FAddressBook->fieldValue(QStringLiteral("Creschendo")).toBool();
-    s.SoundFile = FAddressBook->fieldValue(QStringLiteral("SoundFile")).toString();
-    FSound->StartRing(&s);
-}
-
-void TMain::StopCrescendo()
-{
-    FSound->StopCrescendo();
-}
-
-void TMain::StopSound()
-{
-    FSound->StopSound();
-}
-
-bool TMain::SoundPlaying() const
-{
-    return FMediaPlayer && FMediaPlayer->Mode() == mpPlaying;
-}
-
-void TMain::ResetVolume()
-{
-    if (FSound)
-        FSound->ResetVolume();
-}
-
-void TMain::SetVolumeFollowsTrack()
-{
-    FSound->FVolumeFollowsTrack = true;
-}
-
-void TMain::SetMute(bool On)
-{
-    FMixer->SetMuted(On);
-}
-
 void TMain::EnableRecordButton(bool Enabled)
 {
-    RecBtn->setEnabled(Enabled);
+    FPlayback->EnableRecordButton(Enabled);
 }
 
 bool TMain::RecordButtonEnabled() const
 {
-    return RecBtn->isEnabled();
+    return FPlayback->RecordButtonEnabled();
 }
 
 void TMain::SetRecordButtonDown(bool Down)
 {
-    const QSignalBlocker block(RecBtn);
-    RecBtn->setChecked(Down);
+    FPlayback->SetRecordButtonDown(Down);
 }
 
 void TMain::EnablePlayerButtons(bool Enabled)
 {
-    PauseBtn->setEnabled(Enabled);
-    StopBtn->setEnabled(Enabled);
+    FPlayback->EnablePlayerButtons(Enabled);
 }
 
 void TMain::EnablePlayButton(bool Enabled)
 {
-    PlayButton->setEnabled(Enabled);
+    FPlayback->EnablePlayButton(Enabled);
 }
 
 void TMain::RefreshPlayerButtons()
@@ -1252,44 +1019,17 @@ void TMain::SplashText(const QString &Text)
         FSplash->SplashText(Text);
 }
 
-void TMain::AddToDialList(const QString &Number)
+void TMain::CloseSplash()
 {
-    FDialList.AddCallNumber(Number);
+    if (!FSplash)
+        return;
+    FSplash->hide();
+    FSplash.release()->deleteLater();
 }
 
-void TMain::RebuildReminders()
+void TMain::ProcessMessages()
 {
-    // The reminder list is built by the reminder view; the group stays empty.
-}
-
-void TMain::RefreshJournal(TCallKind Kind)
-{
-    (Kind == ckIncoming ? InGrid : OutGrid)->viewport()->update();
-}
-
-bool TMain::PlayingRecord() const
-{
-    return FSound && FSound->FPlayingRecord;
-}
-
-bool TMain::RobotWindowShowing() const
-{
-    return false;
-}
-
-bool TMain::NumberInfoShowing() const
-{
-    return false;
-}
-
-void TMain::FinishTransferProgress()
-{
-    // No talk-transfer window yet.
-}
-
-void TMain::CloseTalkTransfer()
-{
-    // No talk-transfer window yet.
+    QApplication::processEvents();
 }
 
 void TMain::Wait(int Milliseconds)

@@ -1,6 +1,8 @@
 #include "TRecordingControl.h"
 #include "ICallView.h"
+#include "TPhoneSession.h"
 #include "audio/TGSMRecorder.h"
+#include "audio/TSoundControl.h"
 #include "config/TConfig.h"
 #include "phone/TPhone.h"
 #include "records/TAddressBook.h"
@@ -12,11 +14,13 @@
 
 using namespace TPersonAttributes;
 
-TRecordingControl::TRecordingControl(TPhone &Phone, TConfig &Config, TAddressBook &AddressBook,
-                                     TIncomingCallBook &InCalls, TOutgoingCallBook &OutCalls,
-                                     TGSMRecorder &Recorder, ICallView &View)
-    : Clock([] { return QDateTime::currentDateTime(); }), FPhone(Phone), FConfig(Config),
-      FAddressBook(AddressBook), FInCalls(InCalls), FOutCalls(OutCalls), FRecorder(Recorder), FView(View)
+TRecordingControl::TRecordingControl(TPhone &Phone, TPhoneSession &Session, TConfig &Config,
+                                     TAddressBook &AddressBook, TIncomingCallBook &InCalls,
+                                     TOutgoingCallBook &OutCalls, TGSMRecorder &Recorder, TSoundControl &Sound,
+                                     ICallView &View)
+    : Clock([] { return QDateTime::currentDateTime(); }), FPhone(Phone), FSession(Session), FConfig(Config),
+      FAddressBook(AddressBook), FInCalls(InCalls), FOutCalls(OutCalls), FRecorder(Recorder), FSound(Sound),
+      FView(View)
 {
 }
 
@@ -80,12 +84,11 @@ void TRecordingControl::StopRecordTalk()
     if (FPhone.PhoneRobotMode())
         return;
     FView.Wait(500);
-    TPhoneHost &host = *FPhone.Host();
-    if (!host.TalkTransferActive) {
+    if (!FSession.Flags().TalkTransferActive) {
         finishTransfer();
         return;
     }
-    FView.FinishTransferProgress();
+    emit TransferTalkEnded();
     if (!file.isEmpty())
         writeTransferredFile(file);
     if (!requestNextTalk())
@@ -94,7 +97,7 @@ void TRecordingControl::StopRecordTalk()
 
 void TRecordingControl::writeTransferredFile(const QString &File)
 {
-    TPhoneHost &host = *FPhone.Host();
+    const TPhoneHost &host = FSession.Flags();
     const int index = host.TalkSearchIndex;
     const bool incoming = TransferKind != tkOutTalk;
     const TCallKind kind = incoming ? ckIncoming : ckOutgoing;
@@ -102,7 +105,7 @@ void TRecordingControl::writeTransferredFile(const QString &File)
         if (incoming) {
             if (index < 0 || index >= host.InBookMarks.size())
                 return;
-            TInBookMarks &mark = host.InBookMarks[index];
+            const TInBookMarks &mark = host.InBookMarks.at(index);
             const QVariantList row = FInCalls.rowByKey(mark.Call_ID);
             if (row.isEmpty())
                 return;
@@ -111,30 +114,29 @@ void TRecordingControl::writeTransferredFile(const QString &File)
             QString message = row.at(schema.fieldIndex(QStringLiteral("MessageFileName"))).toString();
             (TransferKind == tkInMessage ? message : talk) = File;
             if (const qint64 id = FInCalls.ReplaceFileNames(mark.Call_ID, talk, message))
-                mark.Call_ID = int(id);
+                FSession.SetBookMarkCallId(kind, index, int(id));
         } else {
             if (index < 0 || index >= host.OutBookMarks.size())
                 return;
-            TOutBookMarks &mark = host.OutBookMarks[index];
+            const TOutBookMarks &mark = host.OutBookMarks.at(index);
             if (const qint64 id = FOutCalls.ReplaceFileName(mark.Call_ID, File))
-                mark.Call_ID = int(id);
+                FSession.SetBookMarkCallId(kind, index, int(id));
         }
     } catch (const std::exception &) {
         // The transfer goes on with the next talk.
     }
-    FView.RefreshJournal(kind);
 }
 
 bool TRecordingControl::requestNextTalk()
 {
-    TPhoneHost &host = *FPhone.Host();
+    const TPhoneHost &host = FSession.Flags();
     int start = host.TalkSearchIndex + 1;
     if (TransferKind != tkOutTalk) {
         for (int i = qMax(0, start); i < host.InBookMarks.size(); ++i) {
             const TInBookMarks &mark = host.InBookMarks.at(i);
             if (mark.CellNo < 0)
                 continue;
-            host.TalkSearchIndex = i;
+            FSession.SetTalkSearchIndex(i);
             TransferCell = mark.CellNo;
             FPhone.RequestTalkSend(mark.MessageFileName == QLatin1String("+") ? 0x84 : 0x83,
                                    quint16(TransferCell));
@@ -146,7 +148,7 @@ bool TRecordingControl::requestNextTalk()
         const TOutBookMarks &mark = host.OutBookMarks.at(i);
         if (mark.CellNo < 0)
             continue;
-        host.TalkSearchIndex = i;
+        FSession.SetTalkSearchIndex(i);
         TransferCell = mark.CellNo;
         FPhone.RequestTalkSend(0x85, quint16(TransferCell));
         return true;
@@ -156,17 +158,16 @@ bool TRecordingControl::requestNextTalk()
 
 void TRecordingControl::finishTransfer()
 {
-    FView.CloseTalkTransfer();
-    FPhone.Host()->TalkTransferActive = false;
-    FView.UpdateFirmwareCommands();
+    FSession.StopTalkTransfer();
+    emit TransferFinished();
 }
 
 void TRecordingControl::RecordButtonsForTalk()
 {
     FView.EnableRecordButton(true);
     FView.EnablePlayerButtons(false);
-    if (FConfig.NoMessageOnTalk && FView.SoundPlaying())
-        FView.StopSound();
+    if (FConfig.NoMessageOnTalk && FSound.Playing())
+        FSound.StopSound();
 }
 
 void TRecordingControl::RecordButtonsIdle()

@@ -3,6 +3,7 @@
 // the end of each talk transferred from the phone's memory.
 #include "common/PhoneTypes.h"
 #include <QDateTime>
+#include <QObject>
 #include <QString>
 #include <functional>
 
@@ -13,11 +14,15 @@ class TGSMRecorder;
 class TIncomingCallBook;
 class TOutgoingCallBook;
 class TPhone;
+class TPhoneSession;
+class TSoundControl;
 
-class TRecordingControl {
+class TRecordingControl : public QObject {
+    Q_OBJECT
 public:
-    TRecordingControl(TPhone &Phone, TConfig &Config, TAddressBook &AddressBook, TIncomingCallBook &InCalls,
-                      TOutgoingCallBook &OutCalls, TGSMRecorder &Recorder, ICallView &View);
+    TRecordingControl(TPhone &Phone, TPhoneSession &Session, TConfig &Config, TAddressBook &AddressBook,
+                      TIncomingCallBook &InCalls, TOutgoingCallBook &OutCalls, TGSMRecorder &Recorder,
+                      TSoundControl &Sound, ICallView &View);
 
     // The recording rule for a call with this number text.
     bool RecordingWanted(TCallKind Kind, const QString &NumberText);
@@ -46,16 +51,23 @@ public:
 
     std::function<QDateTime()> Clock;
 
+signals:
+    // A transferred talk ended (its progress complete), and the whole transfer is over.
+    void TransferTalkEnded();
+    void TransferFinished();
+
 private:
     void writeTransferredFile(const QString &File);
     void finishTransfer();
     bool requestNextTalk();
 
     TPhone &FPhone;
+    TPhoneSession &FSession;
     TConfig &FConfig;
     TAddressBook &FAddressBook;
     TIncomingCallBook &FInCalls;
     TOutgoingCallBook &FOutCalls;
     TGSMRecorder &FRecorder;
+    TSoundControl &FSound;
     ICallView &FView;
 };

@@ -197,3 +197,18 @@ void TSoundControl::ShowVolumeOnBar()
     MoveTrackBar(FMixer.Volume(), false);
     FVolumeFollowsTrack = follows;
 }
+
+void TSoundControl::SetMute(bool On)
+{
+    FMixer.SetMuted(On);
+}
+
+bool TSoundControl::Playing() const
+{
+    return FPlayer.Mode() == mpPlaying;
+}
+
+void TSoundControl::HoldPlayer(bool On)
+{
+    FPlayerHolds = qMax(0, FPlayerHolds + (On ? 1 : -1));
+}

@@ -58,6 +58,16 @@ public:
     void SpeedButton2Click();   // "<"
     void CreschendoTimerTimer();
 
+    // The speaker muted (true) or unmuted (false).
+    void SetMute(bool On);
+    // The player plays something (a ring or a recording).
+    bool Playing() const;
+    // A window other than the journal player plays through the shared player
+    // (robot, number information) while it holds it.
+    void HoldPlayer(bool On);
+    // The line's end leaves the player alone: a recording plays, or a window holds it.
+    bool PlayerInUse() const { return FPlayingRecord || FPlayerHolds > 0; }
+
     int SavedVolume = 0;
     bool FVolumeFollowsTrack = true;
     bool FCrescendoDone = false;
@@ -83,4 +93,5 @@ private:
     TVolumeSettings &FSettings;
     TTickTimer &FCreschendoTimer;
     int FTrackBarPosition = 0;
+    int FPlayerHolds = 0;
 };

@@ -15,8 +15,4 @@ public:
 
     // The main window's current position, size and state, saved with the settings.
     virtual TBounds Bounds() const = 0;
-    // After a save: set the volume slider to CurrentVolume without storing
-    // it back, repaint the journal grid shown and rebuild the two
-    // information-field panels.
-    virtual void SettingsApplied() = 0;
 };

@@ -620,8 +620,7 @@ bool TConfig::SaveAll(bool apply)
         return written;
     if (FPhone)
         FPhone->SetLocalNumberRule(RegionalNumberLength, Prefix);
-    if (FMainWindow)
-        FMainWindow->SettingsApplied();
+    emit SettingsApplied();
     return written;
 }
 

@@ -5,6 +5,7 @@
 // The phone link, the dialog and the main window given to it must outlive it
 // (or be detached) since its destruction saves once more.
 #include <QDateTime>
+#include <QObject>
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -20,7 +21,8 @@ class IMainWindowSettings;
 class IPhoneLinkSettings;
 class ISettingsDialog;
 
-class TConfig {
+class TConfig : public QObject {
+    Q_OBJECT
 public:
     // Opens the store and loads it; when that fails the settings are written
     // afresh with their defaults (the first run) and loaded again. Phone and
@@ -150,6 +152,11 @@ public:
 
     // Run-time only: the sound card can play while it records.
     bool CanPlayWhileRecording = true;
+
+signals:
+    // The settings were saved and applied: the windows take what concerns them
+    // (volume bar, grids, information-field panels).
+    void SettingsApplied();
 
 private:
     void SetDefaults();

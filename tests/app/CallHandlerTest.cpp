@@ -121,9 +121,11 @@ TEST_F(CallHandlerTest, OutgoingCallDialledOnThePhoneGivesAnOutgoingRow)
 TEST_F(CallHandlerTest, SubscriberBitsDecideAlertAndRing)
 {
     FBook->AddPerson(QStringLiteral("5550001"), QStringLiteral("Никогда"), 2 | 1, QString(), QString(), QString(), -1, false);
+    // The subscribers' own ring sound tells their ring from the global one.
     FBook->AddPerson(QStringLiteral("5550002"), QStringLiteral("Всегда"), 4 | 32, QStringLiteral("ул. Мира"),
-                     QStringLiteral("заметка"), QString(), -1, false);
-    FBook->AddPerson(QStringLiteral("5550003"), QStringLiteral("Как все"), 0, QString(), QString(), QString(), -1, false);
+                     QStringLiteral("заметка"), personalFile(), -1, false);
+    FBook->AddPerson(QStringLiteral("5550003"), QStringLiteral("Как все"), 0, QString(), QString(), personalFile(), -1,
+                     false);
     ASSERT_TRUE(startLine());
 
     // With both settings on, bits 1 and 0 keep the alert and the ring away.
@@ -168,7 +170,7 @@ TEST_F(CallHandlerTest, TalkStartStopsTheRingAndClosesTheAlertAsTheSettingsSay)
         ++talks;
     };
     ASSERT_TRUE(play(QStringLiteral("number 1 5553412\nring\nwait 0.2\nlift"), [&] { return talks == 1; }));
-    EXPECT_FALSE(FView.Ringing);
+    EXPECT_FALSE(FSound->Playing());
     EXPECT_FALSE(FView.AlertShown);
     EXPECT_TRUE(FView.RecordEnabled);
     EXPECT_FALSE(FView.PlayerButtons);

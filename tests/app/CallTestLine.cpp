@@ -1,4 +1,5 @@
 #include "CallTestLine.h"
+#include "app/TDialControl.h"
 #include "MainTestSupport.h"
 #include "audio/TPulseMixer.h"
 #include "common/BaseFolder.h"
@@ -41,23 +42,12 @@ QList<QVariantMap> rows(const TRecordTable &t)
 
 } // namespace
 
-void CallTestHost::ProcessMessages()
-{
-    QCoreApplication::processEvents();
-}
-
-void CallTestHost::EndMemoryRead()
-{
-    if (Handler)
-        Handler->EndMemoryRead();
-}
-
 void CallTestLine::SetUp()
 {
     MainTestSupport::EnsureApp();
     ASSERT_TRUE(FDir.isValid());
     BaseFolder::set(FDir.path());
-    FPhone = std::make_unique<TPhone>(&FHost);
+    FPhone = std::make_unique<TPhone>(FSession.Host());
     FPhone->Disconnect();
     FConfig = std::make_unique<TConfig>(nullptr);
     FConfig->RecordsDirectory = FDir.filePath(QStringLiteral("Records"));
@@ -67,9 +57,24 @@ void CallTestLine::SetUp()
     FIn = std::make_unique<TIncomingCallBook>(data + QStringLiteral("InCalls"));
     FOut = std::make_unique<TOutgoingCallBook>(data + QStringLiteral("OutCalls"));
     FRecorder = std::make_unique<TGSMRecorder>();
-    FHandler = std::make_unique<TCallHandler>(*FPhone, *FConfig, *FBook, *FIn, *FOut, *FRecorder, FView);
-    FHost.Handler = FHandler.get();
+    for (const QString &f : {ringFile(), personalFile()}) {
+        QFile sound(f);
+        ASSERT_TRUE(sound.open(QIODevice::WriteOnly));
+    }
+    FConfig->SoundFileName = ringFile();
+    FVolumeSettings = std::make_unique<TConfigVolumeSettings>(*FConfig);
+    FSound = std::make_unique<TSoundControl>(FMixer, FPlayer, *FVolumeSettings, FCreschendoTimer);
+    FHandler = std::make_unique<TCallHandler>(*FPhone, FSession, *FConfig, *FBook, *FIn, *FOut, *FRecorder, *FSound,
+                                              FView);
     FHandler->Attach(*FPhone);
+    // What the window listens to.
+    QObject::connect(FHandler.get(), &TCallHandler::NumberCalled, [this](const QString &n) { FView.DialList << n; });
+    QObject::connect(FHandler.get(), &TCallHandler::LineStateChanged, [this](TPhoneState s) {
+        if (s != psOffline && s != psInUse)
+            FView.CallCaption = TDialControl::CaptionFor(s);
+    });
+    QObject::connect(&FHandler->Recording(), &TRecordingControl::TransferFinished,
+                     [this] { FView.log(QStringLiteral("close transfer")); });
     // Count the ends of calls and lines without changing what the handler does.
     auto lineFree = FPhone->OnLineFree;
     FPhone->OnLineFree = [this, lineFree](TPhone *s) {
@@ -93,7 +98,6 @@ void CallTestLine::TearDown()
         FPhone->Disconnect();
     if (FSim)
         FSim->stop();
-    FHost.Handler = nullptr;
     FHandler.reset();
 }
 

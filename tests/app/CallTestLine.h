@@ -1,10 +1,15 @@
 #pragma once
 // One monitored line for the call-handling tests: konvelo-phonesim on a
-// pseudo-terminal, a TPhone on it, the settings and the three tables in a
-// temporary base folder, a real recorder, and the call handling over a
-// recording window layer.
+// pseudo-terminal, a TPhone on it with its session, the settings and the
+// three tables in a temporary base folder, a real recorder, the sound control
+// over a recording sound layer, and the call handling over a recording window
+// layer.
 #include "CallTestView.h"
 #include "app/TCallHandler.h"
+#include "app/TConfigVolumeSettings.h"
+#include "app/TPhoneSession.h"
+#include "audio/TQtTickTimer.h"
+#include "audio/TSoundControl.h"
 #include "audio/TGSMRecorder.h"
 #include "config/TConfig.h"
 #include "phone/TPhone.h"
@@ -16,14 +21,6 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
-
-// The host the phone link reports to; the end of the memory read goes to the handler.
-class CallTestHost : public TPhoneHost {
-public:
-    TCallHandler *Handler = nullptr;
-    void ProcessMessages() override;
-    void EndMemoryRead() override;
-};
 
 class CallTestLine : public ::testing::Test {
 protected:
@@ -50,8 +47,13 @@ protected:
     int lineFrees() const { return FLineFrees; }
     int endCalls() const { return FEndCalls; }
 
+    // The files of the ring sounds: the global one and a subscriber's own.
+    QString ringFile() const { return path(QStringLiteral("ring.wav")); }
+    QString personalFile() const { return path(QStringLiteral("personal.wav")); }
+
     QTemporaryDir FDir;
-    CallTestHost FHost;
+    TPhoneSession FSession;
+    const TPhoneHost &FHost = FSession.Flags();
     std::unique_ptr<TPhone> FPhone;
     std::unique_ptr<TConfig> FConfig;
     std::unique_ptr<TAddressBook> FBook;
@@ -59,6 +61,11 @@ protected:
     std::unique_ptr<TOutgoingCallBook> FOut;
     std::unique_ptr<TGSMRecorder> FRecorder;
     CallTestView FView;
+    CallTestMixer FMixer{FView};
+    CallTestPlayer FPlayer{FView};
+    std::unique_ptr<TConfigVolumeSettings> FVolumeSettings;
+    TQtTickTimer FCreschendoTimer;
+    std::unique_ptr<TSoundControl> FSound;
     std::unique_ptr<TCallHandler> FHandler;
     std::unique_ptr<PhoneSimProcess> FSim;
     // The attributes of the last OnEndCall.

@@ -1,6 +1,11 @@
 #pragma once
-// A window layer that records what the call handling asks of it.
+// A window layer and a sound layer that record what the call handling asks of
+// them. The sound layer sits under a real TSoundControl: a ring of a
+// subscriber's own sound file (".../personal.wav") is logged as
+// "ring subscriber", any other as "ring unknown".
 #include "app/ICallView.h"
+#include "audio/TAudioMixer.h"
+#include "audio/TSoundPlayer.h"
 #include <QStringList>
 
 class CallTestView : public ICallView {
@@ -8,13 +13,6 @@ public:
     void SetStatusText(const QString &Text) override { Status = Text; log("status " + Text); }
     void SetNumberText(const QString &Text) override { Number = Text; }
     void SetStateImage(int Index) override { StateImage = Index; }
-    void UpdateFirmwareCommands() override { ++FirmwareUpdates; }
-    void EnableCallCommands(bool Enabled) override { CallCommands = Enabled; }
-    void SetCallButtonCaption(const QString &Caption) override { CallCaption = Caption; }
-    void EnableProfileLoad(bool Enabled) override { ProfileLoad = Enabled; }
-    void EnablePhoneModel(bool Enabled) override { PhoneModel = Enabled; }
-    void PhoneSettingsStateChanged() override {}
-    void RobotPhoneStateChanged(bool Online) override { log(QStringLiteral("robot %1").arg(Online)); }
 
     void ShowCaller(const QString &N, const QString &Name, const QString &Notes, const QString &Address) override
     {
@@ -24,18 +22,6 @@ public:
     void CloseAlert() override { AlertShown = false; log("close alert"); }
     bool AlertShowing() const override { return AlertShown; }
     void StartNumberTimeout() override { log("number timeout"); }
-
-    void StartRing(bool SubscriberFound) override
-    {
-        Ringing = true;
-        log(QStringLiteral("ring %1").arg(SubscriberFound ? "subscriber" : "unknown"));
-    }
-    void StopCrescendo() override {}
-    void StopSound() override { Ringing = false; }
-    bool SoundPlaying() const override { return Ringing; }
-    void ResetVolume() override { log("reset volume"); }
-    void SetVolumeFollowsTrack() override {}
-    void SetMute(bool On) override { log(On ? "mute" : "unmute"); }
 
     void EnableRecordButton(bool Enabled) override { RecordEnabled = Enabled; }
     bool RecordButtonEnabled() const override { return RecordEnabled; }
@@ -49,16 +35,6 @@ public:
     void CloseSplash() override { Splash = false; log("close splash"); }
     void ShowMainWindow() override { log("show main window"); }
 
-    void AddToDialList(const QString &N) override { DialList << N; }
-    void RebuildReminders() override {}
-    void RefreshJournal(TCallKind) override {}
-
-    bool PlayingRecord() const override { return false; }
-    bool RobotWindowShowing() const override { return false; }
-    bool NumberInfoShowing() const override { return false; }
-    void FinishTransferProgress() override {}
-    void CloseTalkTransfer() override { log("close transfer"); }
-
     void ProcessMessages() override {}
     void Wait(int) override {}
 
@@ -71,17 +47,64 @@ public:
                 r << l;
         return r;
     }
+    void log(const QString &s) { Log << s; }
 
     QStringList Log;
     QString Status, Number, CallCaption;
     int StateImage = -1;
-    int FirmwareUpdates = 0;
-    bool CallCommands = false, ProfileLoad = false, PhoneModel = false;
-    bool AlertShown = false, Ringing = false;
+    bool AlertShown = false;
     bool RecordEnabled = false, RecordDown = false, PlayerButtons = true, PlayButton = true;
     bool Splash = true;
     QStringList SplashTexts, DialList;
+};
+
+class CallTestMixer : public TAudioMixer {
+public:
+    explicit CallTestMixer(CallTestView &View) : FView(View) {}
+    bool Available() const override { return true; }
+    int Volume() override { return FVolume; }
+    void SetVolume(int v) override { FVolume = v; }
+    bool Muted() override { return FMuted; }
+    void SetMuted(bool m) override
+    {
+        FMuted = m;
+        FView.log(m ? QStringLiteral("mute") : QStringLiteral("unmute"));
+    }
+    void AdjustAudio() override {}
 
 private:
-    void log(const QString &s) { Log << s; }
+    CallTestView &FView;
+    int FVolume = 50;
+    bool FMuted = false;
+};
+
+class CallTestPlayer : public TSoundPlayer {
+public:
+    explicit CallTestPlayer(CallTestView &View) : FView(View) {}
+    TMPModes Mode() const override { return FMode; }
+    QString FileName() const override { return FName; }
+    void SetFileName(const QString &n) override { FName = n; }
+    bool Open() override
+    {
+        FMode = mpStopped;
+        return true;
+    }
+    bool Play() override
+    {
+        FMode = mpPlaying;
+        FView.log(FName.endsWith(QStringLiteral("personal.wav")) ? QStringLiteral("ring subscriber")
+                                                                 : QStringLiteral("ring unknown"));
+        return true;
+    }
+    void Stop() override
+    {
+        if (FMode == mpPlaying || FMode == mpPaused)
+            FMode = mpStopped;
+    }
+    void Close() override { FMode = mpNotReady; }
+
+private:
+    CallTestView &FView;
+    TMPModes FMode = mpNotReady;
+    QString FName;
 };

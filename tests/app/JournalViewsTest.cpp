@@ -3,6 +3,7 @@
 // deleting and clearing, dialling from the grids and wheel scrolling.
 #include "MainTestSupport.h"
 #include "app/TMain.h"
+#include "ui/TBookPage.h"
 #include "audio/TGsmEncoder.h"
 #include "audio/TGsmWaveFile.h"
 #include "audio/TMediaPlayer.h"
@@ -128,7 +129,7 @@ protected:
         BaseFolder::set(FDir.path());
         FMain = std::make_unique<TMain>();
         FMain->ConfirmExit = [] { return true; };
-        FMain->ConfirmDelete = [this](const QString &q) {
+        FMain->ConfirmDeleteQuestion = [this](const QString &q) {
             FQuestions << q;
             return FAnswer;
         };
@@ -136,9 +137,15 @@ protected:
         return *FMain;
     }
 
-    template <class T> T *widget(const char *name) const { return FMain->findChild<T *>(QString::fromLatin1(name)); }
+    // A widget or action of the current page, else of the window.
+    template <class T> T *widget(const char *name) const
+    {
+        if (T *w = FMain->CurrentPage()->findChild<T *>(QString::fromLatin1(name)))
+            return w;
+        return FMain->findChild<T *>(QString::fromLatin1(name));
+    }
     QTableView *grid(const char *name) const { return widget<QTableView>(name); }
-    QAction *action(const char *name) const { return FMain->findChild<QAction *>(QString::fromLatin1(name)); }
+    QAction *action(const char *name) const { return widget<QAction>(name); }
     void page(int index) const
     {
         widget<QTabWidget>("PageControl1")->setCurrentIndex(index);
@@ -646,6 +653,7 @@ TEST_F(JournalViews, CurrentRowSetsThePlayChoiceAndThePopup)
     EXPECT_FALSE(action("PlayMessageItem")->isVisible());
     EXPECT_TRUE(action("PlayTalkItem")->isVisible());
     page(1);
+    popup = widget<QMenu>("GridPopup");   // the outgoing page's own
     QMetaObject::invokeMethod(popup, "aboutToShow");
     EXPECT_FALSE(action("DeleteRecordItem")->isVisible());
     EXPECT_FALSE(action("CopyToBookItem")->isVisible());
@@ -702,7 +710,7 @@ TEST_F(JournalViews, PlayerKeysInTheGridAndDeletingThePlayedRow)
     m.InCalls()->AddCall(inCall(QStringLiteral("5551"), at(1, 10, 0), talk));
     page(0);
     QCoreApplication::processEvents();
-    auto *player = m.findChild<TMediaPlayer *>();
+    auto *player = m.MediaPlayer();
     ASSERT_NE(player, nullptr);
     QTableView *g = grid("InGrid");
     ASSERT_TRUE(widget<QToolButton>("PlayButton")->isEnabled());

@@ -126,7 +126,7 @@ TEST_F(MemoryReadTest, RepeatedRequestsAddEveryCellOnce)
 TEST_F(MemoryReadTest, ARecordRepeatingTheOneJustTakenIsDropped)
 {
     FHandler->NewestInCall = rec(QStringLiteral("5551000"), at(1, 1, 10, 0, 30), duration(1, 0));
-    FHost.MemoryReadActive = true;
+    FSession.StartMemoryRead();
     const TCallRec a = rec(QStringLiteral("5551003"), at(1, 1, 12, 0), duration(0, 30));
     const TCallRec b = rec(QStringLiteral("5551002"), at(1, 1, 11, 30), duration(0, 10));
     FHandler->PhoneRecord(ckIncoming, a);
@@ -138,7 +138,7 @@ TEST_F(MemoryReadTest, ARecordRepeatingTheOneJustTakenIsDropped)
     FHandler->PhoneRecord(ckOutgoing, a);
     EXPECT_TRUE(outRows().isEmpty());
     EXPECT_EQ(FHost.MemoryReadCell, 3);
-    FHost.MemoryReadActive = false;
+    FSession.StopMemoryRead();
 }
 
 TEST_F(MemoryReadTest, SameCallRules)
@@ -206,7 +206,7 @@ TEST_F(MemoryReadTest, ThePhoneFallingSilentEndsTheReadWithTheRowsReadSoFar)
     EXPECT_TRUE(FHost.MemoryReadActive);
     EXPECT_FALSE(FView.Log.contains(QStringLiteral("show main window")));
     // What the phone link does when its retries give up.
-    FHost.EndMemoryRead();
+    FSession.Host()->EndMemoryRead();
     EXPECT_FALSE(FHost.MemoryReadActive);
     EXPECT_TRUE(FView.Log.contains(QStringLiteral("close splash")));
     EXPECT_TRUE(FView.Log.contains(QStringLiteral("show main window")));

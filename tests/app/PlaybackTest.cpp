@@ -3,7 +3,7 @@
 // through the sound server (run under scripts/with-pulse.sh).
 #include "MainTestSupport.h"
 #include "app/TMain.h"
-#include "app/TRecordPlayback.h"
+#include "ui/TRecordPlayback.h"
 #include "audio/TGsmEncoder.h"
 #include "audio/TGsmWaveFile.h"
 #include "audio/TMediaPlayer.h"
@@ -143,7 +143,7 @@ protected:
         FMain->findChild<QTabWidget *>(QStringLiteral("PageControl1"))->setCurrentIndex(1);
     }
 
-    TMediaPlayer *player() const { return FMain->findChild<TMediaPlayer *>(); }
+    TMediaPlayer *player() const { return FMain->MediaPlayer(); }
     QSlider *track() const { return FMain->findChild<QSlider *>(QStringLiteral("SoundTrack")); }
     QString restTime() const { return FMain->findChild<QLabel *>(QStringLiteral("RestTime"))->text(); }
     QToolButton *button(const char *name) const

@@ -128,17 +128,15 @@ protected:
         out.Field_8 = TDateTime(46100.0);
         FOutId2 = FOut->AddCall(out);
 
-        FHost.InBookMarks = {mark(FInId1, 5, QStringLiteral("+"), QString()),
-                             mark(FInId2, 7, QString(), QStringLiteral("+"))};
+        const QList<TInBookMarks> inMarks = {mark(FInId1, 5, QStringLiteral("+"), QString()),
+                                             mark(FInId2, 7, QString(), QStringLiteral("+"))};
         TOutBookMarks o1;
         o1.Call_ID = int(FOutId1);
         o1.CellNo = -1;   // not found in the phone
         TOutBookMarks o2;
         o2.Call_ID = int(FOutId2);
         o2.CellNo = 3;
-        FHost.OutBookMarks = {o1, o2};
-        FHost.TalkSearchIndex = 0;
-        FHost.TalkTransferActive = true;
+        FSession.StartTalkTransfer(inMarks, {o1, o2}, 0);
         FPhone->OnStartSendTalk = [this](TTalkKind kind, quint16 length, int cell) {
             rc().TransferKind = kind;
             rc().TransferCell = cell;
@@ -234,7 +232,7 @@ TEST_F(TransferTest, ATalkWithoutRecordingKeepsItsMarkAndTheChainGoesOn)
     EXPECT_EQ(rc().TransferCell, 7);
 
     // Once the transfer was cancelled, the end of a talk only closes the dialog.
-    FHost.TalkTransferActive = false;
+    FSession.StopTalkTransfer();
     FHandler->StopRecordTalk();
     EXPECT_TRUE(FView.Log.contains(QStringLiteral("close transfer")));
     EXPECT_EQ(talkRequests().size(), 1);

@@ -2,6 +2,7 @@
 // simulator on a pseudo-terminal, with a temporary base folder.
 #include "MainTestSupport.h"
 #include "app/TMain.h"
+#include "app/TPhoneSession.h"
 #include "common/BaseFolder.h"
 #include "config/TConfig.h"
 #include "config/TSettingsStore.h"
@@ -131,9 +132,9 @@ TEST_F(TMainTest, StartsOnTheSimulatorWithTheWholeFrame)
 
     EXPECT_EQ(main->windowTitle(), QStringLiteral("Программа мониторинга телефонной линии"));
     // With "Ask for calls" on, the window shows at the end of the phone-memory read.
-    EXPECT_TRUE(waitFor([&] { return !main->MemoryReadActive && main->isVisible(); }));
+    EXPECT_TRUE(waitFor([&] { return !main->Session()->Flags().MemoryReadActive && main->isVisible(); }));
     EXPECT_EQ(main->Splash(), nullptr);   // closed once start-up is over
-    EXPECT_FALSE(main->StartingUp);
+    EXPECT_FALSE(main->Session()->Flags().StartingUp);
     EXPECT_TRUE(main->TrayIconShown);
     ASSERT_NE(main->TrayIcon(), nullptr);
     EXPECT_EQ(main->TrayIcon()->toolTip(), QStringLiteral("Монитор телефонной линии"));
@@ -254,9 +255,9 @@ TEST_F(TMainTest, AskForCallsDecidesTheMemoryRead)
         auto sim = startSim();
         writeSettings(FBase, sim->device(), [](TConfig &c) { c.AskForCalls = false; });
         auto main = startMain();
-        EXPECT_FALSE(main->MemoryReadActive);
+        EXPECT_FALSE(main->Session()->Flags().MemoryReadActive);
         EXPECT_TRUE(main->isVisible());   // shown at once, no read to wait for
-        ASSERT_TRUE(waitFor([&] { return main->Identity.IndividualNumber == QStringLiteral("12345"); }));
+        ASSERT_TRUE(waitFor([&] { return main->Session()->Flags().Identity.IndividualNumber == QStringLiteral("12345"); }));
         QThread::msleep(500);
         QCoreApplication::processEvents();
         EXPECT_EQ(sim->log().countCommands(0x92), 0);
@@ -270,7 +271,7 @@ TEST_F(TMainTest, AskForCallsDecidesTheMemoryRead)
         writeSettings(FBase, sim->device(), [](TConfig &c) { c.AskForCalls = true; });
         auto main = startMain();
         EXPECT_TRUE(waitFor([&] { return sim->log().countCommands(0x92) > 0; }));
-        EXPECT_TRUE(waitFor([&] { return !main->MemoryReadActive && main->isVisible(); }));
+        EXPECT_TRUE(waitFor([&] { return !main->Session()->Flags().MemoryReadActive && main->isVisible(); }));
         EXPECT_EQ(main->Splash(), nullptr);
     }
 }

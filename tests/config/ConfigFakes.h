@@ -4,6 +4,7 @@
 #include "config/IMainWindowSettings.h"
 #include "config/IPhoneLinkSettings.h"
 #include "config/ISettingsDialog.h"
+#include "config/TConfig.h"
 #include <QStringList>
 #include <stdexcept>
 
@@ -65,7 +66,11 @@ struct FakeMainWindow : IMainWindowSettings {
     TBounds Now{10, 20, 1024, 700, 0};
     int Applied = 0;
     TBounds Bounds() const override { return Now; }
-    void SettingsApplied() override { ++Applied; }
+    // Counts the settings' SettingsApplied signal.
+    void Listen(TConfig &Config)
+    {
+        QObject::connect(&Config, &TConfig::SettingsApplied, [this] { ++Applied; });
+    }
 };
 
 struct FakeDialog : ISettingsDialog {

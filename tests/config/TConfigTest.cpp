@@ -253,6 +253,7 @@ TEST_F(Settings, SaveTakesTheDialogsValuesAndApplies)
     {
         auto c = Make(&Prompts);
         c->SetMainWindow(&main);
+        main.Listen(*c);
         c->AttachDialog(&dlg);
         EXPECT_EQ(dlg.Fills, 1);
         EXPECT_EQ(dlg.V.InFieldName[3], QStringLiteral("Поле 3"));

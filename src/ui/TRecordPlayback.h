@@ -2,8 +2,8 @@
 // The group "Запись": plays the current journal row's recording through the
 // media player the ring sound shares, with pause, stop, skipping by a tenth of
 // the recording, the position bar, the remaining time and saving the recording
-// under another name.
-#include <QObject>
+// under another name; and the record button of the call handling.
+#include <QGroupBox>
 #include <QString>
 #include <functional>
 
@@ -15,14 +15,14 @@ class QWidget;
 class TMediaPlayer;
 class TSoundControl;
 
-class TRecordPlayback : public QObject {
+class TRecordPlayback : public QGroupBox {
     Q_OBJECT
 public:
     static constexpr int SoundTimerInterval = 100;
     static const QString SaveCaption;   // "Экспорт записи"
     static const QString SaveFilter;    // "Файлы записи разговоров (*.wav)"
 
-    // The controls of the group; any may be null.
+    // The controls of the group.
     struct TWidgets {
         QToolButton *PlayButton = nullptr;
         QToolButton *PauseBtn = nullptr;
@@ -34,11 +34,21 @@ public:
     };
 
     // CurrentFile gives the current row's recording as a path, empty when the
-    // row offers none. Player and Sound must outlive this object. The buttons
-    // and the bar are connected here.
-    TRecordPlayback(TMediaPlayer &Player, TSoundControl &Sound, const TWidgets &Widgets,
-                    std::function<QString()> CurrentFile, QWidget *DialogParent, QObject *parent = nullptr);
+    // row offers none. Player and Sound must outlive this object.
+    TRecordPlayback(TMediaPlayer &Player, TSoundControl &Sound, std::function<QString()> CurrentFile,
+                    QWidget *parent = nullptr);
     ~TRecordPlayback() override;
+
+    QToolButton *PlayButton() const { return FW.PlayButton; }
+    QToolButton *RecButton() const { return FRecBtn; }
+    QSlider *SoundTrack() const { return FW.SoundTrack; }
+    void EnablePlayButton(bool Enabled);
+    // Pause and stop.
+    void EnablePlayerButtons(bool Enabled);
+    // "Включить запись": enabled during a talk, down while recording.
+    void EnableRecordButton(bool Enabled);
+    bool RecordButtonEnabled() const;
+    void SetRecordButtonDown(bool Down);
 
     void PlayClick();
     void PauseClick();
@@ -69,15 +79,20 @@ public:
     // copy is complete. False when the copy failed (Target is then unchanged).
     static bool CopyRecording(const QString &Source, const QString &Target);
 
+signals:
+    // The record button was pressed (start, pause or resume the recording).
+    void RecordClicked();
+
 private:
+    void BuildWidgets();
     void Skip(int Direction);
     void MoveBar(int Position);
 
     TMediaPlayer &FPlayer;
     TSoundControl &FSound;
     TWidgets FW;
+    QToolButton *FRecBtn = nullptr;
     std::function<QString()> FCurrentFile;
-    QWidget *FDialogParent;
     QTimer *FSoundTimer;
     QString FPlayedFile;   // the recording last started here
 };

@@ -3,6 +3,8 @@
 #include "audio/TSoundControl.h"
 #include "ui/TJournalRules.h"
 #include <QFile>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
@@ -23,11 +25,25 @@ int barValue(int64_t ms)
 }
 }
 
-TRecordPlayback::TRecordPlayback(TMediaPlayer &Player, TSoundControl &Sound, const TWidgets &Widgets,
-                                 std::function<QString()> CurrentFile, QWidget *DialogParent, QObject *parent)
-    : QObject(parent), FPlayer(Player), FSound(Sound), FW(Widgets), FCurrentFile(std::move(CurrentFile)),
-      FDialogParent(DialogParent)
+namespace {
+QToolButton *toolButton(QWidget *parent, const QString &name, const QString &text, const QString &hint)
 {
+    auto *b = new QToolButton(parent);
+    b->setObjectName(name);
+    b->setText(text);
+    b->setToolTip(hint);
+    b->setToolTipDuration(10000);
+    return b;
+}
+}
+
+TRecordPlayback::TRecordPlayback(TMediaPlayer &Player, TSoundControl &Sound, std::function<QString()> CurrentFile,
+                                 QWidget *parent)
+    : QGroupBox(QStringLiteral("Запись"), parent), FPlayer(Player), FSound(Sound),
+      FCurrentFile(std::move(CurrentFile))
+{
+    setObjectName(QStringLiteral("GroupBoxRecord"));
+    BuildWidgets();
     FSoundTimer = new QTimer(this);
     FSoundTimer->setInterval(SoundTimerInterval);
     connect(FSoundTimer, &QTimer::timeout, this, &TRecordPlayback::SoundTimerTimer);
@@ -55,7 +71,7 @@ TRecordPlayback::TRecordPlayback(TMediaPlayer &Player, TSoundControl &Sound, con
         FW.RestTime->clear();
 
     AskSaveFileName = [this](const QString &proposed) {
-        QFileDialog dialog(FDialogParent, SaveCaption);
+        QFileDialog dialog(window(), SaveCaption);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
         dialog.setNameFilter(SaveFilter);
@@ -68,6 +84,74 @@ TRecordPlayback::TRecordPlayback(TMediaPlayer &Player, TSoundControl &Sound, con
 }
 
 TRecordPlayback::~TRecordPlayback() = default;
+
+void TRecordPlayback::BuildWidgets()
+{
+    auto *layout = new QVBoxLayout(this);
+    auto *row = new QHBoxLayout;
+    FW.SpeedButton3 = toolButton(this, QStringLiteral("SpeedButton3"), QStringLiteral("<"), QStringLiteral("<"));
+    // A plain row rather than a QToolBar, which folds buttons away behind an
+    // extension arrow in the 193 px column.
+    auto *bar = new QWidget(this);
+    bar->setObjectName(QStringLiteral("ToolBar2"));
+    FW.PlayButton = toolButton(bar, QStringLiteral("PlayButton"), QStringLiteral("▶"), QStringLiteral("Воспроизвести"));
+    FW.PauseBtn = toolButton(bar, QStringLiteral("PauseBtn"), QStringLiteral("❚❚"), QStringLiteral("Пауза"));
+    FW.StopBtn = toolButton(bar, QStringLiteral("StopBtn"), QStringLiteral("■"), QStringLiteral("Стоп"));
+    FRecBtn = toolButton(bar, QStringLiteral("RecBtn"), QStringLiteral("●"), QStringLiteral("Включить запись"));
+    FRecBtn->setCheckable(true);
+    connect(FRecBtn, &QToolButton::clicked, this, &TRecordPlayback::RecordClicked);
+    auto *barLayout = new QHBoxLayout(bar);
+    barLayout->setContentsMargins(0, 0, 0, 0);
+    barLayout->setSpacing(2);
+    for (QToolButton *b : {FW.PlayButton, FW.PauseBtn, FW.StopBtn, FRecBtn}) {
+        b->setEnabled(false);
+        b->setFixedSize(26, 24);
+        barLayout->addWidget(b);
+    }
+    FW.SpeedButton4 = toolButton(this, QStringLiteral("SpeedButton4"), QStringLiteral(">"), QStringLiteral(">"));
+    FW.SpeedButton3->setFixedSize(24, 24);
+    FW.SpeedButton4->setFixedSize(24, 24);
+    row->setSpacing(2);
+    row->addWidget(FW.SpeedButton3);
+    row->addWidget(bar, 1);
+    row->addWidget(FW.SpeedButton4);
+    layout->addLayout(row);
+    FW.SoundTrack = new QSlider(Qt::Horizontal, this);
+    FW.SoundTrack->setObjectName(QStringLiteral("SoundTrack"));
+    layout->addWidget(FW.SoundTrack);
+    FW.RestTime = new QLabel(this);
+    FW.RestTime->setObjectName(QStringLiteral("RestTime"));
+    FW.RestTime->setAlignment(Qt::AlignCenter);
+    FW.RestTime->setMinimumHeight(FW.RestTime->fontMetrics().height());
+    layout->addWidget(FW.RestTime);
+}
+
+void TRecordPlayback::EnablePlayButton(bool Enabled)
+{
+    FW.PlayButton->setEnabled(Enabled);
+}
+
+void TRecordPlayback::EnablePlayerButtons(bool Enabled)
+{
+    FW.PauseBtn->setEnabled(Enabled);
+    FW.StopBtn->setEnabled(Enabled);
+}
+
+void TRecordPlayback::EnableRecordButton(bool Enabled)
+{
+    FRecBtn->setEnabled(Enabled);
+}
+
+bool TRecordPlayback::RecordButtonEnabled() const
+{
+    return FRecBtn->isEnabled();
+}
+
+void TRecordPlayback::SetRecordButtonDown(bool Down)
+{
+    const QSignalBlocker block(FRecBtn);
+    FRecBtn->setChecked(Down);
+}
 
 void TRecordPlayback::PlayClick()
 {

@@ -1,0 +1,185 @@
+#include "TAddressPage.h"
+#include "IPageHost.h"
+#include "THotButtonsBox.h"
+#include "TRecordPlayback.h"
+#include "records/TAddressBook.h"
+#include "records/TTableError.h"
+#include <QApplication>
+#include <QEvent>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QTableView>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+TAddressPage::TAddressPage(TAddressBook *Book, TConfig &Config, IPageHost &Host, TFormMessage *Messages,
+                           QWidget *parent)
+    : TBookPage(bkAddress, Book, Config, Host, Messages, parent), FBook(Book)
+{
+    setObjectName(QStringLiteral("TabSheetAddress"));
+    FToolBar->setObjectName(QStringLiteral("AddressToolBar"));
+    AddButton(QStringLiteral("AddrSearchBtn"), QStringLiteral("Искать"), QStringLiteral("Искать абонента"));
+    AddButton(QStringLiteral("NewPersonBtn"), QStringLiteral("Добавить"), QStringLiteral("Добавить абонента"));
+    FEditBtn = AddButton(QStringLiteral("EditPersonBtn"), QStringLiteral("Редактировать"),
+                         QStringLiteral("Редактировать абонента"));
+    FDeleteBtn = AddButton(QStringLiteral("DeletePersonBtn"), QStringLiteral("Удалить"),
+                           QStringLiteral("Удалить абонента"));
+    connect(FDeleteBtn, &QToolButton::clicked, this, &TAddressPage::DeletePersonClick);
+
+    BuildGrid({{QStringLiteral("Phone"), QStringLiteral("Телефон")},
+               {QStringLiteral("Name"), QStringLiteral("Имя")},
+               {QStringLiteral("Address"), QStringLiteral("Адрес")}},
+              QStringLiteral("Параметры"));
+    FGrid->setObjectName(QStringLiteral("AddressGrid"));
+    auto *box = static_cast<QVBoxLayout *>(layout());
+    box->setStretchFactor(FGrid, 3);
+    FNotes = new QPlainTextEdit(this);
+    FNotes->setObjectName(QStringLiteral("Notes"));
+    FNotes->setReadOnly(true);
+    box->addWidget(FNotes, 2);
+    auto showNotes = [this] { FNotes->setPlainText(FBook->fieldValue(QStringLiteral("Notes")).toString()); };
+    connect(FBook, &TRecordTable::currentChanged, FNotes, showNotes);
+    showNotes();
+
+    FPopup = new QMenu(this);
+    FPopup->setObjectName(QStringLiteral("AddressPopup"));
+    auto item = [this](const QString &name, const QString &text, bool enabled) {
+        QAction *a = FPopup->addAction(text);
+        a->setObjectName(name);
+        a->setEnabled(enabled);
+        return a;
+    };
+    // The subscriber dialog and the number information window come later.
+    item(QStringLiteral("AddPersonItem"), QStringLiteral("&Добавить абонента"), false);
+    FEditItem = item(QStringLiteral("EditPersonItem"), QStringLiteral("&Редактировать абонента"), false);
+    FDeleteItem = item(QStringLiteral("DeletePersonItem"), QStringLiteral("&Удалить абонента"), true);
+    connect(FDeleteItem, &QAction::triggered, this, &TAddressPage::DeletePersonClick);
+    FDialItem = item(QStringLiteral("DialPersonItem"), QStringLiteral("&Набрать номер"), true);
+    connect(FDialItem, &QAction::triggered, this, &TAddressPage::GridDoubleClick);
+    item(QStringLiteral("AddressNumberInfoItem"), QStringLiteral("Информация о номере"), false);
+    connect(FPopup, &QMenu::aboutToShow, this, &TAddressPage::UpdateAddressCommands);
+    connect(FGrid, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &p) { FPopup->popup(FGrid->viewport()->mapToGlobal(p)); });
+
+    connect(FBook, &TRecordTable::changed, this, &TAddressPage::UpdateAddressCommands);
+    installEventFilter(this);
+    UpdateAddressCommands();
+}
+
+void TAddressPage::RefreshCurrentRow()
+{
+    if (FPlayback)
+        FPlayback->EnablePlayButton(false);
+}
+
+void TAddressPage::UpdateDeleteCommand()
+{
+    FDeleteBtn->setEnabled(!FBook->isEmpty());
+}
+
+void TAddressPage::UpdateAddressCommands()
+{
+    const bool any = !FBook->isEmpty();
+    for (QAction *a : {FEditItem, FDeleteItem, FDialItem})
+        a->setVisible(any);
+    // Editing opens the subscriber dialog, which this program does not offer yet.
+    FEditBtn->setEnabled(false);
+    FDeleteBtn->setEnabled(any);
+}
+
+void TAddressPage::freeHotButtonOfCurrentPerson()
+{
+    if (!FHotButtons)
+        return;
+    const int hot = FHotButtons->HotButtonOf(FBook->currentKey());
+    if (hot >= 0)
+        FHotButtons->FreeHotButton(hot);
+}
+
+void TAddressPage::DeleteCurrentRow()
+{
+    if (Restricted())
+        return;
+    if (!FHost.ConfirmDelete(QStringLiteral("Вы действительно хотите удалить запись?")))
+        return;
+    if (FPlayback)
+        FPlayback->CloseFile();
+    try {
+        if (!FBook->isEmpty()) {
+            freeHotButtonOfCurrentPerson();
+            FBook->DeleteCurrent();
+            FGrid->viewport()->update();
+            UpdateAddressCommands();
+        }
+    } catch (const TTableError &e) {
+        QMessageBox::warning(window(), QApplication::applicationName(), e.message());
+    }
+    emit CurrentRowChanged();
+}
+
+void TAddressPage::DeletePersonClick()
+{
+    if (Restricted() || FBook->isEmpty())
+        return;
+    const QVariant name = FBook->fieldValue(QStringLiteral("Name"));
+    const QString question = QStringLiteral("Вы действительно хотите удалить абонента")
+        + (name.isNull() ? QString() : QLatin1Char(' ') + name.toString()) + QLatin1Char('?');
+    if (!FHost.ConfirmDelete(question))
+        return;
+    try {
+        freeHotButtonOfCurrentPerson();
+        FBook->DeleteCurrent();
+    } catch (const TTableError &e) {
+        QMessageBox::warning(window(), QApplication::applicationName(), e.message());
+    }
+    FGrid->viewport()->update();
+    UpdateAddressCommands();
+    emit CurrentRowChanged();
+}
+
+void TAddressPage::ClearRows()
+{
+    FBook->clear();
+}
+
+QString TAddressPage::ClearQuestion() const
+{
+    return QStringLiteral("Вы действительно хотите полностью очистить записную книжку?");
+}
+
+QString TAddressPage::ClearProgress() const
+{
+    return QStringLiteral("Очистка адресной книги, подождите...");
+}
+
+void TAddressPage::RowsCleared()
+{
+    if (FHotButtons)
+        FHotButtons->FreeAll();
+    UpdateAddressCommands();
+}
+
+bool TAddressPage::eventFilter(QObject *watched, QEvent *event)
+{
+    // Before the page's layout moves the grid.
+    if (watched == this) {
+        if (event->type() == QEvent::Resize || event->type() == QEvent::Show)
+            resizeToPage();
+        return false;
+    }
+    return TBookPage::eventFilter(watched, event);
+}
+
+void TAddressPage::resizeToPage()
+{
+    // The grid's width is the page's less the margins.
+    const QMargins margins = layout()->contentsMargins();
+    const int height = contentsRect().height() * 60 / 100 - FToolBar->sizeHint().height();
+    FGrid->setFixedHeight(std::max(height, 40));
+    const int w = contentsRect().width() - margins.left() - margins.right() - 80;
+    FGrid->setColumnWidth(0, 80);
+    FGrid->setColumnWidth(1, qRound(w / 3.0));
+    FGrid->setColumnWidth(2, qRound(w / 2.0));
+}

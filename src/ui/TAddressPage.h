@@ -1,0 +1,52 @@
+#pragma once
+// The address-book page: its toolbar, the grid laid out to the page's size,
+// the notes of the current subscriber, the pop-up menu, and deleting
+// subscribers together with their hot buttons.
+#include "TBookPage.h"
+
+class QAction;
+class QMenu;
+class QPlainTextEdit;
+class TAddressBook;
+class THotButtonsBox;
+
+class TAddressPage : public TBookPage {
+    Q_OBJECT
+public:
+    TAddressPage(TAddressBook *Book, TConfig &Config, IPageHost &Host, TFormMessage *Messages,
+                 QWidget *parent = nullptr);
+
+    // The hot buttons freed with their subscribers; may stay null.
+    void SetHotButtons(THotButtonsBox *HotButtons) { FHotButtons = HotButtons; }
+
+    void RefreshCurrentRow() override;
+    void UpdateDeleteCommand() override;
+    // "&Удалить ячейку памяти" on this page.
+    void DeleteCurrentRow() override;
+    // "&Удалить абонента": asks with the subscriber's name.
+    void DeletePersonClick();
+    // The pop-up items and the edit and delete buttons by whether there are subscribers.
+    void UpdateAddressCommands();
+    QMenu *Popup() const { return FPopup; }
+
+protected:
+    void ClearRows() override;
+    QString ClearQuestion() const override;
+    QString ClearProgress() const override;
+    void RowsCleared() override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void freeHotButtonOfCurrentPerson();
+    void resizeToPage();
+
+    TAddressBook *FBook;
+    THotButtonsBox *FHotButtons = nullptr;
+    QToolButton *FEditBtn = nullptr;
+    QToolButton *FDeleteBtn = nullptr;
+    QPlainTextEdit *FNotes = nullptr;
+    QMenu *FPopup = nullptr;
+    QAction *FEditItem = nullptr;
+    QAction *FDeleteItem = nullptr;
+    QAction *FDialItem = nullptr;
+};

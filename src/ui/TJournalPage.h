@@ -1,0 +1,71 @@
+#pragma once
+// The page of the incoming or the outgoing journal: its toolbar, the grid, the
+// information-fields panel under it, the pop-up menu, the talk/message choice
+// of the incoming journal, deleting rows and the recording of the current row.
+#include "TBookPage.h"
+
+class QAction;
+class QMenu;
+class QTableWidget;
+
+class TJournalPage : public TBookPage {
+    Q_OBJECT
+public:
+    // Kind is bkIncoming or bkOutgoing; Table the journal of that kind.
+    TJournalPage(TBookKind Kind, TRecordTable *Table, TConfig &Config, IPageHost &Host, TFormMessage *Messages,
+                 QWidget *parent = nullptr);
+
+    void RefreshCurrentRow() override;
+    void UpdateDeleteCommand() override;
+    void DeleteCurrentRow() override;
+    QString CurrentRecordingFile() const override;
+    void GridDoubleClick() override;
+
+    // "Сохранить": enabled while the current row has a recording on the PC.
+    QToolButton *SaveButton() const { return FSaveBtn; }
+    // The filter button, down while the journal is filtered.
+    QToolButton *FilterButton() const { return FFilterBtn; }
+    // "Загрузить" (the current row's talk) and "Загрузить все".
+    QList<QToolButton *> TalkDownloadButtons() const { return {FGetTalkBtn, FGetAllBtn}; }
+    QMenu *Popup() const { return FPopup; }
+    QWidget *FieldsPanel() const { return FPanel; }
+    QTableWidget *FieldsGrid() const { return FFields; }
+    // The incoming journal's talk and message choice; null on the outgoing page.
+    QToolButton *PlayTalkButton() const { return FPlayRecBtn; }
+    QToolButton *PlayMessageButton() const { return FPlayMessBtn; }
+
+protected:
+    void ClearRows() override;
+    QString ClearQuestion() const override;
+    QString ClearProgress() const override;
+    bool GridKey(int Key, const QString &Text) override;
+
+private:
+    bool incoming() const { return FKind == bkIncoming; }
+    void buildFieldPanel();
+    void buildPopup();
+    void updateFieldPanel(int ShowKind);
+    void playChoiceClick(bool Message);
+    void popupAboutToShow();
+    void playFromPopup(bool Message);
+
+    QToolButton *FFilterBtn = nullptr;
+    QToolButton *FPlayRecBtn = nullptr;
+    QToolButton *FPlayMessBtn = nullptr;
+    QToolButton *FDeleteBtn = nullptr;
+    QToolButton *FSaveBtn = nullptr;
+    QToolButton *FShowFieldsBtn = nullptr;
+    QToolButton *FGetTalkBtn = nullptr;
+    QToolButton *FGetAllBtn = nullptr;
+    QWidget *FPanel = nullptr;
+    QTableWidget *FFields = nullptr;
+    // The Call_ID of the row the fields grid shows.
+    qint64 FFieldsRow = -1;
+    QMenu *FPopup = nullptr;
+    QAction *FCopyToBookItem = nullptr;
+    QAction *FDeleteRecordItem = nullptr;
+    QAction *FPlayTalkItem = nullptr;
+    QAction *FPlayMessageItem = nullptr;
+    QAction *FShowFieldsItem = nullptr;
+    QAction *FNumberInfoItem = nullptr;
+};
