@@ -252,3 +252,25 @@ TEST_F(Dialling, AttachedButtonMenuItemsAndBoxShareOneAction)
     EXPECT_EQ(sent(), bytes({0x80}));
     EXPECT_EQ(callBtn.text(), QStringLiteral("Набрать номер"));
 }
+
+TEST_F(Dialling, AttachedCommandsFollowThePhoneState)
+{
+    QPushButton callBtn(TDialControl::DialCaption);
+    QAction dialAction(QStringLiteral("&Набрать номер"));
+    QAction hangUpAction(QStringLiteral("&Сброс"));
+    control.Attach(nullptr, &callBtn, &dialAction, &hangUpAction);
+
+    control.PhoneStateChanged(psIncomingCall);
+    EXPECT_EQ(callBtn.text(), TDialControl::HangUpCaption);
+    EXPECT_TRUE(callBtn.isEnabled());
+    // Offline and in use: disabled, the caption left as it was.
+    control.PhoneStateChanged(psOffline);
+    EXPECT_FALSE(callBtn.isEnabled());
+    EXPECT_FALSE(dialAction.isEnabled());
+    EXPECT_FALSE(hangUpAction.isEnabled());
+    EXPECT_EQ(callBtn.text(), TDialControl::HangUpCaption);
+    control.PhoneStateChanged(psWaiting);
+    EXPECT_EQ(callBtn.text(), TDialControl::DialCaption);
+    EXPECT_TRUE(dialAction.isEnabled());
+    EXPECT_TRUE(hangUpAction.isEnabled());
+}
