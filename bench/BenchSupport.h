@@ -51,7 +51,7 @@ public:
         for (const QString &index : FIndexes)
             exec(index.toUtf8().constData());
         exec("COMMIT");
-        exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA cache_size=-2000");
+        exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL; PRAGMA cache_size=-2000");
     }
     TBulkLoad(const TBulkLoad &) = delete;
     TBulkLoad &operator=(const TBulkLoad &) = delete;

@@ -7,7 +7,7 @@ qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-serialport-dev qt6-multimedi
 qt6-svg-dev libqt6svg6 qt6-l10n-tools
 libgsm1-dev libsndfile1-dev libpulse-dev libsqlite3-dev sqlite3
 libgtest-dev libgmock-dev googletest libbenchmark-dev
-pulseaudio pulseaudio-utils xvfb xauth
+pulseaudio pulseaudio-utils xvfb xauth dbus-daemon
 gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-pulseaudio
 fonts-dejavu-core"
 missing=""

@@ -60,7 +60,7 @@ QString dateTimeText(TDateTime t)
 template <typename Fn>
 void guarded(Fn &&fn)
 {
-    // A table that cannot be written must not take the event loop down with it.
+    // A table that cannot be read must not take the event loop down with it.
     try {
         fn();
     } catch (const std::exception &) {
@@ -75,12 +75,15 @@ TCallHandler::TCallHandler(TPhone &Phone, TPhoneSession &Session, TConfig &Confi
     : QObject(parent), Clock([] { return TDateTime::now(); }), FPhone(Phone), FSession(Session), FConfig(Config),
       FAddressBook(AddressBook), FInCalls(InCalls), FOutCalls(OutCalls), FRecorder(Recorder), FSound(Sound),
       FView(View), FEditor(nullptr), FNullEditor(std::make_unique<TNullFieldsEditor>()),
-      FRecording(Phone, Session, Config, AddressBook, InCalls, OutCalls, Recorder, Sound, View)
+      FRecording(Phone, Session, Config, AddressBook, InCalls, OutCalls, Recorder, Sound, View), FInBacklog(InCalls),
+      FOutBacklog(OutCalls)
 {
     FSession.SetCallHandler(this);
     SetFieldsEditor(Editor);
     TalkTimer.setInterval(1000);
     connect(&TalkTimer, &QTimer::timeout, this, &TCallHandler::TalkTimerTimer);
+    PendingTimer.setInterval(60000);
+    connect(&PendingTimer, &QTimer::timeout, this, &TCallHandler::WritePendingCalls);
 }
 
 TCallHandler::~TCallHandler()
@@ -426,15 +429,15 @@ void TCallHandler::PhoneEndCall(TCallKind CallKind, TCallPlace, TDateTime Time, 
         out.Attributes = Attributes.toByte();
         out.FileName = talkFile;
     }
+    const auto values = [&] {
+        return CallKind == ckIncoming ? TIncomingCallBook::values(in) : TOutgoingCallBook::values(out);
+    };
     qint64 written = 0;
-    guarded([&] {
-        if (FEditor->IsShowing()) {
-            // The user is still typing notes for this call: its OK writes into this row.
-            const qint64 id = CallKind == ckIncoming ? FInCalls.AddCall(in) : FOutCalls.AddCall(out);
-            FEditor->SetCallId(id);
-            written = id;
-            return;
-        }
+    if (FEditor->IsShowing()) {
+        // The user is still typing notes for this call: its OK writes into this row.
+        written = addRow(CallKind, values(), text, Time);
+        FEditor->SetCallId(written);
+    } else {
         if (FEditor->Edited()) {
             const QString typed = FEditor->EditNumber();
             if (CallKind == ckIncoming && !typed.isEmpty())
@@ -450,8 +453,8 @@ void TCallHandler::PhoneEndCall(TCallKind CallKind, TCallPlace, TDateTime Time, 
                 (CallKind == ckIncoming ? in.Field_8 : out.Field_8) = FEditor->ReminderDate();
             FEditor->ClearEdited();
         }
-        written = CallKind == ckIncoming ? FInCalls.AddCall(in) : FOutCalls.AddCall(out);
-    });
+        written = addRow(CallKind, values(), text, Time);
+    }
     if (written > 0) {
         if (CallKind == ckIncoming)
             emit InCallWritten(in, written);
@@ -491,6 +494,10 @@ bool TCallHandler::SameCall(const TCallRec &Rec, const TCallRec &Ref, int Region
     if (a.date() != b.date() || a.time().hour() != b.time().hour() || a.time().minute() != b.time().minute())
         return false;
     const TDurationParts d = parts(Rec.Duration), r = parts(Ref.Duration);
+    // A row written when the program closed during the call holds only the part
+    // heard until then; the phone's record of that call is at least as long.
+    if (d.h * 3600 + d.m * 60 + d.s >= r.h * 3600 + r.m * 60 + r.s)
+        return true;
     if (d.h != r.h || d.m != r.m)
         return false;
     const int recSeconds = d.s / 10 * 10;
@@ -518,6 +525,19 @@ bool TCallHandler::IsNewRecord(TCallRec &Rec, const TCallRec &Ref, int RegionalN
 
 void TCallHandler::TakeNewestCalls()
 {
+    // Rows an earlier run could not write are the newest calls of all.
+    for (TCallBacklog *b : {&FInBacklog, &FOutBacklog}) {
+        QString error;
+        b->Flush(&error);
+        for (const QVariantList &row : b->Rows()) {
+            const bool in = b == &FInBacklog;
+            const TTableSchema &s = in ? FInCalls.schema() : FOutCalls.schema();
+            reportPending(in ? ckIncoming : ckOutgoing, row.value(s.fieldIndex(QStringLiteral("Phone")) - 1).toString(),
+                          TDateTime(row.value(s.fieldIndex(QStringLiteral("Time")) - 1).toDouble()), error);
+        }
+    }
+    if (PendingCalls() > 0)
+        PendingTimer.start();
     NewestInCall = TCallRec();
     NewestOutCall = TCallRec();
     guarded([&] {
@@ -540,13 +560,14 @@ void TCallHandler::TakeNewestCalls()
             NewestOutCall.Time = TDateTime(row.at(s.fieldIndex(QStringLiteral("Time"))).toDouble());
             NewestOutCall.Duration = TDateTime(row.at(s.fieldIndex(QStringLiteral("Length"))).toDouble());
             NewestOutCall.Flags = uint8_t(row.at(s.fieldIndex(QStringLiteral("Attributes"))).toInt());
+        } else {
+            NewestOutCall.Time = FConfig.LastOff;
         }
     });
 }
 
 bool TCallHandler::StartMemoryRead()
 {
-    FHasLastTaken = false;
     if (!FConfig.AskForCalls || !FPhone.Online()) {
         FSession.StopMemoryRead();
         return false;
@@ -585,46 +606,36 @@ void TCallHandler::PhoneRecord(TCallKind CallKind, const TCallRec &CallRec)
     TCallRec rec = CallRec;
     if (rec.Number.isEmpty())
         rec.Number = QStringLiteral("?");   // as the journals write a call without a number
-    const int regional = FConfig.RegionalNumberLength;
-    // A second answer to one request repeats the record just taken: skip it, it is no call of its own.
-    const bool repeated = FHasLastTaken && SameCall(rec, FLastTaken, regional);
-    const TCallRec received = rec;
-    if (repeated || IsNewRecord(rec, incoming ? NewestInCall : NewestOutCall, regional)) {
-        if (!repeated) {
-            FLastTaken = received;
-            FHasLastTaken = true;
-            if (FView.SplashShowing())
-                FView.SplashText((incoming ? QStringLiteral("Входящий звонок от ")
-                                           : QStringLiteral("Исходящий звонок от "))
-                                 + dateTimeText(rec.Time));
-            const bool positive = rec.Duration.value() > 0;
-            guarded([&] {
-                if (incoming) {
-                    TInCall in;
-                    in.Phone = rec.Number;
-                    in.Time = rec.Time;
-                    in.Length = rec.Duration;
-                    in.Category = rec.Category;
-                    in.AutoAnswer = rec.Flags & FlagAutoAnswer;
-                    in.FileName = (rec.Flags & FlagTalk) && positive ? Plus : QString();
-                    in.MessageFileName = (rec.Flags & FlagMessage) ? Plus : QString();
-                    FInCalls.AddCall(in);
-                } else {
-                    TOutCall out;
-                    out.Phone = rec.Number;
-                    out.Time = rec.Time;
-                    out.Length = rec.Duration;
-                    out.Attributes = (rec.Flags & FlagParallel) ? 2 : 1;
-                    out.FileName = (rec.Flags & FlagTalk) && positive ? Plus : QString();
-                    FOutCalls.AddCall(out);
-                }
-            });
+    // Each cell is asked for once and the link drops repeated answers for it, so
+    // every record here is a call of its own, however like the one before it.
+    if (IsNewRecord(rec, incoming ? NewestInCall : NewestOutCall, FConfig.RegionalNumberLength)) {
+        if (FView.SplashShowing())
+            FView.SplashText((incoming ? QStringLiteral("Входящий звонок от ") : QStringLiteral("Исходящий звонок от "))
+                             + dateTimeText(rec.Time));
+        const bool positive = rec.Duration.value() > 0;
+        if (incoming) {
+            TInCall in;
+            in.Phone = rec.Number;
+            in.Time = rec.Time;
+            in.Length = rec.Duration;
+            in.Category = rec.Category;
+            in.AutoAnswer = rec.Flags & FlagAutoAnswer;
+            in.FileName = (rec.Flags & FlagTalk) && positive ? Plus : QString();
+            in.MessageFileName = (rec.Flags & FlagMessage) ? Plus : QString();
+            addRow(ckIncoming, TIncomingCallBook::values(in), in.Phone, in.Time);
+        } else {
+            TOutCall out;
+            out.Phone = rec.Number;
+            out.Time = rec.Time;
+            out.Length = rec.Duration;
+            out.Attributes = (rec.Flags & FlagParallel) ? 2 : 1;
+            out.FileName = (rec.Flags & FlagTalk) && positive ? Plus : QString();
+            addRow(ckOutgoing, TOutgoingCallBook::values(out), out.Phone, out.Time);
         }
         FSession.NextMemoryCell();
         if (incoming) {
             if (host.MemoryReadCell >= TPhone::CellCount) {
                 FSession.MemoryReadOutgoing();
-                FHasLastTaken = false;
             }
             requestRecord();
         } else if (host.MemoryReadCell < TPhone::CellCount) {
@@ -634,13 +645,47 @@ void TCallHandler::PhoneRecord(TCallKind CallKind, const TCallRec &CallRec)
         }
     } else if (incoming) {
         FSession.MemoryReadOutgoing();
-        FHasLastTaken = false;
         requestRecord();
     } else {
         FSession.StopMemoryRead();
     }
     if (!host.MemoryReadActive)
         readOver();
+}
+
+// ------------------------------------------------------------------ rows the journals refused
+
+qint64 TCallHandler::addRow(TCallKind Kind, const QVariantList &Values, const QString &Phone, TDateTime Time)
+{
+    TCallBacklog &backlog = Kind == ckIncoming ? FInBacklog : FOutBacklog;
+    QString error;
+    const qint64 key = backlog.Add(Values, &error);
+    if (key == 0) {
+        reportPending(Kind, Phone, Time, error);
+        PendingTimer.start();
+    } else if (PendingCalls() == 0) {
+        PendingTimer.stop();
+    }
+    return key;
+}
+
+void TCallHandler::reportPending(TCallKind Kind, const QString &Phone, TDateTime Time, const QString &Error)
+{
+    emit CallNotWritten((Kind == ckIncoming ? QStringLiteral("Входящий звонок ") : QStringLiteral("Исходящий звонок "))
+                        + Phone + QStringLiteral(" от ") + dateTimeText(Time)
+                        + QStringLiteral(" не записан в журнал: ") + Error
+                        + QStringLiteral(". Звонок сохранён и будет записан, как только журнал станет доступен."));
+}
+
+void TCallHandler::WritePendingCalls()
+{
+    // The rows written show in the grids through the tables' change signals.
+    FInBacklog.Flush();
+    FOutBacklog.Flush();
+    if (PendingCalls() == 0)
+        PendingTimer.stop();
+    else if (!PendingTimer.isActive())
+        PendingTimer.start();
 }
 
 void TCallHandler::readOver()

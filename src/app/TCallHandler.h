@@ -6,6 +6,7 @@
 #include "common/PhoneTypes.h"
 #include "records/TInCall.h"
 #include "records/TOutCall.h"
+#include "records/TCallBacklog.h"
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -51,10 +52,14 @@ public:
     void PhoneCallerMessage(TPhone *Sender);
     void PhoneRecord(TCallKind CallKind, const TCallRec &CallRec);
     void TalkTimerTimer();
+    // Writes the call rows the journals refused so far (every minute while any wait).
+    void WritePendingCalls();
+    int PendingCalls() const { return FInBacklog.Count() + FOutBacklog.Count(); }
 
     // The phone's memory: NewestInCall and NewestOutCall from the journals ("LastOff"
-    // for an empty incoming journal), the start of the read (true when it runs), and
-    // its end when the phone stopped answering.
+    // for an empty journal), the start of the read (true when it runs), and its end
+    // when the phone stopped answering. The rows an earlier run could not write go
+    // into the journals first.
     void TakeNewestCalls();
     bool StartMemoryRead();
     void EndMemoryRead();
@@ -80,6 +85,7 @@ public:
     QString StatusText;
     TDateTime TalkStart;
     QTimer TalkTimer;
+    QTimer PendingTimer;
     bool MessageRecording = false;
     QString CurrentMessageFile;
     TCallRec NewestInCall;
@@ -100,8 +106,14 @@ signals:
     void NumberCalled(const QString &Number);
     // The memory read is over (all cells read or the phone fell silent).
     void MemoryReadFinished();
+    // A call row the journal refused: which call and why; the row waits and is
+    // written as soon as the journal takes it.
+    void CallNotWritten(const QString &Text);
 
 private:
+    // Appends a row through the journal's backlog; 0 when it waits.
+    qint64 addRow(TCallKind Kind, const QVariantList &Values, const QString &Phone, TDateTime Time);
+    void reportPending(TCallKind Kind, const QString &Phone, TDateTime Time, const QString &Error);
     void announce(TCallKind Kind, const TBuffer &Number);
     void finishEditor();
     void stopRingForTalk(TCallKind Kind);
@@ -124,7 +136,6 @@ private:
     IFieldsEditor *FEditor;
     std::unique_ptr<IFieldsEditor> FNullEditor;
     TRecordingControl FRecording;
-    // The record taken last in the memory read, and whether there is one.
-    TCallRec FLastTaken;
-    bool FHasLastTaken = false;
+    TCallBacklog FInBacklog;
+    TCallBacklog FOutBacklog;
 };

@@ -221,7 +221,7 @@ void TMain::Startup()
     };
     FSound->OnError = [this](const QString &t) { QMessageBox::warning(this, QApplication::applicationName(), t); };
     FSound->Startup();
-    FAlert->OnStopRing = [this] { FSound->StopSound(); };
+    FAlert->OnStopRing = [this] { FSound->StopRing(); };
     createRecordGroup();
     FInCalls->first();
     FOutCalls->first();
@@ -298,6 +298,10 @@ void TMain::connectCallHandler()
     FCallHandler = std::make_unique<TCallHandler>(*FPhone, *FSession, *FConfig, *FAddressBook, *FInCalls,
                                                   *FOutCalls, *FRecorder, *FSound, *this);
     FCallHandler->PhoneCodeReceived = [this](const QString &code) { FDetection->PhoneCodeReceived(code); };
+    connect(FCallHandler.get(), &TCallHandler::CallNotWritten, this,
+            [this](const QString &t) { showInfo(QStringLiteral("Звонок не записан в журнал"), t, Caption); });
+    connect(FCallHandler.get(), &TCallHandler::CallNotWritten, this,
+            [this](const QString &t) { showInfo(QStringLiteral("Звонок не записан в журнал"), t, Caption); });
     FCallHandler->Attach(*FPhone);
     // 10, 12: the newest journal rows are the reference for the phone's memory.
     FCallHandler->TakeNewestCalls();

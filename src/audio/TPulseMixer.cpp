@@ -200,6 +200,28 @@ void TPulseMixer::SetVolume(int volume)
     Wait(pa_context_set_sink_volume_by_name(FContext, FSink.constData(), &cv, success, &ok));
 }
 
+std::vector<uint32_t> TPulseMixer::RawVolume()
+{
+    const SinkState st = ReadSink();
+    return st.ok ? st.channels : std::vector<uint32_t>();
+}
+
+void TPulseMixer::SetRawVolume(const std::vector<uint32_t> &channels)
+{
+    if (!FContext || channels.empty() || channels.size() > PA_CHANNELS_MAX)
+        return;
+    const SinkState st = ReadSink();
+    if (!st.ok || st.channels.size() != channels.size())
+        return;
+    pa_cvolume cv;
+    pa_cvolume_init(&cv);
+    cv.channels = uint8_t(channels.size());
+    for (size_t c = 0; c < channels.size(); ++c)
+        cv.values[c] = std::min<uint32_t>(channels[c], PA_VOLUME_MAX);
+    bool ok = false;
+    Wait(pa_context_set_sink_volume_by_name(FContext, FSink.constData(), &cv, success, &ok));
+}
+
 bool TPulseMixer::Muted()
 {
     const SinkState st = ReadSink();

@@ -23,6 +23,8 @@ public:
     bool Available() const override { return FContext != nullptr; }
     int Volume() override;
     void SetVolume(int volume) override;
+    std::vector<uint32_t> RawVolume() override;
+    void SetRawVolume(const std::vector<uint32_t> &channels) override;
     bool Muted() override;
     void SetMuted(bool muted) override;
     void AdjustAudio() override;

@@ -28,6 +28,7 @@ void TSoundControl::Startup()
 {
     FMixer.SetMuted(false);
     SavedVolume = FMixer.Volume();
+    FSavedRaw = FMixer.RawVolume();
     FMixer.SetVolume(FSettings.CurrentVolume());
     ShowVolumeOnBar();
     FVolumeFollowsTrack = true;
@@ -39,7 +40,12 @@ void TSoundControl::Startup()
 void TSoundControl::Shutdown()
 {
     FCreschendoTimer.Stop();
-    FMixer.SetVolume(SavedVolume);
+    // SavedVolume went through the 0..100 scale's truncations; setting it back
+    // would lower the PC's volume by a point at every run.
+    if (!FSavedRaw.empty())
+        FMixer.SetRawVolume(FSavedRaw);
+    else
+        FMixer.SetVolume(SavedVolume);
 }
 
 void TSoundControl::StartRing(const TRingSubscriber *subscriber)
@@ -96,17 +102,22 @@ void TSoundControl::CreschendoTimerTimer()
     }
 }
 
-void TSoundControl::StopSound()
+void TSoundControl::StopRing()
 {
     const TMPModes m = FPlayer.Mode();
     if (m == mpPlaying || m == mpPaused || m == mpRecording || m == mpSeeking)
         FPlayer.Stop();
+    FPlayingRecord = false;
+}
+
+void TSoundControl::StopSound()
+{
+    StopRing();
     if (FCrescendoDone) {
         // One more than configured, so that the volume read back is the configured one.
         const int v = FSettings.CurrentVolume();
         FMixer.SetVolume(v >= 100 ? 100 : v + 1);
     }
-    FPlayingRecord = false;
 }
 
 void TSoundControl::ResetVolume()

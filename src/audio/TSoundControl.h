@@ -30,7 +30,7 @@ public:
 
     // Start-up: mute off, SavedVolume, the configured volume, AdjustAudio when enabled.
     void Startup();
-    // Shutdown: the speaker back to SavedVolume.
+    // Shutdown: the speaker back to the volume it had at start-up, exactly.
     void Shutdown();
 
     // subscriber is null when the caller is not in the address book.
@@ -39,6 +39,8 @@ public:
     void StopCrescendo();
     // Stops the player; after a finished crescendo sets the configured volume back.
     void StopSound();
+    // The alert's "&OK": stops the player and leaves the speaker volume as it is.
+    void StopRing();
     // The volume bar to the configured volume, without storing it.
     void ResetVolume();
     void AdjustAudio();
@@ -94,4 +96,5 @@ private:
     TTickTimer &FCreschendoTimer;
     int FTrackBarPosition = 0;
     int FPlayerHolds = 0;
+    std::vector<uint32_t> FSavedRaw;   // the speaker's channels at start-up
 };

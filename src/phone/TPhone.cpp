@@ -106,9 +106,10 @@ void TPhone::Receive(const QByteArray &bytes)
     FPortLost = false;
     bool cameOnline = false;
     if (FState == psOffline) {
+        // Online before the model request goes out: SendBytes drops it while offline.
+        FState = psWaiting;
         FHost->StartModelDetection();
         FHost->ProcessMessages();
-        FState = psWaiting;
         stateChanged();
         cameOnline = true;
     }
@@ -190,6 +191,10 @@ void TPhone::dispatch(const TPhoneMessage &msg)
         }
         break;
     case 0x31:
+        // A number reported while an outgoing call runs belongs to no call of
+        // ours: the outgoing call keeps its number, category and start.
+        if (FState == psOutgoingCall)
+            break;
         FCategory = uint8_t(b.at(0));
         FCurrentPhone = b.mid(2, uint8_t(b.at(1)));
         if (FState == psWaiting) {
@@ -406,10 +411,7 @@ void TPhone::callRecord(const TPhoneMessage &msg)
     }
     TCallRec rec;
     rec.Number = PhoneNumberToText(number, !incoming);
-    TDateTime date, time;
-    if (TDateTime::tryEncodeDate(FClock->now().date().year(), month, day, date)
-        && TDateTime::tryEncodeTime(hour, minute, 0, 0, time))
-        rec.Time = TDateTime(date.value() + time.value());
+    rec.Time = RecordTime(FClock->now(), month, day, hour, minute);
     TDateTime duration;
     if (TDateTime::tryEncodeTime(dh, dm, ds, 0, duration))
         rec.Duration = duration;
@@ -417,6 +419,25 @@ void TPhone::callRecord(const TPhoneMessage &msg)
     rec.Category = uint8_t(category);
     if (OnPhoneRecord)
         OnPhoneRecord(incoming ? ckIncoming : ckOutgoing, rec);
+}
+
+TDateTime TPhone::RecordTime(TDateTime Now, int Month, int Day, int Hour, int Minute)
+{
+    TDateTime time;
+    if (!TDateTime::tryEncodeTime(Hour, Minute, 0, 0, time))
+        return TDateTime();
+    // The record carries no year: it is the latest date not more than a day
+    // ahead of now, so December's calls read in January stay in the old year.
+    const int year = Now.date().year();
+    for (int y : {year, year - 1}) {
+        TDateTime date;
+        if (!TDateTime::tryEncodeDate(y, Month, Day, date))
+            continue;
+        const TDateTime t(date.value() + time.value());
+        if (t - Now <= 1.0)
+            return t;
+    }
+    return TDateTime();
 }
 
 void TPhone::modelBlock(const TPhoneMessage &msg)
@@ -575,7 +596,11 @@ bool TPhone::Connect()
 void TPhone::Disconnect()
 {
     FWatchdogTimer->stop();
-    if (Online() && !FPhoneCodePending) {
+    // A call in progress is reported even while a phone-code request waits for
+    // its reply: the reply cannot come once the port is closed, and the call
+    // would be lost.
+    FPhoneCodePending = false;
+    if (Online()) {
         TCallPlace place;
         TCallAttributes attributes;
         placeAndAttributes(place, attributes);
@@ -643,7 +668,8 @@ void TPhone::Dial(const QString &Number, int ChannelType)
     if (!Online())
         return;
     FCurrentPhone.clear();
-    QString text = Number;
+    // The prefix goes in front of the number as it will be read: trimmed, upper case.
+    QString text = Number.trimmed().toUpper();
     if (!text.isEmpty() && text[0] != u'E' && text[0] != u'L' && ChannelType == 1)
         text.prepend(u'E');
     const TBuffer codes = TextToPhoneNumber(text);

@@ -118,6 +118,9 @@ public:
     void SetPhoneRobotMode(TRobotHandler Handler);
     void PlayMessageToLine(quint16 Value, uint8_t MessageNumber);
 
+    // The start of a call record: the record's month, day, hour and minute in
+    // the year that puts it at most a day after Now; 0 when they form no date.
+    static TDateTime RecordTime(TDateTime Now, int Month, int Day, int Hour, int Minute);
     // Talk lengths: quarter-second counts to whole seconds, halves to even.
     static int QuarterSecondsToSeconds(int count);
     static void AppendNibbleWord(TBuffer &buf, quint16 value);

@@ -19,6 +19,9 @@ public:
 
     // The newest call by Time (0 when the journal is empty), whatever the order and filter.
     qint64 newestCall() const;
+    // Appends and commits a row given as the values of every field after the key
+    // (the journal's values() of a call); the row becomes current. Returns its Call_ID.
+    qint64 AddValues(const QVariantList &values) { return insertRow(values); }
 
 signals:
     // Information fields or the reminder of a call were written (reminders to rebuild).

@@ -43,12 +43,12 @@ QString TRecordTable::freeBackupName(const QString &file)
 void TRecordTable::configureConnection()
 {
     TFilterExpression::registerFunctions(FDb.handle());
-    // WAL with synchronous NORMAL: a commit is in the log file when it returns, so a
-    // process crash loses nothing; only a power loss may lose the last commits.
+    // WAL with synchronous FULL: the log is synced to disk at every commit, so a
+    // call that was written survives a crash and a power cut alike.
     TSqliteStatement wal = FDb.prepare(QStringLiteral("PRAGMA journal_mode=WAL"));
     if (!wal.step() || wal.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0)
         throw TTableError(QStringLiteral("journal mode"));
-    FDb.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+    FDb.exec(QStringLiteral("PRAGMA synchronous=FULL"));
 }
 
 bool TRecordTable::validLayout()

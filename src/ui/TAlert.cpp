@@ -1,5 +1,6 @@
 #include "TAlert.h"
 #include "TFieldGrid.h"
+#include "common/TScreenWaker.h"
 #include "config/TConfig.h"
 #include "records/TIncomingCallBook.h"
 #include "records/TOutgoingCallBook.h"
@@ -554,6 +555,8 @@ void TAlert::showEvent(QShowEvent *event)
     setStripColor(Qt::white);
     FFlashTimer->start();
     FStopTimer->start();
+    // An incoming call must be seen on a blanked screen too.
+    TScreenWaker::WakeScreen();
 }
 
 void TAlert::hideEvent(QHideEvent *event)

@@ -64,6 +64,12 @@ public:
     bool Available() const override { return true; }
     int Volume() override { return FVolume; }
     void SetVolume(int v) override { FVolume = v; }
+    std::vector<uint32_t> RawVolume() override { return {uint32_t(FVolume)}; }
+    void SetRawVolume(const std::vector<uint32_t> &channels) override
+    {
+        if (!channels.empty())
+            FVolume = int(channels.front());
+    }
     bool Muted() override { return FMuted; }
     void SetMuted(bool m) override
     {

@@ -27,9 +27,11 @@ TCallRec rec(const QString &number, TDateTime time, TDateTime length)
 
 class MemoryReadTest : public CallTestLine {
 protected:
-    // The newest incoming row: 1 January, 10:00:30, 5551000, one minute.
+    // The newest incoming row: 1 January, 10:00:30, 5551000, one minute; the
+    // program last closed just before it.
     void addReferenceRow()
     {
+        FConfig->LastOff = at(1, 1, 10, 0);
         TInCall c;
         c.Phone = QStringLiteral("5551000");
         c.Time = at(1, 1, 10, 0, 30);
@@ -123,19 +125,21 @@ TEST_F(MemoryReadTest, RepeatedRequestsAddEveryCellOnce)
     EXPECT_EQ(phones(outRows()), QStringList({"5552001", "5552000"}));
 }
 
-TEST_F(MemoryReadTest, ARecordRepeatingTheOneJustTakenIsDropped)
+TEST_F(MemoryReadTest, TwoMissedCallsFromOneCallerWithinAMinuteAreTwoCalls)
 {
-    FHandler->NewestInCall = rec(QStringLiteral("5551000"), at(1, 1, 10, 0, 30), duration(1, 0));
-    FSession.StartMemoryRead();
-    const TCallRec a = rec(QStringLiteral("5551003"), at(1, 1, 12, 0), duration(0, 30));
-    const TCallRec b = rec(QStringLiteral("5551002"), at(1, 1, 11, 30), duration(0, 10));
-    FHandler->PhoneRecord(ckIncoming, a);
-    FHandler->PhoneRecord(ckIncoming, a);
-    FHandler->PhoneRecord(ckIncoming, b);
-    EXPECT_EQ(phones(inRows()), QStringList({"5551003", "5551002"}));
-    EXPECT_EQ(FHost.MemoryReadCell, 3);
+    addReferenceRow();
+    ASSERT_TRUE(startLine({QStringLiteral("--memory"),
+                           writeMemory({QStringLiteral("in 01.01 12:00 0:00:00 0 1 5551003"),
+                                        QStringLiteral("in 01.01 12:00 0:00:00 0 1 5551003"),
+                                        QStringLiteral("in 01.01 09:00 0:00:20 0 1 5550999")})}));
+    ASSERT_TRUE(readMemory());
+    EXPECT_EQ(phones(inRows()), QStringList({"5551000", "5551003", "5551003"}));
+
     // An outgoing record while the incoming memory is read belongs to no cell asked for.
-    FHandler->PhoneRecord(ckOutgoing, a);
+    FSession.StartMemoryRead();
+    for (int cell = 0; cell < 3; ++cell)
+        FSession.NextMemoryCell();
+    FHandler->PhoneRecord(ckOutgoing, rec(QStringLiteral("5552001"), at(1, 1, 12, 30), duration(2, 0)));
     EXPECT_TRUE(outRows().isEmpty());
     EXPECT_EQ(FHost.MemoryReadCell, 3);
     FSession.StopMemoryRead();
@@ -146,18 +150,24 @@ TEST_F(MemoryReadTest, SameCallRules)
     const int regional = 7;
     const TCallRec ref = rec(QStringLiteral("5551234"), at(3, 5, 10, 15, 40), duration(1, 23));
 
-    // Seven digits: 1:27 against 1:23 is the same call, 1:31 is new and moves just after the row.
+    // Seven digits: 1:27 against 1:23 is the same call; so is any longer record of
+    // that number and minute (the row of a call cut short when the program
+    // closed); 1:11 is new and moves just after the row.
     TCallRec r = rec(QStringLiteral("5551234"), at(3, 5, 10, 15), duration(1, 27));
     EXPECT_FALSE(TCallHandler::IsNewRecord(r, ref, regional));
     r = rec(QStringLiteral("5551234"), at(3, 5, 10, 15), duration(1, 31));
+    EXPECT_FALSE(TCallHandler::IsNewRecord(r, ref, regional));
+    r = rec(QStringLiteral("5551234"), at(3, 5, 10, 15), duration(14, 0));
+    EXPECT_FALSE(TCallHandler::IsNewRecord(r, ref, regional));
+    r = rec(QStringLiteral("5551234"), at(3, 5, 10, 15), duration(1, 11));
     EXPECT_TRUE(TCallHandler::IsNewRecord(r, ref, regional));
     EXPECT_NEAR((r.Time - ref.Time) * TDateTime::MSecsPerDay, 1.0, 1e-3);
 
-    // Five digits: ten seconds more of the row's length still match.
+    // Five digits: ten seconds more of the row's length still match, ten less do not.
     const TCallRec shortRef = rec(QStringLiteral("51234"), at(3, 5, 10, 15, 40), duration(1, 23));
-    r = rec(QStringLiteral("51234"), at(3, 5, 10, 15), duration(1, 31));
+    r = rec(QStringLiteral("51234"), at(3, 5, 10, 15), duration(1, 25));
     EXPECT_FALSE(TCallHandler::IsNewRecord(r, shortRef, regional));
-    r = rec(QStringLiteral("51234"), at(3, 5, 10, 15), duration(1, 45));
+    r = rec(QStringLiteral("51234"), at(3, 5, 10, 15), duration(1, 13));
     EXPECT_TRUE(TCallHandler::IsNewRecord(r, shortRef, regional));
 
     // Another number in the same minute is new; a whole minute later is new whatever
@@ -173,13 +183,39 @@ TEST_F(MemoryReadTest, SameCallRules)
     EXPECT_FALSE(TCallHandler::IsNewRecord(r, TCallRec(), regional));
 }
 
-TEST_F(MemoryReadTest, EmptyIncomingJournalTakesCallsSinceTheLastExit)
+TEST_F(MemoryReadTest, ACallCutShortByTheCloseIsNotCopiedAgain)
 {
-    FConfig->LastOff = at(1, 1, 11, 15);
+    // The phone never answers the phone-code request, so one is pending at the close.
+    ASSERT_TRUE(startLine({QStringLiteral("--ignore"), QStringLiteral("95")}));
+    ASSERT_TRUE(play(QStringLiteral("number 1 5553412\nring\nwait 0.2\nlift"),
+                     [this] { return FPhone->ReceiverState() == rsUp; }));
+    FPhone->RequestPhoneCode();
+    ASSERT_TRUE(FPhone->PhoneCodePending());
+    spin(1200);
+    FPhone->Disconnect();   // what the close does with a call on the line
+    ASSERT_EQ(phones(inRows()), QStringList({"5553412"}));
+    const QDateTime start = TDateTime(inRows().first().value("Time").toDouble()).toQDateTime();
+    EXPECT_GT(inRows().first().value("Length").toDouble() * 86400.0, 1.0);
+    FSim->stop();
+
+    // The next start: the phone's record of that call has its whole length.
+    const QString day = start.toString(QStringLiteral("dd.MM HH:mm"));
+    ASSERT_TRUE(startLine({QStringLiteral("--memory"),
+                           writeMemory({QStringLiteral("in %1 0:03:10 0 1 5553412").arg(day)})}));
+    ASSERT_TRUE(readMemory());
+    EXPECT_EQ(phones(inRows()), QStringList({"5553412"}));
+}
+
+TEST_F(MemoryReadTest, EmptyJournalsTakeCallsSinceTheLastExit)
+{
+    FConfig->LastOff = at(1, 1, 11, 50);
     ASSERT_TRUE(startLine({QStringLiteral("--memory"), writeMemory(Memory)}));
     ASSERT_TRUE(readMemory());
     EXPECT_EQ(FHandler->NewestInCall.Time, FConfig->LastOff);
-    EXPECT_EQ(phones(inRows()), QStringList({"5551003", "5551002"}));
+    EXPECT_EQ(FHandler->NewestOutCall.Time, FConfig->LastOff);
+    EXPECT_EQ(phones(inRows()), QStringList({"5551003"}));
+    // The outgoing calls a clearing removed stay out.
+    EXPECT_EQ(phones(outRows()), QStringList({"5552001"}));
 }
 
 TEST_F(MemoryReadTest, NoRequestWithAskForCallsOff)
@@ -205,13 +241,16 @@ TEST_F(MemoryReadTest, ThePhoneFallingSilentEndsTheReadWithTheRowsReadSoFar)
     ASSERT_TRUE(spinUntil([this] { return FHost.MemoryReadKind == 1; }, 10000));
     EXPECT_TRUE(FHost.MemoryReadActive);
     EXPECT_FALSE(FView.Log.contains(QStringLiteral("show main window")));
-    // What the phone link does when its retries give up.
-    FSession.Host()->EndMemoryRead();
-    EXPECT_FALSE(FHost.MemoryReadActive);
+    // The phone link resends the request every 400 ms and gives up after the
+    // eleventh resend; the read ends there.
+    ASSERT_TRUE(spinUntil([this] { return !FHost.MemoryReadActive; }, 10000));
+    EXPECT_EQ(FSim->log().commandsStartingWith(QByteArray("\x93", 1)).size(), 12);
     EXPECT_TRUE(FView.Log.contains(QStringLiteral("close splash")));
     EXPECT_TRUE(FView.Log.contains(QStringLiteral("show main window")));
     EXPECT_EQ(inRows().size(), 4);
     EXPECT_TRUE(outRows().isEmpty());
+    // The phone's clock is set at the end of the read.
+    EXPECT_TRUE(spinUntil([this] { return FSim->log().countCommands(0x91) > 0; }, 2000));
 }
 
 } // namespace

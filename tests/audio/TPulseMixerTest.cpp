@@ -89,6 +89,21 @@ TEST_F(MixerTest, BalanceIsKept)
     EXPECT_EQ(PactlPercents(FSink), (QList<int>{80, 40}));
 }
 
+TEST_F(MixerTest, RawVolumeComesBackUnchanged)
+{
+    // Channel volumes no 0..100 value gives, and unequal.
+    Pactl({QStringLiteral("set-sink-volume"), FSink, QStringLiteral("41234"), QStringLiteral("30001")});
+    TPulseMixer mixer(Sink(), Sink() + ".monitor");
+    ASSERT_TRUE(mixer.Available());
+    const std::vector<uint32_t> saved = mixer.RawVolume();
+    EXPECT_EQ(saved, (std::vector<uint32_t>{41234, 30001}));
+    mixer.SetVolume(35);
+    mixer.SetRawVolume(saved);
+    EXPECT_EQ(mixer.RawVolume(), saved);
+    mixer.SetRawVolume({1, 2, 3});        // another channel count: nothing
+    EXPECT_EQ(mixer.RawVolume(), saved);
+}
+
 TEST_F(MixerTest, AdjustAudioUnmutesOutputsAndCapture)
 {
     const QString source = FSink + QStringLiteral(".monitor");

@@ -18,6 +18,15 @@ public:
         FUnits = TPulseMixer::ToPulse(v);
         ++FSets;
     }
+    std::vector<uint32_t> RawVolume() override
+    {
+        return FAvailable ? std::vector<uint32_t>{FUnits} : std::vector<uint32_t>{};
+    }
+    void SetRawVolume(const std::vector<uint32_t> &c) override
+    {
+        if (FAvailable && c.size() == 1)
+            FUnits = c.front();
+    }
     bool Muted() override { return FMuted; }
     void SetMuted(bool m) override
     {
@@ -169,8 +178,27 @@ TEST_F(SoundControlTest, StartupAndShutdown)
     EXPECT_TRUE(FControl.FVolumeFollowsTrack);
     EXPECT_EQ(FSettings.FStores, 0);
     EXPECT_EQ(FMixer.FAdjusted, 1);
+    // The PC's own volume comes back exactly, not a point lower.
     FControl.Shutdown();
-    EXPECT_EQ(FMixer.Volume(), 68);
+    EXPECT_EQ(FMixer.FUnits, TPulseMixer::ToPulse(70));
+    EXPECT_EQ(FMixer.Volume(), 69);
+}
+
+TEST_F(SoundControlTest, ExitVolumeIsTheVolumeBeforeStartWhateverRang)
+{
+    // Runs one after another on the same PC never move its volume.
+    FMixer.FUnits = 41234;   // no value of the 0..100 scale
+    for (int run = 0; run < 3; ++run) {
+        FSettings.FDayVolume = 30 + run * 20;
+        FSettings.FCreschendo = run == 1;
+        FControl.Startup();
+        FControl.StartRing(nullptr);
+        RunCrescendo();
+        FControl.StopSound();
+        FControl.SetTrackBarPosition(77);
+        FControl.Shutdown();
+        EXPECT_EQ(FMixer.FUnits, 41234u) << run;
+    }
 }
 
 TEST_F(SoundControlTest, BarStoresTheVolumeOfTheMomentOnlyInTheConfiguredRegime)
@@ -246,6 +274,27 @@ TEST_F(SoundControlTest, CrescendoFrom52ReachesHundredAndStops)
     FControl.StopSound();
     EXPECT_FALSE(FControl.FPlayingRecord);
     EXPECT_EQ(FMixer.Volume(), FSettings.FDayVolume);
+}
+
+TEST_F(SoundControlTest, AlertOkStopsTheRingAndLeavesTheVolume)
+{
+    FSettings.FDayVolume = 52;
+    FSettings.FCreschendo = true;
+    FControl.Startup();
+    FControl.StartRing(nullptr);
+    const int ringing = FMixer.Volume();
+    FControl.StopRing();
+    EXPECT_NE(FPlayer.FMode, mpPlaying);
+    EXPECT_EQ(FMixer.Volume(), ringing);
+    // Also once a crescendo has finished: the speaker stays where it rose to.
+    FControl.StartRing(nullptr);
+    RunCrescendo();
+    ASSERT_TRUE(FControl.FCrescendoDone);
+    const int sets = FMixer.FSets;
+    FControl.StopRing();
+    EXPECT_NE(FPlayer.FMode, mpPlaying);
+    EXPECT_EQ(FMixer.Volume(), 100);
+    EXPECT_EQ(FMixer.FSets, sets);
 }
 
 TEST_F(SoundControlTest, PersonalVolumeWithCrescendoRisesFromItsVolume)

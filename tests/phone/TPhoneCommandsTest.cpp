@@ -1,5 +1,6 @@
 #include "PhoneTestSupport.h"
 #include "TManualClock.h"
+#include "phone/TPhoneDetection.h"
 #include <gtest/gtest.h>
 #include <deque>
 
@@ -337,4 +338,48 @@ TEST_F(Commands, VanishedPortEndsEvenARingingCallAndIsRetried)
     EXPECT_FALSE(phone.Connected());     // the device is gone; reopening keeps failing
     clock.advance(7500);
     EXPECT_EQ(phone.State(), psOffline);
+}
+
+TEST_F(Commands, ChannelPrefixGoesInFrontOfTheTrimmedUpperCaseNumber)
+{
+    phone.Dial(" 123 ", 1);
+    EXPECT_EQ(sent(), bytes({0x90, 0x05, 0x0F, 0x02, 1, 2, 3}));
+    phone.Dial("e123", 1);
+    EXPECT_EQ(sent(), bytes({0x90, 0x05, 0x0F, 0x02, 1, 2, 3}));
+    phone.Dial(" l123", 1);
+    EXPECT_EQ(sent(), bytes({0x90, 0x05, 0x0F, 0x01, 1, 2, 3}));
+}
+
+namespace {
+// Starts the model detection when the phone is heard, as the main window does.
+class DetectingHost : public TPhoneHost {
+public:
+    void StartModelDetection() override
+    {
+        if (Detection)
+            Detection->StartModelDetection();
+    }
+    TPhoneDetection *Detection = nullptr;
+};
+}
+
+TEST(PhoneComingOnline, ModelRequestReachesTheWire)
+{
+    ensureApp();
+    Pty pty;
+    TManualClock clock;
+    DetectingHost host;
+    TPhone phone(&host, &clock);
+    TPhoneDetection detection(phone);
+    host.Detection = &detection;
+    phone.SetPort(pty.slavePath());
+    ASSERT_TRUE(phone.Connect());
+    phone.GoOffline();
+    pty.readAll();
+    pty.write(bytes({0x21}));
+    ASSERT_TRUE(pumpUntil([&] { return phone.State() == psWaiting; }));
+    const QByteArray out = pty.readAll();
+    ASSERT_FALSE(out.isEmpty());
+    EXPECT_EQ(uint8_t(out.at(0)), 0x9D);
+    EXPECT_TRUE(out.contains(char(0x91)));   // and the clock is set after it
 }

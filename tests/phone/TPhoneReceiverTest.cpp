@@ -412,3 +412,65 @@ TEST_F(Receiver, DisconnectEndsTheCallInProgress)
     EXPECT_FALSE(phone.WatchdogTimer().isActive());
     EXPECT_EQ(phone.ReceiverState(), rsDown);
 }
+
+TEST(CallRecordYear, RecordsReadOnSecondJanuaryKeepDecemberInTheOldYear)
+{
+    ensureApp();
+    TManualClock clock(QDateTime(QDate(2027, 1, 2), QTime(9, 30)));
+    TPhoneHost host;
+    TPhone phone(&host, &clock);
+    EventLog log(phone);
+    phone.Receive({});
+    // incoming 1.1 18:05, 31.12 23:50 and 30.12 08:00, newest first as the phone keeps them
+    for (int day : {1, 31, 30}) {
+        const int month = day == 1 ? 1 : 12;
+        phone.Receive(bytes({0x41, 1, 5, 1, 18, 5, day, month, 0, 1, 0, 0, 0, 0, 0, 0}));
+    }
+    // outgoing 3.1 09:00 lies within a day ahead (a phone clock running fast): this year
+    phone.Receive(bytes({0x42, 1, 5, 9, 0, 3, 1, 0, 1, 0, 0, 0, 0, 0, 0}));
+    ASSERT_EQ(log.records.size(), 4);
+    EXPECT_EQ(log.records[0].Time.toQDateTime(), QDateTime(QDate(2027, 1, 1), QTime(18, 5)));
+    EXPECT_EQ(log.records[1].Time.toQDateTime(), QDateTime(QDate(2026, 12, 31), QTime(18, 5)));
+    EXPECT_EQ(log.records[2].Time.toQDateTime(), QDateTime(QDate(2026, 12, 30), QTime(18, 5)));
+    EXPECT_EQ(log.records[3].Time.toQDateTime(), QDateTime(QDate(2027, 1, 3), QTime(9, 0)));
+
+    // 29 February read on 1 March of a year after a leap year is last year's; a
+    // date more than a day ahead is last year's too.
+    const TDateTime march = TDateTime::fromQDateTime(QDateTime(QDate(2025, 3, 1), QTime(8, 0)));
+    EXPECT_EQ(TPhone::RecordTime(march, 2, 29, 12, 0).toQDateTime(), QDateTime(QDate(2024, 2, 29), QTime(12, 0)));
+    EXPECT_EQ(TPhone::RecordTime(march, 3, 3, 12, 0).toQDateTime(), QDateTime(QDate(2024, 3, 3), QTime(12, 0)));
+    EXPECT_TRUE(TPhone::RecordTime(march, 2, 30, 12, 0).isZero());
+    EXPECT_TRUE(TPhone::RecordTime(march, 3, 1, 24, 0).isZero());
+}
+
+TEST_F(Receiver, NumberDuringAnOutgoingCallLeavesTheCallAlone)
+{
+    rx({0x20});
+    digits("5557");
+    clock.advance(2000);
+    const TDateTime start = phone.CallStart();
+    log.take();
+    rx({0x31, 4, 3, 9, 9, 9});
+    EXPECT_EQ(PhoneNumberToText(phone.CurrentPhone(), true), "5557");
+    EXPECT_EQ(phone.Category(), 0);
+    EXPECT_EQ(phone.CallStart(), start);
+    EXPECT_EQ(phone.State(), psOutgoingCall);
+    EXPECT_TRUE(log.take().isEmpty());
+    digits("123");
+    rx({0x21});
+    const QStringList events = log.take();
+    ASSERT_TRUE(events.contains("EndCall ckOutgoing cpVrx 5557123 attr=1 cat=0")) << events.join('\n').toStdString();
+}
+
+TEST_F(Receiver, DisconnectWhileAPhoneCodeRequestIsPendingStillEndsTheCall)
+{
+    rx({0x31, 2, 3, 5, 5, 5});
+    rx({0x22});
+    rx({0x47, 0, 7, 0});                 // the firmware version asks for the phone code
+    ASSERT_TRUE(phone.PhoneCodePending());
+    log.take();
+    phone.Disconnect();
+    EXPECT_EQ(log.take(), (QStringList{"EndCall ckIncoming cpParallel 555 attr=2 cat=2", "LineFree",
+                                       "StateChanged psOffline"}));
+    EXPECT_FALSE(phone.PhoneCodePending());
+}
