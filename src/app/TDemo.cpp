@@ -370,7 +370,7 @@ void TDemo::screenshotTick()
     if (!FMainTaken && FMainShownTicks >= ShotSettleTicks) {
         FMainTaken = save(FMain, QStringLiteral("main-window.png"));
         // Each page of the main window, then back to the page it showed.
-        if (auto *pages = FMain->findChild<QTabWidget *>(QStringLiteral("PageControl1"))) {
+        if (QTabWidget *pages = FMain->Pages()) {
             const int shown = pages->currentIndex();
             const char *names[] = {"page-incoming.png", "page-outgoing.png", "page-address-book.png"};
             for (int i = 0; i < pages->count() && i < 3; ++i) {

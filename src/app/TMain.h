@@ -100,7 +100,8 @@ public:
     TJournalPage *InPage() const { return FInPage; }
     TJournalPage *OutPage() const { return FOutPage; }
     TAddressPage *AddressPage() const { return FAddressPage; }
-    // The page shown in the page control.
+    // The page control and the page it shows.
+    QTabWidget *Pages() const { return PageControl1; }
     TBookPage *CurrentPage() const;
     // The current journal row's recording as a path; empty when the row
     // offers none (the address book, no file, or a talk kept in the phone).
