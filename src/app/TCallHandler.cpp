@@ -263,10 +263,10 @@ void TCallHandler::announce(TCallKind Kind, const TBuffer &Number)
         FView.CloseAlert();
     }
     if (ring)
-        startRing(found);
+        StartRing(found);
 }
 
-void TCallHandler::startRing(bool SubscriberFound)
+void TCallHandler::StartRing(bool SubscriberFound)
 {
     if (!SubscriberFound) {
         FSound.StartRing(nullptr);

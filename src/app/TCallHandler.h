@@ -52,6 +52,8 @@ public:
     void PhoneCallerMessage(TPhone *Sender);
     void PhoneRecord(TCallKind CallKind, const TCallRec &CallRec);
     void TalkTimerTimer();
+    // The ring sound; SubscriberFound: the caller's row is the address book's current row.
+    void StartRing(bool SubscriberFound);
     // Writes the call rows the journals refused so far (every minute while any wait).
     void WritePendingCalls();
     int PendingCalls() const { return FInBacklog.Count() + FOutBacklog.Count(); }
@@ -121,7 +123,6 @@ private:
     void requestRecord();
     TDateTime now() const { return Clock(); }
 
-    void startRing(bool SubscriberFound);
     void stopSound();
 
     TPhone &FPhone;

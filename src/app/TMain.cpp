@@ -28,6 +28,7 @@
 #include "ui/TJournalPage.h"
 #include "ui/TRecordPlayback.h"
 #include "ui/TSplash.h"
+#include "ui/TToolButton.h"
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
@@ -71,12 +72,7 @@ const QString ModelCaption = QStringLiteral("Модель телефона");
 
 QToolButton *toolButton(QWidget *parent, const QString &name, const QString &text, const QString &hint)
 {
-    auto *b = new QToolButton(parent);
-    b->setObjectName(name);
-    b->setText(text);
-    b->setToolTip(hint);
-    b->setToolTipDuration(10000);
-    return b;
+    return new TToolButton(parent, name, text, hint);
 }
 
 QGroupBox *groupBox(QWidget *parent, const QString &name, const QString &title)
@@ -867,16 +863,7 @@ void TMain::StopSound()
 
 void TMain::StartRing(bool SubscriberFound)
 {
-    if (!SubscriberFound) {
-        FSound->StartRing(nullptr);
-        return;
-    }
-    TRingSubscriber s;
-    const QVariant volume = FAddressBook->fieldValue(QStringLiteral("Volume"));
-    s.Volume = volume.isNull() ? -1 : volume.toInt();
-    s.Creschendo = FAddressBook->fieldValue(QStringLiteral("Creschendo")).toBool();
-    s.SoundFile = FAddressBook->fieldValue(QStringLiteral("SoundFile")).toString();
-    FSound->StartRing(&s);
+    FCallHandler->StartRing(SubscriberFound);
 }
 
 void TMain::RebuildReminders()

@@ -98,25 +98,11 @@ void TAddressPage::freeHotButtonOfCurrentPerson()
         FHotButtons->FreeHotButton(hot);
 }
 
-void TAddressPage::DeleteCurrentRow()
+void TAddressPage::DeleteRow()
 {
-    if (Restricted())
-        return;
-    if (!FHost.ConfirmDelete(QStringLiteral("Вы действительно хотите удалить запись?")))
-        return;
-    if (FPlayback)
-        FPlayback->CloseFile();
-    try {
-        if (!FBook->isEmpty()) {
-            freeHotButtonOfCurrentPerson();
-            FBook->DeleteCurrent();
-            FGrid->viewport()->update();
-            UpdateAddressCommands();
-        }
-    } catch (const TTableError &e) {
-        QMessageBox::warning(window(), QApplication::applicationName(), e.message());
-    }
-    emit CurrentRowChanged();
+    freeHotButtonOfCurrentPerson();
+    FBook->DeleteCurrent();
+    UpdateAddressCommands();
 }
 
 void TAddressPage::DeletePersonClick()

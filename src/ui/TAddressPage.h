@@ -21,8 +21,6 @@ public:
 
     void RefreshCurrentRow() override;
     void UpdateDeleteCommand() override;
-    // "&Удалить ячейку памяти" on this page.
-    void DeleteCurrentRow() override;
     // "&Удалить абонента": asks with the subscriber's name.
     void DeletePersonClick();
     // The pop-up items and the edit and delete buttons by whether there are subscribers.
@@ -30,6 +28,7 @@ public:
     QMenu *Popup() const { return FPopup; }
 
 protected:
+    void DeleteRow() override;
     void ClearRows() override;
     QString ClearQuestion() const override;
     QString ClearProgress() const override;

@@ -5,6 +5,7 @@
 #include "TJournalGridDelegate.h"
 #include "TJournalRules.h"
 #include "TRecordPlayback.h"
+#include "TToolButton.h"
 #include "config/TConfig.h"
 #include "records/TRecordTable.h"
 #include "records/TRecordTableModel.h"
@@ -38,11 +39,7 @@ TBookPage::TBookPage(TBookKind Kind, TRecordTable *Table, TConfig &Config, IPage
 
 QToolButton *TBookPage::AddButton(const QString &Name, const QString &Text, const QString &Hint)
 {
-    auto *b = new QToolButton(FToolBar);
-    b->setObjectName(Name);
-    b->setText(Text);
-    b->setToolTip(Hint);
-    b->setToolTipDuration(10000);
+    auto *b = new TToolButton(FToolBar, Name, Text, Hint);
     b->setEnabled(false);
     FToolBar->addWidget(b);
     return b;
@@ -134,6 +131,23 @@ void TBookPage::GridDoubleClick()
     if (FTable->isEmpty())
         return;
     emit DialRequested(FTable->fieldValue(QStringLiteral("Phone")).toString());
+}
+
+void TBookPage::DeleteCurrentRow()
+{
+    if (Restricted() || !FHost.ConfirmDelete(QStringLiteral("Вы действительно хотите удалить запись?")))
+        return;
+    if (FPlayback)
+        FPlayback->CloseFile();
+    try {
+        if (!FTable->isEmpty()) {
+            DeleteRow();
+            FGrid->viewport()->update();
+        }
+    } catch (const TTableError &e) {
+        QMessageBox::warning(window(), QApplication::applicationName(), e.message());
+    }
+    emit CurrentRowChanged();
 }
 
 void TBookPage::ClearTable()

@@ -40,7 +40,7 @@ public:
     // The delete command follows whether the table has rows (on every page).
     virtual void UpdateDeleteCommand() = 0;
     // Deletes the current row, asking first.
-    virtual void DeleteCurrentRow() = 0;
+    void DeleteCurrentRow();
     // The current row's recording as a path; empty when the row offers none.
     virtual QString CurrentRecordingFile() const { return {}; }
     // Double-click or Enter: the row's number to dial where the rules allow.
@@ -66,7 +66,9 @@ protected:
     QToolButton *AddButton(const QString &Name, const QString &Text, const QString &Hint);
     // True (and "Операция запрещена" shown) while deleting and editing are locked.
     bool Restricted();
-    // The table's own clearing; the player has let go of its files before.
+    // The table's own deletion of the current row and clearing; the player
+    // has let go of its files before.
+    virtual void DeleteRow() = 0;
     virtual void ClearRows() = 0;
     virtual QString ClearQuestion() const = 0;
     virtual QString ClearProgress() const = 0;

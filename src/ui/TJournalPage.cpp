@@ -312,26 +312,13 @@ QString TJournalPage::CurrentRecordingFile() const
 
 // ---------------------------------------------------------------- commands
 
-void TJournalPage::DeleteCurrentRow()
+void TJournalPage::DeleteRow()
 {
-    if (Restricted())
-        return;
-    if (!FHost.ConfirmDelete(QStringLiteral("Вы действительно хотите удалить запись?")))
-        return;
-    if (FPlayback)
-        FPlayback->CloseFile();
-    try {
-        if (!FTable->isEmpty()) {
-            if (incoming())
-                static_cast<TIncomingCallBook *>(FTable)->DeleteCurrent(true);
-            else
-                static_cast<TOutgoingCallBook *>(FTable)->DeleteCurrent(true);
-            FGrid->viewport()->update();
-        }
-    } catch (const TTableError &e) {
-        QMessageBox::warning(window(), QApplication::applicationName(), e.message());
-    }
-    emit CurrentRowChanged();
+    // The row goes with its recordings.
+    if (incoming())
+        static_cast<TIncomingCallBook *>(FTable)->DeleteCurrent(true);
+    else
+        static_cast<TOutgoingCallBook *>(FTable)->DeleteCurrent(true);
 }
 
 void TJournalPage::GridDoubleClick()

@@ -17,7 +17,6 @@ public:
 
     void RefreshCurrentRow() override;
     void UpdateDeleteCommand() override;
-    void DeleteCurrentRow() override;
     QString CurrentRecordingFile() const override;
     void GridDoubleClick() override;
 
@@ -35,6 +34,7 @@ public:
     QToolButton *PlayMessageButton() const { return FPlayMessBtn; }
 
 protected:
+    void DeleteRow() override;
     void ClearRows() override;
     QString ClearQuestion() const override;
     QString ClearProgress() const override;

@@ -1,7 +1,8 @@
 #include "TRecordPlayback.h"
 #include "audio/TMediaPlayer.h"
 #include "audio/TSoundControl.h"
-#include "ui/TJournalRules.h"
+#include "TJournalRules.h"
+#include "TToolButton.h"
 #include <QFile>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
@@ -28,12 +29,7 @@ int barValue(int64_t ms)
 namespace {
 QToolButton *toolButton(QWidget *parent, const QString &name, const QString &text, const QString &hint)
 {
-    auto *b = new QToolButton(parent);
-    b->setObjectName(name);
-    b->setText(text);
-    b->setToolTip(hint);
-    b->setToolTipDuration(10000);
-    return b;
+    return new TToolButton(parent, name, text, hint);
 }
 }
 

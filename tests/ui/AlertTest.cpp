@@ -1,3 +1,4 @@
+#include "UiTestApp.h"
 #include "config/TConfig.h"
 #include "config/TIniSettingsStore.h"
 #include "records/TIncomingCallBook.h"
@@ -15,19 +16,10 @@
 #include <gtest/gtest.h>
 
 namespace {
-void ensureWidgetApp()
-{
-    static int argc = 1;
-    static char name[] = "test_ui";
-    static char *argv[] = {name, nullptr};
-    if (!QCoreApplication::instance())
-        new QApplication(argc, argv);
-}
-
 struct AlertParts {
     AlertParts()
     {
-        ensureWidgetApp();
+        EnsureUiApp();
         config.InField[1] = QStringLiteral("Тема");
         config.InField[7] = QStringLiteral("Итог");
         config.OutField[1] = QStringLiteral("Исходящая тема");

@@ -1,3 +1,4 @@
+#include "UiTestApp.h"
 #include "ui/TDialBox.h"
 #include <QApplication>
 #include <QSignalSpy>
@@ -7,15 +8,6 @@
 #include <algorithm>
 
 namespace {
-void ensureWidgetApp()
-{
-    static int argc = 1;
-    static char name[] = "test_ui";
-    static char *argv[] = {name, nullptr};
-    if (!QCoreApplication::instance())
-        new QApplication(argc, argv);
-}
-
 void type(QWidget *w, const QString &text)
 {
     for (QChar c : text)
@@ -23,7 +15,7 @@ void type(QWidget *w, const QString &text)
 }
 
 struct WidgetApp {
-    WidgetApp() { ensureWidgetApp(); }
+    WidgetApp() { EnsureUiApp(); }
 };
 
 class DialBox : public ::testing::Test {

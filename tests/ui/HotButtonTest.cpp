@@ -1,3 +1,4 @@
+#include "UiTestApp.h"
 #include "records/TAddressBook.h"
 #include "records/THotButtonFile.h"
 #include "ui/THotButtonsBox.h"
@@ -11,17 +12,8 @@
 #include <memory>
 
 namespace {
-void ensureApp()
-{
-    static int argc = 1;
-    static char name[] = "test_ui";
-    static char *argv[] = {name, nullptr};
-    if (!QCoreApplication::instance())
-        new QApplication(argc, argv);
-}
-
 struct HotParts {
-    HotParts() { ensureApp(); }
+    HotParts() { EnsureUiApp(); }
     QTemporaryDir tmp;
     TAddressBook book{tmp.filePath("AddressBook")};
     QString cfg = tmp.filePath("HotBtns.cfg");
@@ -42,7 +34,7 @@ struct HotParts {
 
 TEST(HotButtons, TextCutWithDots)
 {
-    ensureApp();
+    EnsureUiApp();
     QFontMetrics fm(QApplication::font());
     EXPECT_EQ(THotCallBtn::CutCaption(fm, QStringLiteral("Иван"), 200), QStringLiteral("Иван"));
     const QString longName = QStringLiteral("Константин Константинопольский-Заозёрный");

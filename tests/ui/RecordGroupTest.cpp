@@ -1,5 +1,6 @@
 // The group "Запись" on its own: a real media player and sound control over
 // the private sound server, and the record button the call handling drives.
+#include "UiTestApp.h"
 #include "audio/AudioTestUtil.h"
 #include "audio/TMediaPlayer.h"
 #include "audio/TPulseMixer.h"
@@ -19,15 +20,6 @@
 
 namespace {
 
-void ensureApp()
-{
-    static int argc = 1;
-    static char name[] = "test_ui";
-    static char *argv[] = {name, nullptr};
-    if (!QCoreApplication::instance())
-        new QApplication(argc, argv);
-}
-
 class FixedVolume : public TVolumeSettings {
 public:
     int CurrentVolume() const override { return 40; }
@@ -43,14 +35,14 @@ class RecordGroupTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ensureApp();
+        EnsureUiApp();
         ASSERT_TRUE(FDir.isValid());
         FGroup.resize(193, 110);
         FGroup.show();
     }
     QToolButton *button(const char *name) { return FGroup.findChild<QToolButton *>(QString::fromLatin1(name)); }
 
-    const bool FApp = (ensureApp(), true);   // before the widgets below
+    const bool FApp = (EnsureUiApp(), true);   // before the widgets below
     QTemporaryDir FDir;
     QString FCurrent;   // the current row's recording
     TPulseMixer FMixer;

@@ -1,0 +1,13 @@
+#pragma once
+// The widget tests' application object, made once on the platform the
+// environment chooses (offscreen under ctest).
+#include <QApplication>
+
+inline void EnsureUiApp()
+{
+    static int argc = 1;
+    static char name[] = "test_ui";
+    static char *argv[] = {name, nullptr};
+    if (!QCoreApplication::instance())
+        new QApplication(argc, argv);
+}
