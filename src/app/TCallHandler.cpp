@@ -202,6 +202,7 @@ void TCallHandler::PhoneStartCall(TCallKind CallKind, const TBuffer &Number)
     MessageRecording = false;
     CurrentMessageFile.clear();
     CurrentNumberText = PhoneNumberToText(Number, CallKind == ckOutgoing);
+    NumberReported = false;
     announce(CallKind, Number);
 }
 
@@ -219,6 +220,7 @@ void TCallHandler::announce(TCallKind Kind, const TBuffer &Number)
 {
     if (Kind == ckOutgoing) {
         FView.SetStatusText(QStringLiteral("Исходящий звонок "));
+        reportNumber(Kind, Number);
         return;
     }
     FView.SetStatusText(QStringLiteral("Входящий звонок "));
@@ -264,6 +266,17 @@ void TCallHandler::announce(TCallKind Kind, const TBuffer &Number)
     }
     if (ring)
         StartRing(found);
+    // Other listeners hear of the caller after the alert and the ring.
+    reportNumber(Kind, Number);
+}
+
+void TCallHandler::reportNumber(TCallKind Kind, const TBuffer &Number)
+{
+    const QString text = PhoneNumberToText(Number, Kind == ckOutgoing);
+    if (text.isEmpty() || NumberReported)
+        return;
+    NumberReported = true;
+    emit CallNumberKnown(Kind, text, now());
 }
 
 void TCallHandler::StartRing(bool SubscriberFound)
@@ -409,6 +422,9 @@ void TCallHandler::PhoneEndCall(TCallKind CallKind, TCallPlace, TDateTime Time, 
         emit NumberCalled(text);
     if (text.isEmpty())
         text = QStringLiteral("?");
+    if (!NumberReported)
+        emit CallNumberKnown(CallKind, text, Time);
+    NumberReported = false;
     FEditor->RestartCloseTimer();
 
     const TDateTime length(qMax(0.0, now() - Time));
@@ -457,7 +473,7 @@ void TCallHandler::PhoneEndCall(TCallKind CallKind, TCallPlace, TDateTime Time, 
     }
     if (written > 0) {
         if (CallKind == ckIncoming)
-            emit InCallWritten(in, written);
+            emit InCallWritten(in, written, Attributes);
         else
             emit OutCallWritten(out, written);
     }

@@ -90,6 +90,7 @@ public:
     QTimer PendingTimer;
     bool MessageRecording = false;
     QString CurrentMessageFile;
+    bool NumberReported = false;   // CallNumberKnown was raised for the current call
     TCallRec NewestInCall;
     TCallRec NewestOutCall;
 
@@ -101,8 +102,12 @@ signals:
     void LineStateChanged(TPhoneState State);
     // In robot mode: the phone went online (true) or offline.
     void RobotLineStateChanged(bool Online);
-    // A finished call's row went into its journal (with its key).
-    void InCallWritten(const TInCall &Row, qint64 CallId);
+    // A call's number became known (the incoming caller's, the dialled one
+    // complete), once per call; "?" at the end of a call whose number never came.
+    void CallNumberKnown(TCallKind Kind, const QString &Number, TDateTime Start);
+    // A finished call's row went into its journal (with its key and the
+    // attributes the phone reported for it).
+    void InCallWritten(const TInCall &Row, qint64 CallId, TCallAttributes Attributes);
     void OutCallWritten(const TOutCall &Row, qint64 CallId);
     // A finished call's number, digits only, for the dial list.
     void NumberCalled(const QString &Number);
@@ -118,6 +123,7 @@ private:
     void reportPending(TCallKind Kind, const QString &Phone, TDateTime Time, const QString &Error);
     void announce(TCallKind Kind, const TBuffer &Number);
     void finishEditor();
+    void reportNumber(TCallKind Kind, const TBuffer &Number);
     void stopRingForTalk(TCallKind Kind);
     void readOver();
     void requestRecord();
