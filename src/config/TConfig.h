@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include "common/TDateTime.h"
+#include "TFeedSettings.h"
 #include "TPortSettings.h"
 #include "TSettingsDialogValues.h"
 #include "TSettingsStore.h"
@@ -147,6 +148,9 @@ public:
     QString OutlWorkName;
     QString OutlMobileName;
     QString OutlOtherName;
+
+    // Feed: the call feed's server and webhooks.
+    TFeedSettings Feed;
 
     // Run-time only: the sound card can play while it records.
     bool CanPlayWhileRecording = true;

@@ -19,6 +19,9 @@ public:
 
     // The newest call by Time (0 when the journal is empty), whatever the order and filter.
     qint64 newestCall() const;
+    // The Count newest rows by Time (oldest of them first), whatever the order and
+    // filter, without moving the current row.
+    QList<QVariantList> newestRows(int Count) const;
 
 signals:
     // Information fields or the reminder of a call were written (reminders to rebuild).
