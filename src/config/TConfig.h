@@ -1,7 +1,7 @@
 #pragma once
 // Every setting of the program, kept in the settings store (the registry on
 // Windows, <base>/Konvelo.ini elsewhere) in the keys Port, Data, Config,
-// Statistics and ExternalData\Outlook below Software\Konvelo.
+// Statistics, ExternalData\Outlook and Feed below Software\Konvelo.
 // The phone link, the dialog and the main window given to it must outlive it
 // (or be detached) since its destruction saves once more.
 #include <QDateTime>

@@ -101,13 +101,7 @@ void TCallFeed::numberKnown(const QString &Label, const QString &Event, bool Inc
         FCallNames.clear();   // calls whose end never came
     FCallNames.insert(nameKey(Incoming, number), name);
     FServer.Send(TNcidLine::Call(Label, number, name, Start));
-    TEvent e;
-    e.Event = Event;
-    e.Incoming = Incoming;
-    e.Number = number;
-    e.Name = name;
-    e.Start = Start;
-    FWebhooks.Post(e.Json());
+    FWebhooks.Post(TEvent{Event, Incoming, number, name, Start}.Json());
 }
 
 void TCallFeed::CallNumberKnown(TCallKind Kind, const QString &Number, const QString &Name, const TDateTime &Start)
@@ -145,17 +139,7 @@ void TCallFeed::ended(bool Incoming, bool Talked, const QString &Number, TDateTi
     FCallNames.remove(key);
     const TDateTime end = Start + Length.value();
     FServer.Send(TNcidLine::End(Talked, Incoming, number, name, Start, end));
-    TEvent e;
-    e.Event = QStringLiteral("end");
-    e.Incoming = Incoming;
-    e.Number = number;
-    e.Name = name;
-    e.Start = Start;
-    e.End = end;
-    e.Answered = Talked;
-    e.Recording = Recording;
-    e.Message = Message;
-    FWebhooks.Post(e.Json());
+    FWebhooks.Post(TEvent{QStringLiteral("end"), Incoming, number, name, Start, end, Talked, Recording, Message}.Json());
 }
 
 QStringList TCallFeed::callLog()

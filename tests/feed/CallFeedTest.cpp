@@ -104,39 +104,22 @@ TEST_F(CallFeed, CallLinesCarryNumberNameAndTimes)
     // An answered incoming call: the name comes from the address book, "*" becomes "-".
     const TDateTime ring = at(2026, 12, 9, 14, 5, 7);
     Feed->CallNumberKnown(ckIncoming, QStringLiteral("5551234"), QString(), ring);
-    TInCall answered;
-    answered.Phone = QStringLiteral("5551234");
-    answered.Time = ring;
-    answered.Length = seconds(75);
-    Feed->CallEnded(answered, TCallAttributes{caVRX});
+    Feed->CallEnded(inCall(QStringLiteral("5551234"), ring, 75), TCallAttributes{caVRX});
 
     // An unanswered call without a number: "?" and the undefined-number subscriber.
     const TDateTime missed = at(2026, 12, 9, 23, 59, 30);
     Feed->CallNumberKnown(ckIncoming, QString(), QString(), missed);
-    TInCall noAnswer;
-    noAnswer.Phone = QStringLiteral("?");
-    noAnswer.Time = missed;
-    noAnswer.Length = seconds(40);
-    Feed->CallEnded(noAnswer, TCallAttributes{caNoTalk});
+    Feed->CallEnded(inCall(QStringLiteral("?"), missed, 40), TCallAttributes{caNoTalk});
 
-    // An outgoing call with the name the caller gave, one that nobody took, and a blocked one.
+    // An outgoing call with the name the caller gave, two that nobody took, and a blocked one.
     const TDateTime dialled = at(2026, 12, 10, 9, 0, 0);
     Feed->CallNumberKnown(ckOutgoing, QStringLiteral("84951112233"), QStringLiteral("Склад\r\nEND: *x*"), dialled);
-    TOutCall out;
-    out.Phone = QStringLiteral("84951112233");
-    out.Time = dialled;
-    out.Length = seconds(3600 + 61);
-    out.Attributes = TCallAttributes{caVRX}.toByte();
-    Feed->CallEnded(out);
-    TOutCall redial;
-    redial.Phone = QStringLiteral("5550000");
-    redial.Time = dialled;
-    redial.Length = TDateTime();
-    redial.Attributes = TCallAttributes{caVRX}.toByte();
-    Feed->CallEnded(redial);
+    Feed->CallEnded(outCall(QStringLiteral("84951112233"), dialled, 3600 + 61));
+    Feed->CallEnded(outCall(QStringLiteral("5550000"), dialled, 0));
+    Feed->CallEnded(outCall(QStringLiteral("5550001"), dialled, 20, TCallAttributes{caNoTalk}));
     Feed->CallBlocked(QStringLiteral("5557777"), QString(), dialled);
 
-    ASSERT_TRUE(c->waitLines(c->Lines.size() + 8));
+    ASSERT_TRUE(c->waitLines(c->Lines.size() + 9));
     EXPECT_EQ(c->events(), (QStringList{
         QStringLiteral("CID: *DATE*12092026*TIME*1405*LINE*-*NMBR*5551234*MESG*NONE*NAME*Сидоров-Пётр*"),
         QStringLiteral("END: *HTYPE*BYE*DATE*12092026*TIME*1405*SCALL*12/09/2026 14:05:07*ECALL*12/09/2026 14:06:22"
@@ -149,6 +132,8 @@ TEST_F(CallFeed, CallLinesCarryNumberNameAndTimes)
                        "*CTYPE*OUT*LINE*-*NMBR*84951112233*NAME*Склад  END: -x-*"),
         QStringLiteral("END: *HTYPE*CANCEL*DATE*12102026*TIME*0900*SCALL*12/10/2026 09:00:00*ECALL*12/10/2026 09:00:00"
                        "*CTYPE*OUT*LINE*-*NMBR*5550000*NAME*NO NAME*"),
+        QStringLiteral("END: *HTYPE*CANCEL*DATE*12102026*TIME*0900*SCALL*12/10/2026 09:00:00*ECALL*12/10/2026 09:00:20"
+                       "*CTYPE*OUT*LINE*-*NMBR*5550001*NAME*NO NAME*"),
         QStringLiteral("HUP: *DATE*12102026*TIME*0900*LINE*-*NMBR*5557777*MESG*NONE*NAME*NO NAME*")}));
     EXPECT_FALSE(c->BadEnding);
     EXPECT_EQ(T.Book->currentKey(), current);

@@ -23,6 +23,25 @@ inline TDateTime seconds(double s)
     return TDateTime(s / 86400.0);
 }
 
+inline TInCall inCall(const QString &phone, TDateTime time, double secs)
+{
+    TInCall c;
+    c.Phone = phone;
+    c.Time = time;
+    c.Length = seconds(secs);
+    return c;
+}
+
+inline TOutCall outCall(const QString &phone, TDateTime time, double secs, TCallAttributes attributes = {caVRX})
+{
+    TOutCall c;
+    c.Phone = phone;
+    c.Time = time;
+    c.Length = seconds(secs);
+    c.Attributes = attributes.toByte();
+    return c;
+}
+
 struct TTables {
     QTemporaryDir Dir;
     std::unique_ptr<TAddressBook> Book;
@@ -40,23 +59,8 @@ struct TTables {
     {
         return Book->AddPerson(phone, name, 0, QString(), QString(), QString(), -1, false);
     }
-    void in(const QString &phone, TDateTime time, double secs = 30)
-    {
-        TInCall c;
-        c.Phone = phone;
-        c.Time = time;
-        c.Length = seconds(secs);
-        In->AddCall(c);
-    }
-    void out(const QString &phone, TDateTime time, double secs = 30)
-    {
-        TOutCall c;
-        c.Phone = phone;
-        c.Time = time;
-        c.Length = seconds(secs);
-        c.Attributes = 1;
-        Out->AddCall(c);
-    }
+    void in(const QString &phone, TDateTime time, double secs = 30) { In->AddCall(inCall(phone, time, secs)); }
+    void out(const QString &phone, TDateTime time, double secs = 30) { Out->AddCall(outCall(phone, time, secs)); }
 };
 
 // Settings for a feed on a free loopback port.

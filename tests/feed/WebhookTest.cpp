@@ -107,19 +107,11 @@ TEST_F(Webhooks, EachEventIsPostedAsSignedJson)
 
     const TDateTime start = at(2026, 12, 9, 14, 5, 7);
     Feed->CallNumberKnown(ckIncoming, QStringLiteral("5551234"), QString(), start);
-    TInCall row;
-    row.Phone = QStringLiteral("5551234");
-    row.Time = start;
-    row.Length = seconds(75);
+    TInCall row = inCall(QStringLiteral("5551234"), start, 75);
     row.FileName = QStringLiteral("/rec/In_1.wav");
     Feed->CallEnded(row, TCallAttributes{caVRX});
     Feed->CallBlocked(QStringLiteral("5550000"), QStringLiteral("Спам"), start);
-    TOutCall out;
-    out.Phone = QStringLiteral("5557777");
-    out.Time = start;
-    out.Length = TDateTime();
-    out.Attributes = TCallAttributes{caVRX}.toByte();
-    Feed->CallEnded(out);
+    Feed->CallEnded(outCall(QStringLiteral("5557777"), start, 0));
     ASSERT_TRUE(receiver.waitRequests(4));
 
     const QString offset = TCallFeed::IsoWithOffset(start).right(6);
