@@ -6,6 +6,7 @@
 #include "records/TOutgoingCallBook.h"
 #include <QHostAddress>
 #include <cmath>
+#include <cstdio>
 #include <exception>
 
 namespace {
@@ -42,6 +43,12 @@ TCallFeed::TCallFeed(TAddressBook &AddressBook, TIncomingCallBook &InCalls, TOut
                      QObject *parent)
     : QObject(parent), FAddressBook(AddressBook), FInCalls(InCalls), FOutCalls(OutCalls)
 {
+    OnReport = [](const QString &text) {
+        const QByteArray b = (QStringLiteral("konvelo: ") + text + QLatin1Char('\n')).toUtf8();
+        std::fwrite(b.constData(), 1, size_t(b.size()), stderr);
+        std::fflush(stderr);
+    };
+    FWebhooks.OnFailure = [this](const QString &text) { report(text); };
     FServer.SetCallLog([this] { return callLog(); });
     for (TRecordTable *t : {static_cast<TRecordTable *>(&AddressBook), static_cast<TRecordTable *>(&InCalls),
                             static_cast<TRecordTable *>(&OutCalls)})
@@ -56,29 +63,38 @@ bool TCallFeed::Apply(const TFeedSettings &Settings)
     FWebhooks.SetTargets(Settings.WebhookList(), Settings.WebhookSecret.toUtf8());
     const TClientFilter filter(Settings.AllowedClientList());
     for (const QString &bad : filter.Rejected())
-        FWebhooks.OnFailure(QStringLiteral("feed: not an address or subnet, ignored: ") + bad);
+        report(QStringLiteral("feed: not an address or subnet, ignored: ") + bad);
     FServer.SetFilter(filter);
     if (!Settings.Enabled) {
         FServer.Close();
         return true;
     }
     const QString listen = Settings.ListenAddress.trimmed();
-    QHostAddress address;
-    if (listen.isEmpty() || listen == u"*" || listen == u"0.0.0.0")
-        address = listen == u"0.0.0.0" ? QHostAddress(QHostAddress::AnyIPv4) : QHostAddress(QHostAddress::Any);
-    else
-        address = QHostAddress(listen);
-    if (address.isNull() || Settings.Port < 0 || Settings.Port > 65535) {   // 0: any free port
-        FServer.Close();
+    const QHostAddress address = listen.isEmpty() || listen == u"*" ? QHostAddress(QHostAddress::Any)
+                                                                     : QHostAddress(listen);
+    // Other settings applied: the clients stay connected.
+    if (FServer.IsListening() && address == FListening && Settings.Port == FListeningPort)
+        return true;
+    FServer.Close();
+    FListening = QHostAddress();
+    if (address.isNull() || Settings.Port < 0 || Settings.Port > 65535)   // 0: any free port
         FError = QStringLiteral("feed: cannot listen on %1 port %2").arg(listen).arg(Settings.Port);
-        return false;
-    }
-    if (!FServer.Listen(address, quint16(Settings.Port))) {
+    else if (!FServer.Listen(address, quint16(Settings.Port)))
         FError = QStringLiteral("feed: cannot listen on %1 port %2: %3")
                      .arg(listen).arg(Settings.Port).arg(FServer.ErrorString());
+    if (!FError.isEmpty()) {
+        report(FError);
         return false;
     }
+    FListening = address;
+    FListeningPort = Settings.Port;
     return true;
+}
+
+void TCallFeed::report(const QString &Text)
+{
+    if (OnReport)
+        OnReport(Text);
 }
 
 QString TCallFeed::nameOf(const QString &Number, const QString &Given) const

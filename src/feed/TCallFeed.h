@@ -8,8 +8,10 @@
 #include "common/PhoneTypes.h"
 #include "config/TFeedSettings.h"
 #include <QHash>
+#include <QHostAddress>
 #include <QObject>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 class TAddressBook;
@@ -27,10 +29,15 @@ public:
               QObject *parent = nullptr);
     ~TCallFeed() override;
 
-    // Starts, restarts or stops the server and sets the webhooks by Settings.
-    // False, with ErrorString(), when the server cannot listen (the webhooks work anyway).
+    // Starts, restarts or stops the server and sets the webhooks by Settings;
+    // connected clients stay while the address and port stay, unless the new
+    // allowed list excludes them. False, with ErrorString() (also reported),
+    // when the server cannot listen; the webhooks work anyway.
     bool Apply(const TFeedSettings &Settings);
     QString ErrorString() const { return FError; }
+    // Where failures go: a listen error, a bad allowed-list item or webhook
+    // address, a post that failed for good. Standard error by default.
+    std::function<void(const QString &)> OnReport;
 
     // A call's number is known: CID: for ckIncoming, OUT: for ckOutgoing, and
     // the "ring" or "outgoing" webhook. Number empty or "?" when the phone gave
@@ -78,7 +85,11 @@ private:
     TOutgoingCallBook &FOutCalls;
     TNcidServer FServer;
     TWebhookSender FWebhooks;
+    void report(const QString &Text);
+
     QString FError;
+    QHostAddress FListening;
+    int FListeningPort = -1;
     // Names given with CID:/OUT: until the call's END:, by direction and number.
     QHash<QString, QString> FCallNames;
     // The call log, built once until a table changes.

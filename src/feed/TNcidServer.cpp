@@ -40,6 +40,15 @@ void TNcidServer::Close()
         drop(c);
 }
 
+void TNcidServer::SetFilter(const TClientFilter &Filter)
+{
+    FFilter = Filter;
+    const QList<QTcpSocket *> clients = FClients;
+    for (QTcpSocket *c : clients)
+        if (!FFilter.Allows(c->peerAddress()))
+            drop(c);
+}
+
 void TNcidServer::acceptClients()
 {
     while (QTcpSocket *c = FServer.nextPendingConnection()) {

@@ -31,7 +31,8 @@ public:
     quint16 ServerPort() const { return FServer.serverPort(); }
     QString ErrorString() const { return FError; }
 
-    void SetFilter(const TClientFilter &Filter) { FFilter = Filter; }
+    // Clients already connected that the new filter excludes are dropped.
+    void SetFilter(const TClientFilter &Filter);
     // The CIDLOG:/OUTLOG: lines a new client gets, oldest first.
     void SetCallLog(std::function<QStringList()> CallLog) { FCallLog = std::move(CallLog); }
     static QString Version();

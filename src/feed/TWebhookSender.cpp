@@ -3,17 +3,11 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QTimer>
-#include <cstdio>
 
 const QByteArray TWebhookSender::SignatureHeader = QByteArrayLiteral("X-Konvelo-Signature");
 
 TWebhookSender::TWebhookSender(QObject *parent) : QObject(parent)
 {
-    OnFailure = [](const QString &text) {
-        const QByteArray b = (QStringLiteral("konvelo: ") + text + QLatin1Char('\n')).toUtf8();
-        std::fwrite(b.constData(), 1, size_t(b.size()), stderr);
-        std::fflush(stderr);
-    };
 }
 
 TWebhookSender::~TWebhookSender()

@@ -2,7 +2,7 @@
 // Posts JSON bodies to the webhook addresses through Qt Network, never
 // waiting for an answer: each post has a time-out, a failed one is tried
 // again three times with a doubling delay and then reported through
-// OnFailure (standard error by default).
+// OnFailure.
 #include <QByteArray>
 #include <QList>
 #include <QNetworkAccessManager>

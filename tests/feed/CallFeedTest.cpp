@@ -169,6 +169,8 @@ TEST_F(CallFeed, SettingsSwitchTheServer)
     TFeedSettings s = loopback();
     s.Enabled = false;
     start(s);
+    QStringList reports;
+    Feed->OnReport = [&](const QString &text) { reports << text; };
     EXPECT_FALSE(Feed->Server().IsListening());
 
     // A port in use leaves the server idle with a message.
@@ -180,13 +182,24 @@ TEST_F(CallFeed, SettingsSwitchTheServer)
     EXPECT_FALSE(Feed->ErrorString().isEmpty());
     s.ListenAddress = QStringLiteral("no address");
     EXPECT_FALSE(Feed->Apply(s));
+    EXPECT_EQ(reports.size(), 2);
 
     s.ListenAddress = QStringLiteral("127.0.0.1");
     s.Port = 0;
     ASSERT_TRUE(Feed->Apply(s));
     Port = Feed->Server().ServerPort();
     auto c = client();
-    EXPECT_TRUE(c->waitStartup());
+    ASSERT_TRUE(c->waitStartup());
+
+    // Settings applied again keep the clients, until the allowed list leaves them out.
+    s.Webhooks = QStringLiteral("http://127.0.0.1:9/");
+    ASSERT_TRUE(Feed->Apply(s));
+    EXPECT_EQ(Feed->Server().ServerPort(), Port);
+    Feed->CallBlocked(QStringLiteral("1"), QString(), at(2026, 1, 1, 0, 0));
+    EXPECT_TRUE(c->waitLines(5));
+    s.AllowedClients = QStringLiteral("192.168.0.0/16");
+    ASSERT_TRUE(Feed->Apply(s));
+    EXPECT_TRUE(c->waitClosed());
 }
 
 TEST_F(CallFeed, ThirtyTwoClientsOneNeverReading)

@@ -86,7 +86,7 @@ protected:
     void start(const QStringList &urls, const QString &secret = QString())
     {
         Feed = std::make_unique<TCallFeed>(*T.Book, *T.In, *T.Out);
-        Feed->Webhooks().OnFailure = [this](const QString &text) { Failures << text; };
+        Feed->OnReport = [this](const QString &text) { Failures << text; };
         TFeedSettings s = loopback();
         s.Webhooks = urls.join(QLatin1Char(' '));
         s.WebhookSecret = secret;
