@@ -4,6 +4,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMessageAuthenticationCode>
+#include <QProcess>
+#include <QSslKey>
+#include <QSslServer>
 #include <QTcpServer>
 #include <gtest/gtest.h>
 
@@ -26,11 +29,18 @@ public:
         }
     };
 
-    TReceiver()
+    // With Tls, the receiver speaks HTTPS with that certificate and key.
+    explicit TReceiver(const QSslConfiguration *Tls = nullptr)
     {
-        FServer.listen(QHostAddress::LocalHost);
-        QObject::connect(&FServer, &QTcpServer::newConnection, [this] {
-            while (QTcpSocket *s = FServer.nextPendingConnection()) {
+        if (Tls) {
+            auto *tls = new QSslServer;
+            tls->setSslConfiguration(*Tls);
+            FServer.reset(tls);
+            FScheme = QStringLiteral("https");
+        }
+        FServer->listen(QHostAddress::LocalHost);
+        QObject::connect(FServer.get(), &QTcpServer::pendingConnectionAvailable, [this] {
+            while (QTcpSocket *s = FServer->nextPendingConnection()) {
                 FSockets << s;
                 QObject::connect(s, &QTcpSocket::readyRead, [this, s] { read(s); });
             }
@@ -38,7 +48,7 @@ public:
     }
     QString url(const QString &path = QStringLiteral("/hook")) const
     {
-        return QStringLiteral("http://127.0.0.1:%1%2").arg(FServer.serverPort()).arg(path);
+        return QStringLiteral("%1://127.0.0.1:%2%3").arg(FScheme).arg(FServer->serverPort()).arg(path);
     }
     bool waitRequests(int n, int ms = 5000)
     {
@@ -71,7 +81,8 @@ private:
                 s->write(QStringLiteral("HTTP/1.1 %1 X\r\nContent-Length: 0\r\n\r\n").arg(status).toLatin1());
         }
     }
-    QTcpServer FServer;
+    std::unique_ptr<QTcpServer> FServer = std::make_unique<QTcpServer>();
+    QString FScheme = QStringLiteral("http");
     QList<QTcpSocket *> FSockets;
     QHash<QTcpSocket *, QByteArray> FBuffers;
 };
@@ -192,6 +203,42 @@ TEST_F(Webhooks, FailedPostsAreRetriedThreeTimes)
     ASSERT_EQ(Failures.size(), 1);
     EXPECT_TRUE(Failures.first().contains(QStringLiteral("HTTP status 500")));
     EXPECT_EQ(flaky.Requests.first().Body, flaky.Requests.last().Body);
+}
+
+TEST_F(Webhooks, HttpsPostsAreSentToo)
+{
+    // A certificate for 127.0.0.1 made now, trusted by this process only.
+    QTemporaryDir dir;
+    const QString key = dir.filePath(QStringLiteral("key.pem")), cert = dir.filePath(QStringLiteral("cert.pem"));
+    QProcess openssl;
+    openssl.start(QStringLiteral("openssl"),
+                  {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"), QStringLiteral("ec"),
+                   QStringLiteral("-pkeyopt"), QStringLiteral("ec_paramgen_curve:prime256v1"), QStringLiteral("-nodes"),
+                   QStringLiteral("-keyout"), key, QStringLiteral("-out"), cert, QStringLiteral("-days"),
+                   QStringLiteral("2"), QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1"),
+                   QStringLiteral("-addext"), QStringLiteral("subjectAltName=IP:127.0.0.1")});
+    if (!openssl.waitForFinished(30000) || openssl.exitCode() != 0)
+        GTEST_SKIP() << "openssl cannot make a certificate";
+    QFile keyFile(key), certFile(cert);
+    ASSERT_TRUE(keyFile.open(QIODevice::ReadOnly) && certFile.open(QIODevice::ReadOnly));
+    const QSslCertificate certificate(certFile.readAll());
+    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+    tls.setLocalCertificate(certificate);
+    tls.setPrivateKey(QSslKey(keyFile.readAll(), QSsl::Ec));
+    const QSslConfiguration before = QSslConfiguration::defaultConfiguration();
+    QSslConfiguration trusting = before;
+    trusting.addCaCertificate(certificate);
+    QSslConfiguration::setDefaultConfiguration(trusting);
+
+    TReceiver receiver(&tls);
+    start({receiver.url()}, QStringLiteral("k"));
+    Feed->CallNumberKnown(ckOutgoing, QStringLiteral("5551234"), QString(), at(2026, 1, 1, 0, 0));
+    const bool got = receiver.waitRequests(1, 10000);
+    QSslConfiguration::setDefaultConfiguration(before);
+    ASSERT_TRUE(got) << Failures.join(u'\n').toStdString();
+    EXPECT_EQ(json(receiver.Requests.first().Body).value("event").toString(), QStringLiteral("outgoing"));
+    EXPECT_EQ(receiver.Requests.first().header("X-Konvelo-Signature"),
+              TWebhookSender::Signature(receiver.Requests.first().Body, "k"));
 }
 
 }
