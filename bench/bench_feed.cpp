@@ -1,6 +1,9 @@
 // From the feed's CallNumberKnown to the CID: line read by connected clients
-// (target under 20 ms). Each client is a thread with a blocking socket of its
-// own, as another program would be; the feed runs on this thread's event loop.
+// (target under 20 ms), and a new client's start-up lines with the call log
+// taken from two 10^6-row journals. Each client is a thread with a blocking
+// socket of its own, as another program would be; the feed runs on this
+// thread's event loop.
+//   bench_feed [ROUNDS] [DIR]   (DIR keeps the generated journals; a temporary folder otherwise)
 #include "BenchSupport.h"
 #include "feed/TCallFeed.h"
 #include "records/TAddressBook.h"
@@ -81,6 +84,45 @@ struct TClientThread {
 };
 
 // With Stuck, one more client connects and never reads.
+constexpr int Rows = 1000000;
+
+void fillJournal(TRecordTable &t, bool incoming)
+{
+    TBulkLoad bulk(t);
+    const char *sql = incoming
+        ? "INSERT INTO InCalls (Phone, Category, Time, Length, AutoAnswer) VALUES (?, 1, ?, 0.001, 0)"
+        : "INSERT INTO OutCalls (Phone, Time, Length, Attributes) VALUES (?, ?, 0.001, 1)";
+    sqlite3_stmt *st = nullptr;
+    sqlite3_prepare_v2(bulk.db(), sql, -1, &st, nullptr);
+    double time = 43000 + (incoming ? 0 : 0.0001);
+    for (int i = 0; i < Rows; ++i) {
+        time += 0.002;
+        const QByteArray phone = QByteArray::number(1000000 + qint64(i) * 7919 % 9000000);
+        sqlite3_bind_text(st, 1, phone.constData(), int(phone.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_double(st, 2, time);
+        sqlite3_step(st);
+        sqlite3_reset(st);
+    }
+    sqlite3_finalize(st);
+}
+
+// From connecting to the "300" line: the first client builds the call log, the next one finds it built.
+void measureStartup(TCallFeed &feed)
+{
+    for (const char *which : {"first client (log built)", "next client (log kept)"}) {
+        QElapsedTimer t;
+        t.start();
+        TClientThread c;
+        if (!c.open(feed.Server().ServerPort(), 1))
+            return;
+        while (!c.Started.load())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+        std::printf("start-up lines with the last %d calls of two 10^6-row journals, %s: %.2f ms\n",
+                    TCallFeed::LogSize, which, ms(t));
+        c.close();
+    }
+}
+
 void measure(TCallFeed &feed, int clients, int rounds, bool stuck = false)
 {
     int stuckFd = -1;
@@ -143,14 +185,24 @@ void measure(TCallFeed &feed, int clients, int rounds, bool stuck = false)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    setvbuf(stdout, nullptr, _IONBF, 0);
     const int rounds = argc > 1 ? std::max(1, QString::fromLocal8Bit(argv[1]).toInt()) : 500;
     QTemporaryDir dir;
-    const QString data = QDir(dir.path()).filePath(QStringLiteral("Data/"));
+    const QString data = (argc > 2 ? QString::fromLocal8Bit(argv[2]) : dir.path()) + QStringLiteral("/Data/");
+    QDir().mkpath(data);
+    const bool generate = !QFile::exists(data + QStringLiteral("InCalls.cds"));
     TAddressBook book(data + QStringLiteral("AddressBook"));
     TIncomingCallBook in(data + QStringLiteral("InCalls"));
     TOutgoingCallBook out(data + QStringLiteral("OutCalls"));
-    book.AddPerson(QStringLiteral("5551234"), QStringLiteral("Иванов Иван"), 0, QString(), QString(), QString(), -1,
-                   false);
+    if (generate) {
+        QElapsedTimer t;
+        t.start();
+        fillJournal(in, true);
+        fillJournal(out, false);
+        book.AddPerson(QStringLiteral("5551234"), QStringLiteral("Иванов Иван"), 0, QString(), QString(), QString(),
+                       -1, false);
+        std::printf("generating 2 x 10^6 rows: %.0f ms\n", ms(t));
+    }
     TCallFeed feed(book, in, out);
     TFeedSettings s;
     s.Port = 0;
@@ -158,6 +210,7 @@ int main(int argc, char **argv)
         std::printf("%s\n", qPrintable(feed.ErrorString()));
         return 1;
     }
+    measureStartup(feed);
     measure(feed, 1, rounds);
     measure(feed, 32, rounds);
     measure(feed, 31, rounds, true);
