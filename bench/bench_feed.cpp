@@ -28,6 +28,21 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
+// A blocking socket connected to 127.0.0.1:port; -1 when that fails.
+int connectLoopback(quint16 port)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(port);
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::connect(fd, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 // Reads lines; stamps the arrival of each "CID:" line with its round number.
 struct TClientThread {
     int Fd = -1;
@@ -38,12 +53,8 @@ struct TClientThread {
 
     bool open(quint16 port, int rounds)
     {
-        Fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_port = htons(port);
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        if (::connect(Fd, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0)
+        Fd = connectLoopback(port);
+        if (Fd < 0)
             return false;
         Arrivals.resize(size_t(rounds));
         Thread = std::thread([this] { run(); });
@@ -125,15 +136,7 @@ void measureStartup(TCallFeed &feed)
 
 void measure(TCallFeed &feed, int clients, int rounds, bool stuck = false)
 {
-    int stuckFd = -1;
-    if (stuck) {
-        stuckFd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_port = htons(feed.Server().ServerPort());
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::connect(stuckFd, reinterpret_cast<sockaddr *>(&a), sizeof a);
-    }
+    const int stuckFd = stuck ? connectLoopback(feed.Server().ServerPort()) : -1;
     std::vector<std::unique_ptr<TClientThread>> list;
     for (int i = 0; i < clients; ++i) {
         list.push_back(std::make_unique<TClientThread>());
