@@ -11,6 +11,7 @@
 #include "audio/TSoundControl.h"
 #include "common/BaseFolder.h"
 #include "config/TConfig.h"
+#include "feed/TCallFeed.h"
 #include "phone/TPhone.h"
 #include "phone/TPhoneCapabilities.h"
 #include "phone/TPhoneDetection.h"
@@ -229,6 +230,7 @@ void TMain::Startup()
     // 20 and 6: the call handling with its talk clock.
     connectCallHandler();
     connectCommands();
+    startFeed();
 
     // 23
     PageControl1->setCurrentIndex(qBound(0, FConfig->ActivePage, 2));
@@ -309,6 +311,23 @@ void TMain::connectCallHandler()
     connect(handler, &TCallHandler::MemoryReadFinished, this, &TMain::UpdateFirmwareCommands);
     connect(&handler->Recording(), &TRecordingControl::TransferFinished, this, &TMain::UpdateFirmwareCommands);
     connect(FPlayback, &TRecordPlayback::RecordClicked, handler, &TCallHandler::RecordButtonClick);
+}
+
+void TMain::startFeed()
+{
+    // Other programs and workstations hear of the calls: NCID clients and webhooks.
+    FFeed = std::make_unique<TCallFeed>(*FAddressBook, *FInCalls, *FOutCalls);
+    FFeed->Apply(FConfig->Feed);
+    TCallFeed *feed = FFeed.get();
+    connect(FCallHandler.get(), &TCallHandler::CallNumberKnown, feed,
+            [feed](TCallKind Kind, const QString &Number, TDateTime Start) {
+                feed->CallNumberKnown(Kind, Number, QString(), Start);
+            });
+    connect(FCallHandler.get(), &TCallHandler::InCallWritten, feed,
+            [feed](const TInCall &Row, qint64, TCallAttributes Attributes) { feed->CallEnded(Row, Attributes); });
+    connect(FCallHandler.get(), &TCallHandler::OutCallWritten, feed,
+            [feed](const TOutCall &Row) { feed->CallEnded(Row); });
+    connect(FConfig.get(), &TConfig::SettingsApplied, feed, [this] { FFeed->Apply(FConfig->Feed); });
 }
 
 void TMain::openTables()

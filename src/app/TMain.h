@@ -32,6 +32,7 @@ class TAddressPage;
 class TAlert;
 class TAudioMixer;
 class TBookPage;
+class TCallFeed;
 class TCallHandler;
 class TConfig;
 class TConfigVolumeSettings;
@@ -89,6 +90,7 @@ public:
     TSoundControl *Sound() const { return FSound.get(); }
     TMediaPlayer *MediaPlayer() const { return FMediaPlayer.get(); }
     TCallHandler *CallHandler() const { return FCallHandler.get(); }
+    TCallFeed *Feed() const { return FFeed.get(); }
     TAlert *Alert() const { return FAlert.get(); }
     TFormMessage *FormMessage() const { return FFormMessage.get(); }
     TSplash *Splash() const { return FSplash.get(); }
@@ -183,6 +185,7 @@ private:
     void createTrayIcon();
     void openTables();
     void connectCallHandler();
+    void startFeed();
     void connectCommands();
     void lineStateChanged(TPhoneState State);
     void settingsApplied();
@@ -219,6 +222,7 @@ private:
     std::unique_ptr<TGSMRecorder> FRecorder;
     std::unique_ptr<TDialControl> FDialControl;
     std::unique_ptr<TCallHandler> FCallHandler;
+    std::unique_ptr<TCallFeed> FFeed;
 
     // The windows, which read the objects above: freed before them.
     std::unique_ptr<TSplash> FSplash;

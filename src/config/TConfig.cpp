@@ -114,6 +114,7 @@ void TConfig::SetDefaults()
 {
     ypw.clear();
     yrd = false;
+    Feed = TFeedSettings();
     ChannelType = 0;
     IncomingSort = QStringLiteral("Time");
     OutgoingSort = QStringLiteral("Time");
@@ -205,6 +206,7 @@ bool TConfig::FirstRun(const QString &RecordsFolder)
     WriteConfig(true);
     WriteStatistics();
     WriteOutlook();
+    Feed.Store(*FStore);
     return FStore->Flush();
 }
 
@@ -289,6 +291,8 @@ void TConfig::Load()
     OutlWorkName = s.ReadString(KOutlook, QStringLiteral("OutlWorkName"));
     OutlMobileName = s.ReadString(KOutlook, QStringLiteral("OutlMobileName"));
     OutlOtherName = s.ReadString(KOutlook, QStringLiteral("OutlOtherName"));
+
+    Feed = TFeedSettings::Load(s);
 }
 
 void TConfig::WriteData(bool all)
@@ -608,6 +612,7 @@ bool TConfig::SaveAll(bool apply)
     }
     WriteOutlook();
 
+    Feed.Store(*FStore);
     const bool written = FStore->Flush();
 
     if (fromDialog) {

@@ -1,7 +1,7 @@
 #pragma once
 // Every setting of the program, kept in the settings store (the registry on
 // Windows, <base>/Konvelo.ini elsewhere) in the keys Port, Data, Config,
-// Statistics and ExternalData\Outlook below Software\Konvelo.
+// Statistics, ExternalData\Outlook and Feed below Software\Konvelo.
 // The phone link, the dialog and the main window given to it must outlive it
 // (or be detached) since its destruction saves once more.
 #include <QDateTime>
@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include "common/TDateTime.h"
+#include "TFeedSettings.h"
 #include "TPortSettings.h"
 #include "TSettingsDialogValues.h"
 #include "TSettingsStore.h"
@@ -149,6 +150,9 @@ public:
     QString OutlWorkName;
     QString OutlMobileName;
     QString OutlOtherName;
+
+    // Feed: the call feed's server and webhooks.
+    TFeedSettings Feed;
 
     // Run-time only: the sound card can play while it records.
     bool CanPlayWhileRecording = true;

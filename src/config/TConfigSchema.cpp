@@ -1,4 +1,5 @@
 #include "TConfigSchema.h"
+#include "TFeedSettings.h"
 #include "TPortSettings.h"
 #include <QDateTime>
 
@@ -70,6 +71,14 @@ QList<TConfigSchema::TEntry> Build()
     e.append({outlook, QStringLiteral("AddOutlNamePostfix"), S::vkBoolean, false});
     for (const char *n : {"OutlHomeName", "OutlWorkName", "OutlMobileName", "OutlOtherName"})
         e.append({outlook, QLatin1String(n), S::vkString, false});
+
+    const QString feed = TFeedSettings::Key;
+    e.append({feed, QStringLiteral("Enabled"), S::vkBoolean, false});
+    e.append({feed, QStringLiteral("ListenAddress"), S::vkString, false});
+    e.append({feed, QStringLiteral("Port"), S::vkInteger, false});
+    e.append({feed, QStringLiteral("AllowedClients"), S::vkString, false});
+    e.append({feed, QStringLiteral("Webhooks"), S::vkString, false});
+    e.append({feed, QStringLiteral("WebhookSecret"), S::vkString, false});
     return e;
 }
 

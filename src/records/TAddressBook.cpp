@@ -122,20 +122,19 @@ qint64 TAddressBook::AddPerson(const QString &Phone, const QString &Name, uint8_
     return insertRow(personValues(Phone, Name, Attributes, Address, Notes, SoundFile, Volume, Creschendo));
 }
 
+QString TAddressBook::lookupNumber(const QString &Phone) const
+{
+    for (QChar c : Phone)
+        if (c != QLatin1Char('?'))
+            return Phone;
+    return QString(std::max(0, FRegionalNumberLength), QLatin1Char('?'));
+}
+
 bool TAddressBook::FindPhone(const QString &Phone)
 {
-    QString wanted = Phone;
-    bool known = false;
-    for (QChar c : Phone)
-        if (c != QLatin1Char('?')) {
-            known = true;
-            break;
-        }
-    if (!known)
-        wanted = QString(std::max(0, FRegionalNumberLength), QLatin1Char('?'));
     // The first matching row of the current order, through the Phone index.
     TSqliteStatement st = FDb.prepare(QStringLiteral("SELECT \"Person_ID\" FROM \"AddressBook\" WHERE \"Phone\" = ? ORDER BY \"Person_ID\""));
-    st.bind(1, wanted);
+    st.bind(1, lookupNumber(Phone));
     qint64 best = NoKey;
     int bestPos = -1;
     while (st.step()) {
@@ -147,6 +146,26 @@ bool TAddressBook::FindPhone(const QString &Phone)
         }
     }
     return best != NoKey && locate(best);
+}
+
+QString TAddressBook::NameOfPhone(const QString &Phone) const
+{
+    TSqliteStatement st = FDb.prepare(QStringLiteral(
+        "SELECT \"Person_ID\", \"Name\" FROM \"AddressBook\" WHERE \"Phone\" = ? ORDER BY \"Person_ID\""));
+    st.bind(1, lookupNumber(Phone));
+    QString name;
+    bool any = false;
+    int bestPos = -1;
+    while (st.step()) {
+        const int pos = positionOf(st.int64(0));
+        if (!any || (pos >= 0 && (bestPos < 0 || pos < bestPos))) {
+            name = st.isNull(1) ? QString() : st.value(1).toString();
+            any = true;
+            if (pos >= 0)
+                bestPos = pos;
+        }
+    }
+    return name;
 }
 
 bool TAddressBook::FindPerson(qint64 Person_ID)

@@ -30,6 +30,10 @@ public:
     // Exact match on Phone; an empty number or one of only "?" finds the undefined-number subscriber.
     bool FindPhone(const QString &Phone);
     bool FindPerson(qint64 Person_ID);
+    // The Name of the subscriber FindPhone would find (first in the current order,
+    // else the lowest key when the filter hides every match), without moving the
+    // current row; empty when there is none.
+    QString NameOfPhone(const QString &Phone) const;
     int CurrentAttributes() const;
     bool UpdatePerson(qint64 Person_ID, const QString &Phone, const QString &Name, uint8_t Attributes,
                       const QString &Address, const QString &Notes, const QString &SoundFile, int Volume,
@@ -37,6 +41,8 @@ public:
     void DeleteCurrent();
 
 private:
+    // The number FindPhone looks for: Phone itself, or the undefined number.
+    QString lookupNumber(const QString &Phone) const;
     void convertXml(const QString &xmlFile);
     QVariantList personValues(const QString &Phone, const QString &Name, uint8_t Attributes,
                               const QString &Address, const QString &Notes, const QString &SoundFile,

@@ -47,6 +47,22 @@ qint64 TCallBook::newestCall() const
     return st.step() ? st.int64(0) : 0;
 }
 
+QList<QVariantList> TCallBook::newestRows(int Count) const
+{
+    QList<QVariantList> rows;
+    if (Count <= 0)
+        return rows;
+    QStringList cols;
+    for (const QString &n : schema().fieldNames())
+        cols << TTableSchema::quoted(n);
+    TSqliteStatement st = FDb.prepare(QStringLiteral("SELECT %1 FROM %2 ORDER BY \"Time\" DESC, \"Call_ID\" DESC LIMIT ?")
+                                          .arg(cols.join(QLatin1Char(',')), TTableSchema::quoted(schema().TableName)));
+    st.bindInt64(1, Count);
+    while (st.step())
+        rows.prepend(st.row());
+    return rows;
+}
+
 bool TCallBook::updateInfoFields(qint64 key, QList<QPair<int, QVariant>> columns, const QList<TFieldEntry> &entries,
                                  TDateTime reminderTime)
 {

@@ -22,6 +22,9 @@ public:
     // Appends and commits a row given as the values of every field after the key
     // (the journal's values() of a call); the row becomes current. Returns its Call_ID.
     qint64 AddValues(const QVariantList &values) { return insertRow(values); }
+    // The Count newest rows by Time (oldest of them first), whatever the order and
+    // filter, without moving the current row.
+    QList<QVariantList> newestRows(int Count) const;
 
 signals:
     // Information fields or the reminder of a call were written (reminders to rebuild).

@@ -125,5 +125,7 @@ TEST_F(CliConfig, DumpHoldsEveryValue)
     EXPECT_TRUE(QDateTime::fromString(o.value("Data/LastOff").toString(), Qt::ISODateWithMs).isValid());
     EXPECT_EQ(o.value("ExternalData/Outlook/OutlOtherName").toString(), QStringLiteral("Другой"));
     EXPECT_FALSE(o.contains("Config/BDPath"));
-    EXPECT_EQ(o.size(), 9 + 14 + 61 + 16 + 5);
+    EXPECT_EQ(o.value("Feed/Port"), QJsonValue(3333));
+    EXPECT_EQ(o.value("Feed/ListenAddress").toString(), QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(o.size(), 9 + 14 + 61 + 16 + 5 + 6);
 }

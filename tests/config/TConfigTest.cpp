@@ -62,7 +62,7 @@ TEST_F(Settings, FirstRunWritesEveryDefaultAndAsksForTheFolderOnce)
     EXPECT_EQ(Prompts.FolderTitles,
               QStringList{QStringLiteral("Выберите директорию для хранения записей разговоров")});
 
-    // Every value of the five keys is there, BDPath and CustomBaudRate are not.
+    // Every value of the six keys is there, BDPath and CustomBaudRate are not.
     auto s = Store();
     for (const TConfigSchema::TEntry &e : TConfigSchema::Entries())
         EXPECT_EQ(s->ValueExists(e.Key, e.Name), !e.Optional) << e.Path().toStdString();

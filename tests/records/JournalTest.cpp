@@ -147,6 +147,30 @@ TEST_F(Journals, FindPhoneMatchesExactlyAndAllQuestionMarksFindTheUndefinedNumbe
     EXPECT_FALSE(book.FindPerson(ivanov));
 }
 
+TEST_F(Journals, NameOfPhoneFindsWhatFindPhoneWouldWithoutMovingTheCurrentRow)
+{
+    TAddressBook book(base("AddressBook"));
+    book.SortBy(QStringLiteral("Name"));
+    book.AddPerson(QStringLiteral("5551234"), QStringLiteral("Яковлев"), 0, {}, {}, {}, -1, false);
+    book.AddPerson(QStringLiteral("5551234"), QStringLiteral("Андреев"), 0, {}, {}, {}, -1, false);
+    book.AddPerson(QStringLiteral("???????"), QStringLiteral("Неизвестный"), 0, {}, {}, {}, -1, false);
+    const qint64 other = book.AddPerson(QStringLiteral("1"), {}, 0, {}, {}, {}, -1, false);
+    ASSERT_TRUE(book.FindPerson(other));
+    QSignalSpy moved(&book, &TRecordTable::currentChanged);
+
+    // The first in the current order, as FindPhone takes it.
+    EXPECT_EQ(book.NameOfPhone(QStringLiteral("5551234")), QStringLiteral("Андреев"));
+    EXPECT_EQ(book.NameOfPhone(QStringLiteral("?")), QStringLiteral("Неизвестный"));
+    EXPECT_EQ(book.NameOfPhone(QStringLiteral("1")), QString());
+    EXPECT_EQ(book.NameOfPhone(QStringLiteral("2")), QString());
+    // A filter that hides the subscriber still leaves his name to the lookup.
+    book.setFilter(QStringLiteral("Phone = '1'"));
+    book.setFiltered(true);
+    EXPECT_EQ(book.NameOfPhone(QStringLiteral("5551234")), QStringLiteral("Яковлев"));
+    EXPECT_EQ(book.currentKey(), other);
+    EXPECT_EQ(moved.size(), 0);
+}
+
 TEST_F(Journals, DeleteCurrentWithFilesRemovesOnlyRealFiles)
 {
     TIncomingCallBook j(base("InCalls"));
