@@ -19,6 +19,7 @@
 #include "records/THotButtonFile.h"
 #include "records/TIncomingCallBook.h"
 #include "records/TOutgoingCallBook.h"
+#include "records/TTableError.h"
 #include "ui/TAddressPage.h"
 #include "ui/TAlert.h"
 #include "ui/TDialBox.h"
@@ -188,7 +189,13 @@ void TMain::Startup()
     // 8 .. 13
     SplashText(QStringLiteral("Загрузка данных"));
     FFormMessage = std::make_unique<TFormMessage>();
-    openTables();
+    if (!openTables()) {
+        // The program never runs without its journals.
+        CloseSplash();
+        QMessageBox::critical(nullptr, QApplication::applicationName(),
+                              FStartError + QStringLiteral("\nПрограмма будет закрыта."));
+        return;
+    }
     createPages();
     connect(FSession.get(), &TPhoneSession::FirmwareKnown, this, &TMain::UpdateFirmwareCommands);
 
@@ -225,6 +232,7 @@ void TMain::Startup()
 
     // 21, 22
     FRecorder = std::make_unique<TGSMRecorder>();
+    FRecorder->OnMessage = [this](const QString &t) { showRecorderMessage(t); };
     FSound->TestDuplex([this] { return FRecorder->CanRecord(); });
 
     // 20 and 6: the call handling with its talk clock.
@@ -236,12 +244,11 @@ void TMain::Startup()
     PageControl1->setCurrentIndex(qBound(0, FConfig->ActivePage, 2));
     connect(PageControl1, &QTabWidget::currentChanged, this, &TMain::pageChanged);
 
-    // 24, 25
+    // 24 (25: the address page keeps the undefined number's length)
     const bool paramsFile = paramsFileExists();
     RobotItem->setVisible(true);
     PhoneSettingsItem->setVisible(paramsFile);
     ProfileLoadItem->setVisible(paramsFile);
-    FAddressBook->setRegionalNumberLength(FConfig->RegionalNumberLength);
 
     // 26
     if (FConfig->NeedCheckPort)
@@ -298,8 +305,6 @@ void TMain::connectCallHandler()
     FCallHandler->PhoneCodeReceived = [this](const QString &code) { FDetection->PhoneCodeReceived(code); };
     connect(FCallHandler.get(), &TCallHandler::CallNotWritten, this,
             [this](const QString &t) { showInfo(QStringLiteral("Звонок не записан в журнал"), t, Caption); });
-    connect(FCallHandler.get(), &TCallHandler::CallNotWritten, this,
-            [this](const QString &t) { showInfo(QStringLiteral("Звонок не записан в журнал"), t, Caption); });
     FCallHandler->Attach(*FPhone);
     // 10, 12: the newest journal rows are the reference for the phone's memory.
     FCallHandler->TakeNewestCalls();
@@ -330,7 +335,18 @@ void TMain::startFeed()
     connect(FConfig.get(), &TConfig::SettingsApplied, feed, [this] { FFeed->Apply(FConfig->Feed); });
 }
 
-void TMain::openTables()
+bool TMain::openTables()
+{
+    try {
+        openTableFiles();
+        return true;
+    } catch (const TTableError &e) {
+        FStartError = e.message();
+        return false;
+    }
+}
+
+void TMain::openTableFiles()
 {
     const QString data = BaseFolder::dataPath() + QLatin1Char('/');
     FAddressBook = std::make_unique<TAddressBook>(data + QStringLiteral("AddressBook"));
@@ -357,6 +373,17 @@ void TMain::openTables()
 
     FHotButtons = std::make_unique<THotButtonFile>(BaseFolder::dataPath() + QStringLiteral("/HotBtns.cfg"));
     FHotButtons->load();
+}
+
+void TMain::showRecorderMessage(const QString &Text)
+{
+    // Not modal: the recorder stops inside the call handling, which goes on
+    // to write the call's row while the message waits for the user.
+    auto *box = new QMessageBox(QMessageBox::Warning, QApplication::applicationName(), Text, QMessageBox::Ok, this);
+    box->setObjectName(QStringLiteral("RecorderMessage"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->show();
 }
 
 void TMain::showTableMessage(TRecordTable *table)
@@ -641,7 +668,7 @@ void TMain::CloseWithoutAsking()
 
 void TMain::Shutdown()
 {
-    if (FShutDown || SecondInstance)
+    if (FShutDown || SecondInstance || !FStartError.isEmpty())
         return;
     FShutDown = true;
     // 1, 2

@@ -70,6 +70,9 @@ public:
     ~TMain() override;
 
     bool SecondInstance = false;
+    // Why the start-up stopped (a table that cannot be opened); the user has
+    // been told and the program ends. Empty when it runs.
+    QString StartError() const { return FStartError; }
     bool TrayIconShown = false;
     int SavedVolume() const;
 
@@ -89,6 +92,7 @@ public:
     TAddressBook *AddressBook() const { return FAddressBook.get(); }
     TSoundControl *Sound() const { return FSound.get(); }
     TMediaPlayer *MediaPlayer() const { return FMediaPlayer.get(); }
+    TGSMRecorder *Recorder() const { return FRecorder.get(); }
     TCallHandler *CallHandler() const { return FCallHandler.get(); }
     TCallFeed *Feed() const { return FFeed.get(); }
     TAlert *Alert() const { return FAlert.get(); }
@@ -183,7 +187,9 @@ private:
     void createRecordGroup();
     void createHotButtons();
     void createTrayIcon();
-    void openTables();
+    // False (and StartError set) when a table cannot be opened or created.
+    bool openTables();
+    void openTableFiles();
     void connectCallHandler();
     void startFeed();
     void connectCommands();
@@ -192,12 +198,15 @@ private:
     void applyWindowBounds();
     void showInfo(const QString &First, const QString &Second, const QString &Caption);
     void showTableMessage(TRecordTable *table);
+    // The recorder's stop and close errors.
+    void showRecorderMessage(const QString &Text);
     void pageChanged(int Index);
     void followSaveButton();
     void trayActivated(QSystemTrayIcon::ActivationReason reason);
 
     std::unique_ptr<QLockFile> FLock;
     bool FShutDown = false;
+    QString FStartError;
     bool FCloseWithoutAsking = false;
     int FStateImage = 1;
 

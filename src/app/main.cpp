@@ -65,6 +65,10 @@ int main(int argc, char **argv)
         TMain main;
         if (main.SecondInstance)
             return 0;
+        if (!main.StartError().isEmpty()) {
+            fprintf(stderr, "konvelo: %s\n", qPrintable(main.StartError()));
+            return 1;
+        }
         if (SignalQuit::received()) {
             main.CloseWithoutAsking();
             if (demoMode)

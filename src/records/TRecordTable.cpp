@@ -40,6 +40,38 @@ QString TRecordTable::freeBackupName(const QString &file)
     return name;
 }
 
+namespace {
+
+// Errors that say the file is out of reach (locked by another program, not
+// readable or writable, a folder in its place, the disk full), not that its
+// content is bad: such a file is left alone and the table does not open.
+bool outOfReach(int code)
+{
+    switch (code & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+    case SQLITE_CANTOPEN:
+    case SQLITE_IOERR:
+    case SQLITE_PERM:
+    case SQLITE_READONLY:
+    case SQLITE_NOMEM:
+    case SQLITE_FULL:
+    case SQLITE_AUTH:
+        return true;
+    default:
+        return false;
+    }
+}
+
+TTableError openFailure(const QString &file, const TTableError &e)
+{
+    return TTableError(QStringLiteral("Не удалось открыть файл ") + QDir::toNativeSeparators(file)
+                           + QStringLiteral("\n\r") + e.message(),
+                       e.code());
+}
+
+}
+
 void TRecordTable::configureConnection()
 {
     TFilterExpression::registerFunctions(FDb.handle());
@@ -82,8 +114,10 @@ void TRecordTable::openTable(const TOpenTexts &texts)
             for (const QString &sql : FSchema.indexSql())
                 FDb.exec(sql);
             opened = true;
-        } catch (const TTableError &) {
+        } catch (const TTableError &e) {
             FDb.close();
+            if (outOfReach(e.code()))
+                throw openFailure(file, e);
             // Keep the unreadable file (and its log) instead of overwriting it.
             const QString backup = freeBackupName(file);
             bool kept = QFile::rename(file, backup);
@@ -100,9 +134,14 @@ void TRecordTable::openTable(const TOpenTexts &texts)
         }
     }
     if (!opened) {
-        FDb.open(file, true);
-        configureConnection();
-        createFile(FDb, FSchema);
+        try {
+            FDb.open(file, true);
+            configureConnection();
+            createFile(FDb, FSchema);
+        } catch (const TTableError &e) {
+            FDb.close();
+            throw openFailure(file, e);
+        }
     }
     reloadKeys();
     moveTo(0, false);

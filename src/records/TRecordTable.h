@@ -102,7 +102,9 @@ protected:
 
     TRecordTable(const TTableSchema &schema, const QString &basePath, QObject *owner);
     // Opens fileName(), creating it when missing; an unreadable file is kept as
-    // <file>.bad-<yyyyMMdd-HHmmss> and replaced by an empty table.
+    // <file>.bad-<yyyyMMdd-HHmmss> and replaced by an empty table. A file out of
+    // reach (locked by another program, a folder in its place) or one that
+    // cannot be created or kept raises TTableError naming the file.
     void openTable(const TOpenTexts &texts);
     void appendOpenMessage(const QString &text);
 

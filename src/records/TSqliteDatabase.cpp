@@ -17,7 +17,7 @@ void TSqliteDatabase::open(const QString &path, bool create)
     if (rc != SQLITE_OK) {
         const QString err = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
         sqlite3_close(db);
-        throw TTableError(err);
+        throw TTableError(err, rc);
     }
     FDb = db;
     sqlite3_extended_result_codes(FDb, 1);
@@ -35,10 +35,11 @@ void TSqliteDatabase::close()
 void TSqliteDatabase::exec(const QString &sql)
 {
     char *err = nullptr;
-    if (sqlite3_exec(FDb, sql.toUtf8().constData(), nullptr, nullptr, &err) != SQLITE_OK) {
+    const int rc = sqlite3_exec(FDb, sql.toUtf8().constData(), nullptr, nullptr, &err);
+    if (rc != SQLITE_OK) {
         const QString msg = err ? QString::fromUtf8(err) : errorMessage();
         sqlite3_free(err);
-        throw TTableError(msg);
+        throw TTableError(msg, sqlite3_extended_errcode(FDb));
     }
 }
 

@@ -7,9 +7,10 @@ TSqliteStatement::TSqliteStatement(sqlite3 *db, const QString &sql) : FDb(db)
     const QByteArray text = sql.toUtf8();
     if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &FStmt, nullptr) != SQLITE_OK) {
         const QString err = QString::fromUtf8(sqlite3_errmsg(db));
+        const int code = sqlite3_extended_errcode(db);
         sqlite3_finalize(FStmt);
         FStmt = nullptr;
-        throw TTableError(err);
+        throw TTableError(err, code);
     }
 }
 
@@ -101,7 +102,7 @@ bool TSqliteStatement::step()
         return false;
     const QString err = QString::fromUtf8(sqlite3_errmsg(FDb));
     sqlite3_reset(FStmt);
-    throw TTableError(err);
+    throw TTableError(err, rc);
 }
 
 void TSqliteStatement::reset()

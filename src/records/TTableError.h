@@ -5,10 +5,13 @@
 
 class TTableError : public std::runtime_error {
 public:
-    explicit TTableError(const QString &message)
-        : std::runtime_error(message.toStdString()), FMessage(message) {}
+    // Code: the SQLite result code of the failing call; 0 for the tables' own checks.
+    explicit TTableError(const QString &message, int code = 0)
+        : std::runtime_error(message.toStdString()), FMessage(message), FCode(code) {}
     QString message() const { return FMessage; }
+    int code() const { return FCode; }
 
 private:
     QString FMessage;
+    int FCode;
 };

@@ -2,6 +2,7 @@
 #include "IPageHost.h"
 #include "THotButtonsBox.h"
 #include "TRecordPlayback.h"
+#include "config/TConfig.h"
 #include "records/TAddressBook.h"
 #include "records/TTableError.h"
 #include <QApplication>
@@ -27,6 +28,11 @@ TAddressPage::TAddressPage(TAddressBook *Book, TConfig &Config, IPageHost &Host,
     FDeleteBtn = AddButton(QStringLiteral("DeletePersonBtn"), QStringLiteral("Удалить"),
                            QStringLiteral("Удалить абонента"));
     connect(FDeleteBtn, &QToolButton::clicked, this, &TAddressPage::DeletePersonClick);
+    // The undefined number ("???????") is as long as the regional numbers, also
+    // right after the settings change them.
+    FBook->setRegionalNumberLength(FConfig.RegionalNumberLength);
+    connect(&FConfig, &TConfig::SettingsApplied, this,
+            [this] { FBook->setRegionalNumberLength(FConfig.RegionalNumberLength); });
 
     BuildGrid({{QStringLiteral("Phone"), QStringLiteral("Телефон")},
                {QStringLiteral("Name"), QStringLiteral("Имя")},

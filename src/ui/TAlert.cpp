@@ -342,6 +342,7 @@ void TAlert::buildLayout()
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     ShowInputFormBtn = new QPushButton(QStringLiteral("&Параметры"), GroupBox1);
     ShowInputFormBtn->setObjectName(QStringLiteral("ShowInputFormBtn"));
+    ShowInputFormBtn->setEnabled(false);   // until there is an editor to open
     // OK centred: a balancing spacer as wide as the right-hand button.
     bottom->addSpacing(ShowInputFormBtn->sizeHint().width());
     bottom->addStretch(1);
@@ -534,11 +535,17 @@ void TAlert::BitBtn1Click()
     close();
 }
 
+void TAlert::SetShowInputForm(std::function<void(const QString &Number)> ShowInputForm)
+{
+    FShowInputForm = std::move(ShowInputForm);
+    ShowInputFormBtn->setEnabled(bool(FShowInputForm));
+}
+
 void TAlert::ShowInputFormBtnClick()
 {
     const bool known = !FNumber.isEmpty() && FNumber != NotYetKnown && FNumber != NotKnown;
-    if (OnShowInputForm)
-        OnShowInputForm(known ? FNumber : QStringLiteral("?"));
+    if (FShowInputForm)
+        FShowInputForm(known ? FNumber : QStringLiteral("?"));
 }
 
 void TAlert::showEvent(QShowEvent *event)

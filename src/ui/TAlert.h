@@ -44,8 +44,9 @@ public:
     // "&OK" stops the ring through this before closing.
     std::function<void()> OnStopRing;
     // "&Параметры": opens the information-fields editor for this number ("?" when
-    // none is known) in incoming mode, marked as opened from the alert.
-    std::function<void(const QString &Number)> OnShowInputForm;
+    // none is known) in incoming mode, marked as opened from the alert. The
+    // button is enabled only while an editor is set (null: none).
+    void SetShowInputForm(std::function<void(const QString &Number)> ShowInputForm);
 
     // The main window's pictures: GridImageList by index, and the incoming and
     // outgoing page images. Without them the history shows texts only.
@@ -115,6 +116,7 @@ private:
     QGroupBox *GroupBox1;
     QPushButton *BitBtn1;
     QPushButton *ShowInputFormBtn;
+    std::function<void(const QString &Number)> FShowInputForm;
 
     QTimer *FFlashTimer;
     QTimer *FStopTimer;

@@ -20,6 +20,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -239,10 +240,10 @@ void TJournalPage::RefreshCurrentRow()
         else if (hasMessage)
             FPlayMessBtn->setChecked(true);
         // A recording still in the phone can be fetched.
-        FGetTalkBtn->setEnabled(talk == QLatin1String("+") || message == QLatin1String("+"));
+        FGetTalkBtn->setEnabled(FTalkDownloadReady && (talk == QLatin1String("+") || message == QLatin1String("+")));
         playable = (FPlayRecBtn->isChecked() ? talk : message).size() >= 2;
     } else {
-        FGetTalkBtn->setEnabled(talk == QLatin1String("+"));
+        FGetTalkBtn->setEnabled(FTalkDownloadReady && talk == QLatin1String("+"));
     }
     if (FPlayback)
         FPlayback->EnablePlayButton(playable);
@@ -253,6 +254,14 @@ void TJournalPage::RefreshCurrentRow()
         updateFieldPanel(incoming() ? FConfig.ShowInFieldKind : FConfig.ShowOutFieldKind);
         FFields->setProperty(TagProperty, id);
     }
+}
+
+void TJournalPage::SetTalkDownloadReady(bool Ready)
+{
+    FTalkDownloadReady = Ready;
+    if (!Ready)
+        for (QToolButton *b : TalkDownloadButtons())
+            b->setEnabled(false);
 }
 
 void TJournalPage::UpdateDeleteCommand()
@@ -268,14 +277,7 @@ void TJournalPage::updateFieldPanel(int ShowKind)
         values << FTable->fieldValue(QStringLiteral("Field_%1").arg(n)).toString();
         any = any || !values.last().isEmpty();
     }
-    const bool show = ShowKind == 0 || (ShowKind == 1 && any);
-    FPanel->setVisible(show);
-    {
-        const QSignalBlocker block(FShowFieldsBtn);
-        FShowFieldsBtn->setChecked(show);
-    }
-    if (!show)
-        return;
+    // The grid is filled hidden too: the show button then shows this row's values.
     FillFieldGrid(FFields, incoming() ? 0 : 1, false, &FConfig);
     for (int r = 0; r < FFields->rowCount(); ++r)
         if (QTableWidgetItem *cell = FFields->item(r, 1)) {
@@ -283,6 +285,27 @@ void TJournalPage::updateFieldPanel(int ShowKind)
             if (n >= 1 && n <= 7)
                 cell->setText(values.at(n - 1));
         }
+    fitFieldPanel();
+    const bool show = ShowKind == 0 || (ShowKind == 1 && any);
+    FPanel->setVisible(show);
+    const QSignalBlocker block(FShowFieldsBtn);
+    FShowFieldsBtn->setChecked(show);
+}
+
+void TJournalPage::fitFieldPanel()
+{
+    // FillFieldGrid made the grid as high as its rows. When their number changes
+    // the panel takes the height they need within the strip's limits; the user's
+    // own height stays otherwise. Where the panel is lower the grid scrolls.
+    const int gridHeight = FFields->maximumHeight();
+    if (FFields->rowCount() != FFittedRows) {
+        FFittedRows = FFields->rowCount();
+        FPanel->layout()->invalidate();
+        const int need = FPanel->layout()->totalMinimumSize().height();
+        FPanel->setFixedHeight(std::clamp(need, TJournalSplitStrip::MinHeight, TJournalSplitStrip::MaxHeight));
+    }
+    FFields->setMinimumHeight(std::min(gridHeight, FFields->verticalHeader()->defaultSectionSize() + 4));
+    FFields->setMaximumHeight(gridHeight);
 }
 
 void TJournalPage::playChoiceClick(bool Message)

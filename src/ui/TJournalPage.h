@@ -26,6 +26,9 @@ public:
     QToolButton *FilterButton() const { return FFilterBtn; }
     // "Загрузить" (the current row's talk) and "Загрузить все".
     QList<QToolButton *> TalkDownloadButtons() const { return {FGetTalkBtn, FGetAllBtn}; }
+    // Set once the talk-download window exists and takes the buttons' clicks;
+    // until then neither button is enabled, whatever the rows hold.
+    void SetTalkDownloadReady(bool Ready);
     QMenu *Popup() const { return FPopup; }
     QWidget *FieldsPanel() const { return FPanel; }
     QTableWidget *FieldsGrid() const { return FFields; }
@@ -45,6 +48,7 @@ private:
     void buildFieldPanel();
     void buildPopup();
     void updateFieldPanel(int ShowKind);
+    void fitFieldPanel();
     void playChoiceClick(bool Message);
     void popupAboutToShow();
     void playFromPopup(bool Message);
@@ -57,10 +61,12 @@ private:
     QToolButton *FShowFieldsBtn = nullptr;
     QToolButton *FGetTalkBtn = nullptr;
     QToolButton *FGetAllBtn = nullptr;
+    bool FTalkDownloadReady = false;
     QWidget *FPanel = nullptr;
     QTableWidget *FFields = nullptr;
     // The Call_ID of the row the fields grid shows.
     qint64 FFieldsRow = -1;
+    int FFittedRows = -1;   // the grid's rows the panel's height was fitted to
     QMenu *FPopup = nullptr;
     QAction *FCopyToBookItem = nullptr;
     QAction *FDeleteRecordItem = nullptr;

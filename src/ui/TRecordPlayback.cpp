@@ -124,7 +124,8 @@ void TRecordPlayback::BuildWidgets()
 
 void TRecordPlayback::EnablePlayButton(bool Enabled)
 {
-    FW.PlayButton->setEnabled(Enabled);
+    // During a talk nothing is played, whichever row the user moves to.
+    FW.PlayButton->setEnabled(Enabled && !FRecBtn->isEnabled());
 }
 
 void TRecordPlayback::EnablePlayerButtons(bool Enabled)
@@ -136,6 +137,8 @@ void TRecordPlayback::EnablePlayerButtons(bool Enabled)
 void TRecordPlayback::EnableRecordButton(bool Enabled)
 {
     FRecBtn->setEnabled(Enabled);
+    if (Enabled)
+        FW.PlayButton->setEnabled(false);
 }
 
 bool TRecordPlayback::RecordButtonEnabled() const
@@ -151,13 +154,14 @@ void TRecordPlayback::SetRecordButtonDown(bool Down)
 
 void TRecordPlayback::PlayClick()
 {
-    if (FPlayer.Mode() == mpPaused) {
+    const QString file = FCurrentFile ? FCurrentFile() : QString();
+    // A pause is resumed on its own row; on another row that row's recording starts.
+    if (FPlayer.Mode() == mpPaused && (file.isEmpty() || FPlayer.FileName() == file)) {
         FSeekEnabled = true;
         FPlayer.Resume();
         return;
     }
-    const QString file = FCurrentFile ? FCurrentFile() : QString();
-    if (FPlayer.Mode() == mpPlaying && FPlayer.FileName() != file)
+    if ((FPlayer.Mode() == mpPlaying || FPlayer.Mode() == mpPaused) && FPlayer.FileName() != file)
         FSound.StopSound();
     // A missing recording plays nothing and leaves the ring sound's rules alone.
     if (file.isEmpty() || !QFileInfo::exists(file))

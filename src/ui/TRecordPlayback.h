@@ -42,10 +42,12 @@ public:
     QToolButton *PlayButton() const { return FW.PlayButton; }
     QToolButton *RecButton() const { return FRecBtn; }
     QSlider *SoundTrack() const { return FW.SoundTrack; }
+    // Stays disabled while the record button is enabled (a talk is on).
     void EnablePlayButton(bool Enabled);
     // Pause and stop.
     void EnablePlayerButtons(bool Enabled);
-    // "Включить запись": enabled during a talk, down while recording.
+    // "Включить запись": enabled during a talk, down while recording; enabling
+    // it disables the play button.
     void EnableRecordButton(bool Enabled);
     bool RecordButtonEnabled() const;
     void SetRecordButtonDown(bool Down);

@@ -3,6 +3,8 @@
 // deleting and clearing, dialling from the grids and wheel scrolling.
 #include "MainTestSupport.h"
 #include "app/TMain.h"
+#include "app/TCallHandler.h"
+#include "ui/TAlert.h"
 #include "ui/TBookPage.h"
 #include "audio/TGsmEncoder.h"
 #include "audio/TGsmWaveFile.h"
@@ -30,6 +32,8 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QPushButton>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
@@ -624,7 +628,8 @@ TEST_F(JournalViews, CurrentRowSetsThePlayChoiceAndThePopup)
     };
 
     go(inPhone);
-    EXPECT_TRUE(widget<QToolButton>("ToolButtonGetTalk")->isEnabled());
+    // No talk-download window yet: the "+" row does not offer its button.
+    EXPECT_FALSE(widget<QToolButton>("ToolButtonGetTalk")->isEnabled());
     EXPECT_FALSE(play->isEnabled());
     EXPECT_FALSE(widget<QToolButton>("InSaveFileBtn")->isEnabled());
     go(messageOnly);
@@ -740,4 +745,186 @@ TEST_F(JournalViews, PlayerKeysInTheGridAndDeletingThePlayedRow)
     EXPECT_FALSE(widget<QToolButton>("PlayButton")->isEnabled());
     type(QStringLiteral("x"));
     EXPECT_NE(player->Mode(), mpPlaying);
+}
+
+// The panel holds the current row's values whether it shows or not, and is
+// high enough for its rows within 50..160 px, scrolling past that.
+TEST_F(JournalViews, FieldPanelNeverShowsAnotherRowsValuesAndFitsItsRows)
+{
+    configure([](TConfig &c) {
+        for (int n = 1; n <= 7; ++n) {
+            c.InFieldYes[size_t(n)] = true;
+            c.InField[size_t(n)] = QStringLiteral("Поле %1").arg(n);
+        }
+        c.ShowInFieldKind = 1;
+    });
+    TMain &m = start();
+    TIncomingCallBook *in = m.InCalls();
+    TInCall a = inCall(QStringLiteral("5551111"), at(1, 10, 0));
+    a.Field_1 = QStringLiteral("первый");
+    a.Field_7 = QStringLiteral("седьмое");
+    const qint64 first = in->AddCall(a);
+    TInCall b = inCall(QStringLiteral("5552222"), at(2, 10, 0));
+    b.Field_1 = QStringLiteral("второй");
+    const qint64 second = in->AddCall(b);
+    const qint64 empty = in->AddCall(inCall(QStringLiteral("5553333"), at(3, 10, 0)));
+    page(0);
+    auto *panel = widget<QWidget>("PanelFieldsIn");
+    auto *sg = widget<QTableWidget>("SGFieldsIn");
+    auto *show = widget<QToolButton>("ShowFieldsInBtn");
+    auto go = [&](qint64 key) {
+        ASSERT_TRUE(in->FindCall(key));
+        for (int i = 0; i < 3; ++i)
+            QCoreApplication::processEvents();
+    };
+    // Every row of the grid can be seen: the grid lies inside the panel and
+    // shows all its rows, or scrolls to them.
+    auto reachable = [&] {
+        const int gridBottom = sg->mapTo(panel, QPoint(0, sg->height())).y();
+        const QRect last = sg->visualItemRect(sg->item(sg->rowCount() - 1, 1));
+        const bool allShown = last.bottom() < sg->viewport()->height();
+        return gridBottom <= panel->height() && (allShown || sg->verticalScrollBar()->maximum() > 0);
+    };
+    auto value = [&](int field) { return sg->item(field - 1, 1)->text(); };
+
+    go(first);
+    ASSERT_TRUE(panel->isVisible());
+    ASSERT_EQ(sg->rowCount(), 7);
+    EXPECT_EQ(value(7), QStringLiteral("седьмое"));
+    EXPECT_GE(panel->height(), 50);
+    EXPECT_LE(panel->height(), 160);
+    EXPECT_TRUE(reachable());
+    // Made as low as the strip allows, the grid scrolls.
+    auto *strip = static_cast<TJournalSplitStrip *>(widget<QWidget>("PanelSplittIn"));
+    for (int i = 0; i < 30; ++i)
+        strip->Drag(10);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(panel->height(), 50);
+    EXPECT_TRUE(reachable());
+    EXPECT_GT(sg->verticalScrollBar()->maximum(), 0);
+
+    // An empty row hides the panel; shown by its button it holds that row's (empty) values.
+    go(empty);
+    EXPECT_FALSE(panel->isVisible());
+    show->click();
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_EQ(value(1), QString());
+    EXPECT_EQ(value(7), QString());
+
+    // "Никогда": hidden on every row, and its button shows the row it is on.
+    m.Config()->ShowInFieldKind = 2;
+    go(first);
+    go(second);
+    EXPECT_FALSE(panel->isVisible());
+    show->click();
+    EXPECT_EQ(value(1), QStringLiteral("второй"));
+    EXPECT_EQ(value(7), QString());
+
+    // Fewer fields: the panel fits the two rows without scrolling.
+    m.Config()->ShowInFieldKind = 0;
+    m.Config()->InFieldYes.fill(false);
+    m.Config()->InFieldYes[1] = true;
+    m.Config()->InFieldYes[7] = true;
+    go(first);
+    ASSERT_TRUE(panel->isVisible());
+    ASSERT_EQ(sg->rowCount(), 2);
+    EXPECT_EQ(sg->item(1, 1)->text(), QStringLiteral("седьмое"));
+    EXPECT_TRUE(reachable());
+    EXPECT_EQ(sg->verticalScrollBar()->maximum(), 0);
+    EXPECT_GE(panel->height(), 50);
+}
+
+// During a talk the journal player plays nothing, whichever row is selected.
+TEST_F(JournalViews, PlayButtonStaysDisabledDuringATalkOnEveryRow)
+{
+    configure();
+    TMain &m = start();
+    TIncomingCallBook *in = m.InCalls();
+    const qint64 r1 = in->AddCall(inCall(QStringLiteral("5551"), at(1, 10, 0), file("t1.wav")));
+    const qint64 r2 = in->AddCall(inCall(QStringLiteral("5552"), at(1, 11, 0), file("t2.wav")));
+    page(0);
+    auto *play = widget<QToolButton>("PlayButton");
+    auto go = [&](qint64 key) {
+        ASSERT_TRUE(in->FindCall(key));
+        QCoreApplication::processEvents();
+    };
+    go(r1);
+    ASSERT_TRUE(play->isEnabled());
+
+    m.CallHandler()->RecordButtonsForTalk();
+    EXPECT_FALSE(play->isEnabled());
+    go(r2);
+    EXPECT_FALSE(play->isEnabled());
+    go(r1);
+    EXPECT_FALSE(play->isEnabled());
+    page(1);
+    page(0);
+    EXPECT_FALSE(play->isEnabled());
+
+    m.CallHandler()->RecordButtonsIdle();
+    EXPECT_TRUE(play->isEnabled());
+}
+
+// Under scripts/with-pulse.sh: Play after a pause resumes on the paused row and
+// starts the selected row's recording on another one.
+TEST_F(JournalViews, PlayAfterAPauseStartsTheSelectedRowsRecording)
+{
+    if (!TPulseMixer::ServerReachable() || QMediaDevices::defaultAudioOutput().isNull())
+        GTEST_SKIP() << "no sound server";
+    configure();
+    TMain &m = start();
+    TIncomingCallBook *in = m.InCalls();
+    const QString t1 = FDir.filePath(QStringLiteral("t1.wav"));
+    const QString t2 = FDir.filePath(QStringLiteral("t2.wav"));
+    ASSERT_TRUE(writeSilence(t1, 5.0));
+    ASSERT_TRUE(writeSilence(t2, 5.0));
+    const qint64 r1 = in->AddCall(inCall(QStringLiteral("5551"), at(1, 10, 0), t1));
+    const qint64 r2 = in->AddCall(inCall(QStringLiteral("5552"), at(1, 11, 0), t2));
+    page(0);
+    TMediaPlayer *player = m.MediaPlayer();
+    auto *play = widget<QToolButton>("PlayButton");
+    auto *pause = widget<QToolButton>("PauseBtn");
+    auto go = [&](qint64 key) {
+        ASSERT_TRUE(in->FindCall(key));
+        QCoreApplication::processEvents();
+    };
+
+    go(r1);
+    play->click();
+    ASSERT_EQ(player->Mode(), mpPlaying);
+    pause->click();
+    ASSERT_EQ(player->Mode(), mpPaused);
+    play->click();   // the same row: resumed
+    EXPECT_EQ(player->Mode(), mpPlaying);
+    EXPECT_EQ(player->FileName(), t1);
+
+    pause->click();
+    ASSERT_EQ(player->Mode(), mpPaused);
+    go(r2);
+    play->click();
+    EXPECT_EQ(player->Mode(), mpPlaying);
+    EXPECT_EQ(player->FileName(), t2);
+    m.StopSound();
+}
+
+// Buttons of windows the program does not have yet offer nothing.
+TEST_F(JournalViews, ButtonsOfWindowsNotYetBuiltStayDisabled)
+{
+    configure();
+    TMain &m = start();
+    m.InCalls()->AddCall(inCall(QStringLiteral("5551"), at(1, 10, 0), QStringLiteral("+"), QStringLiteral("+")));
+    m.OutCalls()->AddCall(outCall(QStringLiteral("5552"), at(1, 11, 0), 1, QStringLiteral("+")));
+    for (int p : {0, 1}) {
+        page(p);
+        for (const char *name : {"ToolButtonGetTalk", "ToolButtonGetAllTalks", "ToolButtonGetOutTalk",
+                                 "ToolButtonGetAllTalk"})
+            if (auto *b = widget<QToolButton>(name))
+                EXPECT_FALSE(b->isEnabled()) << name;
+    }
+    // The alert's "&Параметры" without an information-fields editor.
+    m.ShowCaller(QStringLiteral("5551"), QString(), QString(), QString());
+    auto *parameters = m.Alert()->findChild<QPushButton *>(QStringLiteral("ShowInputFormBtn"));
+    ASSERT_NE(parameters, nullptr);
+    EXPECT_FALSE(parameters->isEnabled());
+    m.CloseAlert();
 }

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QMessageBox>
 #include <QThread>
 #include <memory>
 
@@ -58,6 +59,18 @@ bool WriteSettings(const QString &base, const QString &records, const QString &p
     std::unique_ptr<TSettingsStore> store = TSettingsStore::Open();
     store->WriteString(QStringLiteral("Port"), QStringLiteral("Port"), port);
     return store->Flush();
+}
+
+MessageWatch::MessageWatch()
+{
+    connect(&FTimer, &QTimer::timeout, this, [this] {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *box = qobject_cast<QMessageBox *>(w); box && box->isVisible()) {
+                Texts << box->text();
+                box->done(QMessageBox::Ok);
+            }
+    });
+    FTimer.start(20);
 }
 
 }

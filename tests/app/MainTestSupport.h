@@ -1,7 +1,10 @@
 #pragma once
 // What the main-window tests share: the application object, running the event
 // loop until a condition holds, and the settings a TMain starts from.
+#include <QObject>
 #include <QString>
+#include <QStringList>
+#include <QTimer>
 #include <functional>
 
 class TConfig;
@@ -18,5 +21,15 @@ void Spin(int ms);
 // change adjusts them before they are saved. False when they cannot be written.
 bool WriteSettings(const QString &base, const QString &records, const QString &port,
                    const std::function<void(TConfig &)> &change = {});
+
+// While it lives, closes every message box that comes up and keeps its text.
+class MessageWatch : public QObject {
+public:
+    MessageWatch();
+    QStringList Texts;
+
+private:
+    QTimer FTimer;
+};
 
 }

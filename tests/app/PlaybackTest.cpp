@@ -77,26 +77,6 @@ QString noSoundServer()
     return {};
 }
 
-// Closes every message box that comes up and keeps its text.
-class MessageWatch : public QObject {
-public:
-    MessageWatch()
-    {
-        connect(&FTimer, &QTimer::timeout, this, [this] {
-            for (QWidget *w : QApplication::topLevelWidgets())
-                if (auto *box = qobject_cast<QMessageBox *>(w); box && box->isVisible()) {
-                    Texts << box->text();
-                    box->done(QMessageBox::Ok);
-                }
-        });
-        FTimer.start(20);
-    }
-    QStringList Texts;
-
-private:
-    QTimer FTimer;
-};
-
 class PlaybackTest : public ::testing::Test {
 protected:
     void SetUp() override

@@ -3,6 +3,7 @@
 #include "MainTestSupport.h"
 #include "app/TMain.h"
 #include "app/TPhoneSession.h"
+#include "audio/TGSMRecorder.h"
 #include "common/BaseFolder.h"
 #include "config/TConfig.h"
 #include "config/TSettingsStore.h"
@@ -21,14 +22,18 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
 #include <gtest/gtest.h>
 #include <csignal>
+#include <sqlite3.h>
+#include <unistd.h>
 #include <functional>
 #include <memory>
 
@@ -377,4 +382,101 @@ TEST_F(TMainTest, ShutdownDuringATalkWritesTheCallWithItsRecording)
         EXPECT_TRUE(QFile::exists(file)) << file.toStdString();
         EXPECT_GT(QFileInfo(file).size(), 60);
     }
+}
+
+// A table that cannot be opened or created ends the start-up with a message
+// naming the file; nothing runs on without the journals and nothing is saved.
+TEST_F(TMainTest, TableThatCannotBeOpenedEndsTheStartWithAMessage)
+{
+    struct Case {
+        const char *what;
+        QString table;   // the file the message names
+        std::function<void()> prepare;
+    };
+    const QString data = QDir(FBase).filePath(QStringLiteral("Data"));
+    QList<Case> cases;
+    // A file where the Data folder should be: nothing can be created in it.
+    cases.append({"file in place of Data", QStringLiteral("AddressBook.cds"), [data] {
+                      QFile f(data);
+                      ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+                  }});
+    // A folder in place of the incoming journal's file.
+    cases.append({"folder in place of InCalls.cds", QStringLiteral("InCalls.cds"),
+                  [data] { ASSERT_TRUE(QDir().mkpath(QDir(data).filePath(QStringLiteral("InCalls.cds")))); }});
+    // A read-only base folder (root writes into it regardless).
+    if (::geteuid() != 0)
+        cases.append({"read-only base folder", QStringLiteral("AddressBook.cds"), [this] {
+                          QFile::setPermissions(FBase, QFile::ReadOwner | QFile::ExeOwner);
+                      }});
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        QDir(data).removeRecursively();
+        QFile::remove(data);
+        writeSettings(FBase, QStringLiteral("/dev/konvelo-no-such-port"));
+        const TDateTime lastOff = storedLastOff(FBase);
+        c.prepare();
+        MessageWatch boxes;
+        auto main = startMain();
+        QFile::setPermissions(FBase, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        ASSERT_FALSE(main->SecondInstance);
+        const QString file = QDir::toNativeSeparators(QDir(data).filePath(c.table));
+        EXPECT_TRUE(main->StartError().contains(file)) << main->StartError().toStdString();
+        ASSERT_EQ(boxes.Texts.size(), 1);
+        EXPECT_TRUE(boxes.Texts.at(0).contains(file)) << boxes.Texts.at(0).toStdString();
+        EXPECT_FALSE(main->isVisible());
+        EXPECT_FALSE(main->TrayIconShown);
+        main.reset();
+        EXPECT_EQ(storedLastOff(FBase), lastOff);
+    }
+}
+
+// A journal locked by another program is left as it is (no "bad file" kept
+// aside, no empty journal in its place) and the program does not start.
+TEST_F(TMainTest, JournalLockedByAnotherProgramIsLeftAloneAndTheStartEnds)
+{
+    writeSettings(FBase, QStringLiteral("/dev/konvelo-no-such-port"));
+    const QString data = QDir(FBase).filePath(QStringLiteral("Data"));
+    {
+        BaseFolder::set(FBase);
+        TIncomingCallBook in(QDir(data).filePath(QStringLiteral("InCalls")));
+        TInCall call;
+        call.Phone = QStringLiteral("5551234");
+        in.AddCall(call);
+    }
+    const QString file = QDir(data).filePath(QStringLiteral("InCalls.cds"));
+    sqlite3 *other = nullptr;
+    ASSERT_EQ(sqlite3_open(file.toUtf8().constData(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE;", nullptr, nullptr, nullptr), SQLITE_OK);
+
+    MessageWatch boxes;
+    auto main = startMain();
+    EXPECT_TRUE(main->StartError().contains(QDir::toNativeSeparators(file))) << main->StartError().toStdString();
+    EXPECT_EQ(boxes.Texts.size(), 1);
+    main.reset();
+    sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+
+    EXPECT_EQ(QDir(data).entryList({QStringLiteral("InCalls.cds.bad-*")}, QDir::Files).size(), 0);
+    TIncomingCallBook in(QDir(data).filePath(QStringLiteral("InCalls")));
+    EXPECT_EQ(in.recordCount(), 1);
+}
+
+// The recorder's stop and close errors reach the user without holding up the
+// call handling that stopped it.
+TEST_F(TMainTest, RecorderMessagesAreShownToTheUser)
+{
+    writeSettings(FBase, QStringLiteral("/dev/konvelo-no-such-port"), [](TConfig &c) { c.AskForCalls = false; });
+    auto main = startMain();
+    ASSERT_NE(main->Recorder(), nullptr);
+    ASSERT_TRUE(main->Recorder()->OnMessage);
+    main->Recorder()->OnMessage(QStringLiteral("Reset: No memory"));
+    main->Recorder()->OnMessage(QStringLiteral("Close No memory"));
+    QStringList shown;
+    for (QMessageBox *box : main->findChildren<QMessageBox *>(QStringLiteral("RecorderMessage")))
+        if (box->isVisible())
+            shown << box->text();
+    shown.sort();
+    EXPECT_EQ(shown, (QStringList{QStringLiteral("Close No memory"), QStringLiteral("Reset: No memory")}));
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    main->CloseWithoutAsking();
 }

@@ -237,7 +237,11 @@ TEST_F(Alert, ButtonsAndEscape)
     int rings = 0;
     QStringList opened;
     alert.OnStopRing = [&] { ++rings; };
-    alert.OnShowInputForm = [&](const QString &n) { opened << n; };
+    // Without an information-fields editor "&Параметры" offers nothing.
+    auto *parameters = alert.findChild<QPushButton *>(QStringLiteral("ShowInputFormBtn"));
+    EXPECT_FALSE(parameters->isEnabled());
+    alert.SetShowInputForm([&](const QString &n) { opened << n; });
+    EXPECT_TRUE(parameters->isEnabled());
 
     alert.ShowCaller(TAlert::NotYetKnown, QString(), QString(), QString());
     alert.show();

@@ -114,11 +114,19 @@ TEST_F(JournalPageTest, IncomingPageFollowsTheCurrentRowAndDialsOnlyDigits)
     ASSERT_EQ(dial.size(), 1);
     EXPECT_EQ(dial.at(0).at(0).toString(), QStringLiteral("5551234"));
 
-    // A talk still in the phone can be fetched, not played; "?" is not dialled.
+    // A talk still in the phone can be fetched once there is a download window,
+    // never played; "?" is not dialled.
     ASSERT_TRUE(FIn->FindCall(inPhone));
     page.RefreshCurrentRow();
     EXPECT_FALSE(page.SaveButton()->isEnabled());
+    EXPECT_FALSE(child<QToolButton>(page, "ToolButtonGetTalk")->isEnabled());
+    page.SetTalkDownloadReady(true);
+    page.RefreshCurrentRow();
     EXPECT_TRUE(child<QToolButton>(page, "ToolButtonGetTalk")->isEnabled());
+    page.SetTalkDownloadReady(false);
+    EXPECT_FALSE(child<QToolButton>(page, "ToolButtonGetTalk")->isEnabled());
+    page.RefreshCurrentRow();
+    EXPECT_FALSE(child<QToolButton>(page, "ToolButtonGetTalk")->isEnabled());
     EXPECT_TRUE(page.CurrentRecordingFile().isEmpty());
     QTest::keyClick(page.Grid(), Qt::Key_Return);
     EXPECT_EQ(dial.size(), 1);
@@ -238,6 +246,23 @@ TEST_F(JournalPageTest, AddressPageDeletesTheSubscriberWithHisHotButton)
     EXPECT_FALSE(child<QToolButton>(page, "DeletePersonBtn")->isEnabled());
     QMetaObject::invokeMethod(page.Popup(), "aboutToShow");
     EXPECT_FALSE(page.Popup()->findChild<QAction *>(QStringLiteral("DialPersonItem"))->isVisible());
+}
+
+TEST_F(JournalPageTest, UndefinedNumberFollowsTheRegionalLengthOnceTheSettingsApply)
+{
+    FConfig->RegionalNumberLength = 5;
+    const qint64 five = FBook->AddPerson(QStringLiteral("?????"), QStringLiteral("Неизвестный"), 0, {}, {}, {}, -1, false);
+    TAddressPage page(FBook.get(), *FConfig, FHost, &FMessages);
+    ASSERT_TRUE(FBook->FindPhone(QStringLiteral("?")));
+    EXPECT_EQ(FBook->currentKey(), five);
+
+    // The settings dialog's new length holds at once, without a restart.
+    FConfig->RegionalNumberLength = 7;
+    ASSERT_TRUE(FConfig->Save());
+    EXPECT_FALSE(FBook->FindPhone(QString()));
+    const qint64 seven = FBook->AddPerson(QStringLiteral("???????"), QStringLiteral("Скрытый"), 0, {}, {}, {}, -1, false);
+    ASSERT_TRUE(FBook->FindPhone(QStringLiteral("??")));
+    EXPECT_EQ(FBook->currentKey(), seven);
 }
 
 } // namespace
