@@ -20,7 +20,7 @@ namespace {
 
 constexpr uid_t Nobody = 65534;
 
-struct Run {
+struct Outcome {
     int exitCode = -1;
     QString out;
     QString err;
@@ -60,7 +60,7 @@ protected:
         return exe;
     }
 
-    Run run(const QString &exe, const QStringList &args, bool unprivileged = true)
+    Outcome run(const QString &exe, const QStringList &args, bool unprivileged = true)
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove(QStringLiteral("KONVELO_HOME"));
@@ -75,7 +75,7 @@ protected:
                                                            QStringLiteral("--clear-groups"), exe} + args);
         else
             p.start(exe, args);
-        Run r;
+        Outcome r;
         EXPECT_TRUE(p.waitForFinished(30000)) << args.join(' ').toStdString();
         r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
         r.out = QString::fromUtf8(p.readAllStandardOutput());
@@ -97,15 +97,15 @@ TEST_F(InstallTest, ReadOnlyProgramFolderKeepsTheDataInThePerUserFolder)
     const QString exe = installCli(bin);
     const QString perUser = FXdgData + QStringLiteral("/Konvelo");
 
-    Run paths = run(exe, {QStringLiteral("paths")});
+    Outcome paths = run(exe, {QStringLiteral("paths")});
     ASSERT_EQ(paths.exitCode, 0) << paths.err.toStdString();
     const QJsonObject where = CliProcess::json(paths.out.trimmed());
     EXPECT_EQ(where.value(QStringLiteral("home")).toString(), perUser);
     EXPECT_EQ(where.value(QStringLiteral("settings")).toString(), perUser + QStringLiteral("/Konvelo.ini"));
 
-    const Run add = run(exe, {QStringLiteral("journal"), QStringLiteral("add"), QStringLiteral("in"),
+    const Outcome add = run(exe, {QStringLiteral("journal"), QStringLiteral("add"), QStringLiteral("in"),
                               QStringLiteral("{\"Phone\":\"5550101\"}")});
-    const Run list = run(exe, {QStringLiteral("journal"), QStringLiteral("list"), QStringLiteral("in")});
+    const Outcome list = run(exe, {QStringLiteral("journal"), QStringLiteral("list"), QStringLiteral("in")});
     EXPECT_EQ(add.exitCode, 0) << add.err.toStdString();
     EXPECT_EQ(list.exitCode, 0) << list.err.toStdString();
     EXPECT_TRUE(QFile::exists(perUser + QStringLiteral("/Data/InCalls.cds")));
@@ -139,7 +139,7 @@ TEST_F(InstallTest, InstalledCopyFillsThePerUserFolderWithoutReplacingTheUsersFi
         for (const QString &p : {perUser, perUser + QStringLiteral("/Params.vrx")})
             ASSERT_EQ(::chown(QFile::encodeName(p).constData(), Nobody, Nobody), 0);
 
-    const Run paths = run(exe, {QStringLiteral("paths")});
+    const Outcome paths = run(exe, {QStringLiteral("paths")});
     ASSERT_EQ(paths.exitCode, 0) << paths.err.toStdString();
     EXPECT_EQ(CliProcess::json(paths.out.trimmed()).value(QStringLiteral("home")).toString(), perUser);
     QFile params(perUser + QStringLiteral("/Params.vrx"));
@@ -167,7 +167,7 @@ TEST_F(InstallTest, PortWithoutPermissionNamesTheGroupAndTheCommand)
     QString group;
     QString user;
     if (FRoot) {
-        const group *dialout = getgrnam("dialout");
+        const struct group *dialout = getgrnam("dialout");
         const gid_t gid = dialout ? dialout->gr_gid : 20;
         ASSERT_EQ(::chown(path.constData(), 0, gid), 0);
         ASSERT_EQ(::chmod(path.constData(), 0660), 0);
@@ -175,12 +175,12 @@ TEST_F(InstallTest, PortWithoutPermissionNamesTheGroupAndTheCommand)
         user = QStringLiteral("nobody");
     } else {
         ASSERT_EQ(::chmod(path.constData(), 0), 0);
-        const group *own = getgrgid(getegid());
+        const struct group *own = getgrgid(getegid());
         group = own ? QString::fromLocal8Bit(own->gr_name) : QString::number(getegid());
         user = qEnvironmentVariable("USER");
     }
 
-    const Run denied = run(CliProcess::program(), {QStringLiteral("check-port"), QStringLiteral("--port"), node});
+    const Outcome denied = run(CliProcess::program(), {QStringLiteral("check-port"), QStringLiteral("--port"), node});
     EXPECT_NE(denied.exitCode, 0);
     EXPECT_TRUE(denied.out.isEmpty());
     EXPECT_TRUE(denied.err.contains(node)) << denied.err.toStdString();
@@ -190,7 +190,7 @@ TEST_F(InstallTest, PortWithoutPermissionNamesTheGroupAndTheCommand)
             << denied.err.toStdString();
 
     // A missing port is no permission matter.
-    const Run missing = run(CliProcess::program(),
+    const Outcome missing = run(CliProcess::program(),
                             {QStringLiteral("check-port"), QStringLiteral("--port"), dev + QStringLiteral("/ttyKV9")});
     EXPECT_NE(missing.exitCode, 0);
     EXPECT_FALSE(missing.err.contains(QStringLiteral("usermod"))) << missing.err.toStdString();
@@ -200,7 +200,7 @@ TEST_F(InstallTest, AutostartEntryIsWrittenAndRemoved)
 {
     const QString home = mkdirFor(QStringLiteral("my home $x"));
     const QString entry = FXdgConfig + QStringLiteral("/autostart/konvelo.desktop");
-    Run on = run(CliProcess::program(), {QStringLiteral("config"), QStringLiteral("autostart"), QStringLiteral("on"),
+    Outcome on = run(CliProcess::program(), {QStringLiteral("config"), QStringLiteral("autostart"), QStringLiteral("on"),
                                          QStringLiteral("--home"), home});
     ASSERT_EQ(on.exitCode, 0) << on.err.toStdString();
     EXPECT_EQ(CliProcess::json(on.out.trimmed()).value(QStringLiteral("autostart")).toBool(), true);
@@ -221,7 +221,7 @@ TEST_F(InstallTest, AutostartEntryIsWrittenAndRemoved)
         EXPECT_EQ(v.exitCode(), 0) << v.readAll().toStdString();
     }
 
-    const Run off = run(CliProcess::program(), {QStringLiteral("config"), QStringLiteral("autostart"), QStringLiteral("off")});
+    const Outcome off = run(CliProcess::program(), {QStringLiteral("config"), QStringLiteral("autostart"), QStringLiteral("off")});
     EXPECT_EQ(off.exitCode, 0);
     EXPECT_FALSE(QFileInfo::exists(entry));
     EXPECT_EQ(CliProcess::json(off.out.trimmed()).value(QStringLiteral("autostart")).toBool(true), false);
