@@ -7,6 +7,7 @@
 #include <QStandardPaths>
 
 QString BaseFolder::FPath;
+bool BaseFolder::FGiven = false;
 
 QString BaseFolder::resolve(const QStringList &args)
 {
@@ -29,7 +30,9 @@ QString BaseFolder::resolve(const QStringList &args)
         exeDir = QFileInfo(args.first()).absolutePath();
     else
         exeDir = QDir::currentPath();
-    set(choose(option, qEnvironmentVariable("KONVELO_HOME"), exeDir, perUserPath()));
+    const QString env = qEnvironmentVariable("KONVELO_HOME");
+    FGiven = !option.isEmpty() || !env.isEmpty();
+    set(choose(option, env, exeDir, perUserPath()));
     const QString shared = sharedPath(exeDir);
     if (!shared.isEmpty())
         copyShipped(shared, FPath);

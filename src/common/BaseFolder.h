@@ -13,6 +13,8 @@ public:
     static QString resolve(const QStringList &args);
     // The folder resolved by the last call to resolve() (or set()).
     static QString path();
+    // True when the last resolve() took --home or KONVELO_HOME.
+    static bool given() { return FGiven; }
     static void set(const QString &dir);
     // <base>/Data, created when missing.
     static QString dataPath();
@@ -33,4 +35,5 @@ public:
 
 private:
     static QString FPath;
+    static bool FGiven;
 };

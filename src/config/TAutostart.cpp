@@ -1,4 +1,5 @@
 #include "TAutostart.h"
+#include "common/BaseFolder.h"
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -73,6 +74,14 @@ QString TAutostart::EntryText(const QString &Program, const QStringList &Argumen
                           "Terminal=false\n"
                           "X-GNOME-Autostart-enabled=true\n")
         .arg(exec);
+}
+
+bool TAutostart::SetEnabled(bool On, QString &Error)
+{
+    QStringList arguments;
+    if (BaseFolder::given())
+        arguments << QStringLiteral("--home") << BaseFolder::path();
+    return SetEnabled(On, DefaultProgram(), arguments, Error);
 }
 
 bool TAutostart::SetEnabled(bool On, const QString &Program, const QStringList &Arguments, QString &Error)

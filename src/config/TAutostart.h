@@ -11,8 +11,11 @@ public:
     static QString EntryPath();
     // True when the entry exists and is not switched off (Hidden=true).
     static bool Enabled();
-    // Writes the entry starting Program with Arguments (--minimized is added),
-    // or removes it. False with the reason.
+    // Writes the entry starting this install's konvelo minimised, with the
+    // base folder when --home or KONVELO_HOME gave it, or removes the entry.
+    // False with the reason.
+    static bool SetEnabled(bool On, QString &Error);
+    // The same with Program and Arguments (--minimized is added).
     static bool SetEnabled(bool On, const QString &Program, const QStringList &Arguments, QString &Error);
     // The konvelo executable: beside the running one when there, else by name on the PATH.
     static QString DefaultProgram();

@@ -171,11 +171,8 @@ int Autostart(const CliArgs &args)
         return CliUsage;
     }
     if (!what.isEmpty()) {
-        QStringList arguments;
-        if (args.options.contains(QStringLiteral("home")) || !qEnvironmentVariable("KONVELO_HOME").isEmpty())
-            arguments << QStringLiteral("--home") << BaseFolder::path();
         QString error;
-        if (!TAutostart::SetEnabled(what == QLatin1String("on"), TAutostart::DefaultProgram(), arguments, error)) {
+        if (!TAutostart::SetEnabled(what == QLatin1String("on"), error)) {
             cliErr(error);
             return CliNotFound;
         }
