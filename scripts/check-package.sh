@@ -10,7 +10,7 @@ echo "package: $DEB ($(du -k "$DEB" | cut -f1) KiB)"
 dpkg-deb --contents "$DEB" | awk '{print $1, $3, $6}'
 
 # Lintian may not run as root without a notice; its errors fail the check.
-lintian --fail-on error --no-tag-display-limit "$DEB"
+lintian --fail-on error --tag-display-limit 0 "$DEB"
 
 ROOT=$(mktemp -d /tmp/konvelo-pkg.XXXXXX)
 KONVELO_PID=""

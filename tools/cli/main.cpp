@@ -43,10 +43,12 @@ void usage(bool asked)
     const auto print = asked ? cliOut : cliErr;
     print(QStringLiteral("usage: konvelo-cli SUBCOMMAND [words] [--port DEV] [--home DIR] [options]"));
     if (asked) {
-        print(QStringLiteral("The technician's and administrator's tool of Konvelo, the telephone line monitor."));
-        print(QStringLiteral("Base folder: --home DIR, else KONVELO_HOME, else the program's folder when it is "
-                             "writable, else ~/.local/share/Konvelo."));
-        print(QStringLiteral("Subcommands:"));
+        print(QStringLiteral("\nThe technician's and administrator's tool of Konvelo, the telephone line monitor.\n"
+                             "Output for machines is JSON, one object per line; a failure ends with a non-zero\n"
+                             "status and a message on standard error.\n\n"
+                             "The base folder (Data/, Konvelo.ini) is --home DIR, else KONVELO_HOME, else the\n"
+                             "program's folder when it is writable and not installed, else ~/.local/share/Konvelo.\n\n"
+                             "Subcommands:"));
     }
     for (const CliCommand &c : CliRegistry::commands())
         print(QStringLiteral("  ") + c.usage);
