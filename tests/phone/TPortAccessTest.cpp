@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 TEST(TPortAccessTest, OnlyADeviceThisUserMayNotOpenIsAPermissionMatter)
 {
@@ -36,4 +37,23 @@ TEST(TPortAccessTest, TheLinkKeepsWhyItsLastOpenFailed)
     link.SetPort(QString());
     EXPECT_FALSE(link.Open());
     EXPECT_EQ(link.OpenError(), QSerialPort::DeviceNotFoundError);
+}
+
+TEST(TPortAccessTest, ADeviceWithoutPermissionNamesItsGroupAndTheCommand)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root may open any device; InstallTest denies one to nobody";
+    QTemporaryDir dir;
+    const QString node = dir.filePath(QStringLiteral("ttyDenied"));
+    {
+        QFile f(node);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    ASSERT_TRUE(QFile::setPermissions(node, QFileDevice::Permissions()));
+    TPortAccess access;
+    ASSERT_TRUE(access.Check(node, QSerialPort::PermissionError));
+    EXPECT_EQ(access.Device, node);
+    EXPECT_FALSE(access.Group.isEmpty());
+    EXPECT_EQ(access.Command(), QStringLiteral("sudo usermod -aG %1 %2").arg(access.Group, access.User));
+    EXPECT_TRUE(access.SecondLine().contains(access.Command()));
 }
