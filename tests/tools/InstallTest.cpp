@@ -39,6 +39,13 @@ protected:
         FXdgConfig = mkdirFor(QStringLiteral("xdg-config"));
     }
 
+    void TearDown() override
+    {
+        // Writable again, so that the temporary folder can go.
+        for (const QString &folder : FReadOnly)
+            QFile::setPermissions(folder, QFileDevice::Permissions(0x7755));
+    }
+
     // A folder the program may write.
     QString mkdirFor(const QString &rel)
     {
@@ -57,6 +64,7 @@ protected:
         EXPECT_TRUE(QFile::copy(CliProcess::program(), exe));
         QFile::setPermissions(exe, QFileDevice::Permissions(0x7755));
         QFile::setPermissions(folder, QFileDevice::Permissions(0x5555));
+        FReadOnly << folder;
         return exe;
     }
 
@@ -83,7 +91,9 @@ protected:
         return r;
     }
 
-    QTemporaryDir FDir;
+    // Below /tmp, whatever TMPDIR says: "nobody" must reach it.
+    QTemporaryDir FDir{QStringLiteral("/tmp/konvelo-install-XXXXXX")};
+    QStringList FReadOnly;
     bool FRoot = false;
     QString FXdgData;
     QString FXdgConfig;
