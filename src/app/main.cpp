@@ -13,6 +13,8 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Konvelo"));
     QApplication::setApplicationVersion(QStringLiteral("0.1"));
+    // The menu entry (packaging/konvelo.desktop) the desktop matches windows with.
+    QGuiApplication::setDesktopFileName(QStringLiteral("konvelo"));
     // The program lives in the tray while its window is hidden.
     QApplication::setQuitOnLastWindowClosed(false);
 
