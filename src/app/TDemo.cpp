@@ -9,9 +9,9 @@
 #include "records/TOutgoingCallBook.h"
 #include "audio/TGsmEncoder.h"
 #include "audio/TGsmWaveFile.h"
+#include "audio/TRingTone.h"
 #include "ui/TAlert.h"
 #include <QApplication>
-#include <QDataStream>
 #include <QDir>
 #include <QFile>
 #include <QLockFile>
@@ -39,33 +39,6 @@ TDateTime ago(double minutes)
 TDateTime length(int seconds)
 {
     return TDateTime(seconds / 86400.0);
-}
-
-// A short two-tone ring as 8 kHz 16-bit PCM WAVE.
-QByteArray ringWave()
-{
-    const int rate = 8000;
-    QByteArray pcm;
-    QDataStream out(&pcm, QIODevice::WriteOnly);
-    out.setByteOrder(QDataStream::LittleEndian);
-    for (int i = 0; i < rate * 3 / 2; ++i) {
-        const double t = double(i) / rate;
-        const bool on = std::fmod(t, 0.5) < 0.4;
-        const double v = on ? 0.3 * (std::sin(2 * M_PI * 440 * t) + std::sin(2 * M_PI * 480 * t)) : 0.0;
-        out << qint16(v * 16000);
-    }
-    QByteArray wav;
-    QDataStream w(&wav, QIODevice::WriteOnly);
-    w.setByteOrder(QDataStream::LittleEndian);
-    w.writeRawData("RIFF", 4);
-    w << quint32(36 + pcm.size());
-    w.writeRawData("WAVEfmt ", 8);
-    w << quint32(16) << quint16(1) << quint16(1) << quint32(rate) << quint32(rate * 2) << quint16(2)
-      << quint16(16);
-    w.writeRawData("data", 4);
-    w << quint32(pcm.size());
-    wav += pcm;
-    return wav;
 }
 
 // A talk of Seconds seconds as a GSM 6.10 WAVE file like the recorder's: two
@@ -135,10 +108,7 @@ bool TDemo::FillFolder(QString &Error)
         Error = QStringLiteral("cannot create the demo folder ") + FFolder;
         return false;
     }
-    QFile bell(dir.filePath(QStringLiteral("Sounds/Bells/Din.wav")));
-    if (bell.open(QIODevice::WriteOnly))
-        bell.write(ringWave());
-    bell.close();
+    TRingTone::WriteDefault(dir.filePath(QStringLiteral("Sounds/Bells/Din.wav")));
     {
         TConfig config(nullptr);
         config.FirstRun(QDir::toNativeSeparators(records));

@@ -10,6 +10,7 @@
 #include "audio/TQtTickTimer.h"
 #include "audio/TSoundControl.h"
 #include "common/BaseFolder.h"
+#include "phone/TPortAccess.h"
 #include "config/TConfig.h"
 #include "feed/TCallFeed.h"
 #include "phone/TPhone.h"
@@ -93,7 +94,7 @@ bool paramsFileExists()
 
 // ---------------------------------------------------------------- start-up
 
-TMain::TMain(QWidget *parent) : QMainWindow(parent)
+TMain::TMain(QWidget *parent, bool Minimized) : QMainWindow(parent), StartMinimized(Minimized)
 {
     initIconResources();
     setObjectName(QStringLiteral("Main"));
@@ -255,6 +256,7 @@ void TMain::Startup()
         FDetection->FindPort();
     else
         FDetection->CheckPort();
+    explainPortAccess();
 
     // 27
     FSession->ResetLink();
@@ -283,7 +285,7 @@ void TMain::Startup()
     if (!FSession->Flags().MemoryReadActive) {
         FPhone->SetPhoneClock(TDateTime::now());
         CloseSplash();
-        if (!FConfig->NeedStartMinimized)
+        if (!FConfig->NeedStartMinimized && !StartMinimized)
             ShowMainWindow();
         RefreshPlayerButtons();
     }
@@ -820,8 +822,8 @@ void TMain::DisconnectItemClick()
 {
     if (DisconnectItem->isChecked())
         FPhone->Disconnect();
-    else
-        FPhone->Connect();
+    else if (!FPhone->Connect())
+        explainPortAccess();
 }
 
 void TMain::PhoneModelItemClick()
@@ -837,6 +839,15 @@ void TMain::PhoneModelItemClick()
 void TMain::showInfo(const QString &First, const QString &Second, const QString &Caption)
 {
     FFormMessage->ShowInfo(First, Second, Caption);
+}
+
+void TMain::explainPortAccess()
+{
+    TPortAccess access;
+    if (FPortAccessExplained || FPhone->Online() || !access.Check(FPhone->Port(), FPhone->OpenError()))
+        return;
+    FPortAccessExplained = true;
+    showInfo(access.FirstLine(), access.SecondLine(), TPortAccess::Caption());
 }
 
 void TMain::lineStateChanged(TPhoneState State)

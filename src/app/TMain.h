@@ -65,8 +65,9 @@ public:
     static const QString ExitCaption;
 
     // Runs the start-up; with another copy on the same base folder it stops at
-    // once and SecondInstance is set.
-    explicit TMain(QWidget *parent = nullptr);
+    // once and SecondInstance is set. Minimized keeps the window in the tray
+    // whatever the settings say (the login start).
+    explicit TMain(QWidget *parent = nullptr, bool Minimized = false);
     ~TMain() override;
 
     bool SecondInstance = false;
@@ -74,6 +75,7 @@ public:
     // been told and the program ends. Empty when it runs.
     QString StartError() const { return FStartError; }
     bool TrayIconShown = false;
+    bool StartMinimized = false;
     int SavedVolume() const;
 
     // Closes without the exit question (SIGTERM, SIGINT, the demo's end).
@@ -197,6 +199,8 @@ private:
     void settingsApplied();
     void applyWindowBounds();
     void showInfo(const QString &First, const QString &Second, const QString &Caption);
+    // Once a run: the configured port exists but this user may not open it.
+    void explainPortAccess();
     void showTableMessage(TRecordTable *table);
     // The recorder's stop and close errors.
     void showRecorderMessage(const QString &Text);
@@ -287,4 +291,5 @@ private:
     QAction *AboutItem = nullptr;
     QAction *ModelItem = nullptr;
     bool FProfileLoadWanted = false;
+    bool FPortAccessExplained = false;
 };

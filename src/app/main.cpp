@@ -1,5 +1,5 @@
 // konvelo: the line monitor.
-//   konvelo [--home DIR] [--demo [--screenshots DIR]]
+//   konvelo [--home DIR] [--minimized] [--demo [--screenshots DIR]]
 #include "TDemo.h"
 #include "TMain.h"
 #include "common/BaseFolder.h"
@@ -13,6 +13,8 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Konvelo"));
     QApplication::setApplicationVersion(QStringLiteral("0.1"));
+    // The menu entry (packaging/konvelo.desktop) the desktop matches windows with.
+    QGuiApplication::setDesktopFileName(QStringLiteral("konvelo"));
     // The program lives in the tray while its window is hidden.
     QApplication::setQuitOnLastWindowClosed(false);
 
@@ -37,7 +39,9 @@ int main(int argc, char **argv)
                                    QStringLiteral("With --demo: save PNG grabs of the main window and the alert "
                                                   "into DIR, then end."),
                                    QStringLiteral("DIR"));
-    parser.addOptions({home, demo, shots});
+    const QCommandLineOption minimized(QStringLiteral("minimized"),
+                                       QStringLiteral("Start in the tray, the window hidden (the login start)."));
+    parser.addOptions({home, minimized, demo, shots});
     parser.process(app);
 
     BaseFolder::resolve(QApplication::arguments());
@@ -62,7 +66,7 @@ int main(int argc, char **argv)
 
     int status = 0;
     {
-        TMain main;
+        TMain main(nullptr, parser.isSet(minimized));
         if (main.SecondInstance)
             return 0;
         if (!main.StartError().isEmpty()) {

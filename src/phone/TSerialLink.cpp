@@ -17,10 +17,12 @@ bool TSerialLink::Open()
 {
     if (FPort.isOpen())
         FPort.close();
+    FOpenError = QSerialPort::DeviceNotFoundError;
     if (FPortName.isEmpty())
         return false;
     FPort.setPortName(FPortName);
     if (!FPort.open(QIODevice::ReadWrite)) {
+        FOpenError = FPort.error();
         FPort.clearError();
         return false;
     }
@@ -30,6 +32,7 @@ bool TSerialLink::Open()
         FPort.clearError();
     }
     FPort.setReadBufferSize(0);
+    FOpenError = QSerialPort::NoError;
     return true;
 }
 

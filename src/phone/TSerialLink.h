@@ -16,6 +16,8 @@ public:
 
     // Opens the named port with the line settings; false when it is missing or busy.
     bool Open();
+    // Why the last Open failed (NoError after a successful one).
+    QSerialPort::SerialPortError OpenError() const { return FOpenError; }
     void Close();
     bool Connected() const;
     bool SetConnected(bool value);
@@ -53,6 +55,7 @@ private:
 
     QSerialPort FPort;
     QString FPortName = QStringLiteral("COM1");
+    QSerialPort::SerialPortError FOpenError = QSerialPort::NoError;
     const TPortList *FPortList = nullptr;
     bool FInNotification = false;
     bool FNotifyAgain = false;

@@ -254,6 +254,36 @@ TEST_F(TMainTest, DisconnectItemTogglesTheLinkAndModelItemFollows)
     EXPECT_TRUE(model->isEnabled());
 }
 
+TEST_F(TMainTest, PortWithoutPermissionIsExplainedOnceInTheMessageWindow)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root may open any device; InstallTest denies one to nobody through konvelo-cli";
+    const QString node = QDir(FBase).filePath(QStringLiteral("ttyDenied"));
+    {
+        QFile f(node);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    ASSERT_TRUE(QFile::setPermissions(node, QFileDevice::Permissions()));
+    writeSettings(FBase, node);
+    auto main = startMain();
+    TFormMessage *info = main->FormMessage();
+    ASSERT_TRUE(waitFor([&] { return info->isVisible(); }));
+    EXPECT_EQ(info->windowTitle(), QStringLiteral("Нет доступа к порту"));
+    EXPECT_TRUE(info->FirstLine().contains(node)) << info->FirstLine().toStdString();
+    EXPECT_TRUE(info->SecondLine().contains(QStringLiteral("sudo usermod -aG "))) << info->SecondLine().toStdString();
+    EXPECT_FALSE(main->Phone()->Online());
+    EXPECT_EQ(main->StatusText(), QStringLiteral("Аппарат отключен"));
+    info->close();
+
+    // Connecting again by hand fails as before and says nothing more.
+    QAction *disconnect = menuItem(*main, QStringLiteral("&Отключиться от аппарата"));
+    disconnect->trigger();
+    if (disconnect->isChecked())
+        disconnect->trigger();
+    EXPECT_FALSE(main->Phone()->Connected());
+    EXPECT_FALSE(info->isVisible());
+}
+
 TEST_F(TMainTest, AskForCallsDecidesTheMemoryRead)
 {
     {

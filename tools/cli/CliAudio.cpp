@@ -5,6 +5,7 @@
 #include "audio/TGSMRecorder.h"
 #include "audio/TMediaPlayer.h"
 #include "audio/TPulseMixer.h"
+#include "audio/TRingTone.h"
 #include "audio/TSoundControl.h"
 #include "common/JsonLine.h"
 #include <QAudioDevice>
@@ -181,6 +182,22 @@ const CliRegistration RegVolume({QStringLiteral("volume"),
 const CliRegistration RegMute({QStringLiteral("mute"),
     QStringLiteral("mute on|off               the speaker mute"),
     {}, {}, mute});
+int ringTone(const CliArgs &a)
+{
+    if (a.words.size() != 2) {
+        cliErr(QStringLiteral("usage: ring-tone FILE"));
+        return CliUsage;
+    }
+    if (!TRingTone::WriteDefault(a.words.at(1))) {
+        cliErr(QStringLiteral("cannot write ") + a.words.at(1));
+        return CliNotFound;
+    }
+    return CliOk;
+}
+
+const CliRegistration RegRingTone({QStringLiteral("ring-tone"),
+    QStringLiteral("ring-tone FILE            write the default ring (Sounds/Bells/Din.wav) to FILE"),
+    {}, {}, ringTone});
 const CliRegistration RegDevices({QStringLiteral("audio-devices"),
     QStringLiteral("audio-devices             the sound input and output devices (JSON)"),
     {}, {}, devices});

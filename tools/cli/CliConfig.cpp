@@ -1,6 +1,8 @@
 // konvelo-cli config: the settings store of the base folder.
 #include "CliCommand.h"
 #include "common/JsonLine.h"
+#include "common/BaseFolder.h"
+#include "config/TAutostart.h"
 #include "config/TConfig.h"
 #include "config/TConfigSchema.h"
 #include "config/TPortSettings.h"
@@ -159,6 +161,29 @@ int Dump(const CliArgs &args)
     return CliOk;
 }
 
+// The login start of the program; a base folder given by --home or
+// KONVELO_HOME goes into the entry, so that the login start uses it too.
+int Autostart(const CliArgs &args)
+{
+    const QString what = args.words.value(2);
+    if (args.words.size() > 3 || (!what.isEmpty() && what != QLatin1String("on") && what != QLatin1String("off"))) {
+        cliErr(QStringLiteral("usage: config autostart [on|off]"));
+        return CliUsage;
+    }
+    if (!what.isEmpty()) {
+        QString error;
+        if (!TAutostart::SetEnabled(what == QLatin1String("on"), error)) {
+            cliErr(error);
+            return CliNotFound;
+        }
+    }
+    JsonLine line;
+    line.add(QStringLiteral("autostart"), TAutostart::Enabled());
+    line.add(QStringLiteral("entry"), TAutostart::EntryPath());
+    cliOut(line.toString());
+    return CliOk;
+}
+
 int Run(const CliArgs &args)
 {
     const QString what = args.words.value(1);
@@ -170,14 +195,40 @@ int Run(const CliArgs &args)
         return Set(args);
     if (what == QLatin1String("dump"))
         return Dump(args);
-    cliErr(QStringLiteral("usage: config init [--records DIR] | get KEY | set KEY VALUE | dump"));
+    if (what == QLatin1String("autostart"))
+        return Autostart(args);
+    cliErr(QStringLiteral("usage: config init [--records DIR] | get KEY | set KEY VALUE | dump | autostart [on|off]"));
     return CliUsage;
 }
 
 const CliRegistration Registration(CliCommand{
     QStringLiteral("config"),
-    QStringLiteral("config init [--records DIR] | config get KEY | config set KEY VALUE | config dump"),
+    QStringLiteral("config init [--records DIR] | config get KEY | config set KEY VALUE | config dump | "
+                   "config autostart [on|off]"),
     {QStringLiteral("records")},
     {},
     Run});
+
+// Where this run keeps its files.
+int Paths(const CliArgs &args)
+{
+    if (args.words.size() != 1) {
+        cliErr(QStringLiteral("usage: paths"));
+        return CliUsage;
+    }
+    JsonLine line;
+    line.add(QStringLiteral("home"), BaseFolder::path());
+    line.add(QStringLiteral("data"), QDir(BaseFolder::path()).filePath(QStringLiteral("Data")));
+    line.add(QStringLiteral("settings"), TSettingsStore::Open()->Location());
+    line.add(QStringLiteral("autostart"), TAutostart::EntryPath());
+    cliOut(line.toString());
+    return CliOk;
+}
+
+const CliRegistration PathsRegistration(CliCommand{
+    QStringLiteral("paths"),
+    QStringLiteral("paths   the base folder, its Data/ and settings file, the autostart entry"),
+    {},
+    {},
+    Paths});
 }

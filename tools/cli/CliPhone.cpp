@@ -7,6 +7,7 @@
 #include "phone/TPhoneCapabilities.h"
 #include "phone/TPhoneDetection.h"
 #include "phone/TPhoneNumber.h"
+#include "phone/TPortAccess.h"
 #include "phone/TPortList.h"
 #include <QCoreApplication>
 #include <QJsonArray>
@@ -149,6 +150,9 @@ struct Session {
         phone.SetPort(port);
         if (!phone.Connect()) {
             cliErr(QStringLiteral("cannot open port ") + port);
+            TPortAccess access;
+            if (access.Check(port, phone.OpenError()))
+                cliErr(access.Text());
             return CliNotFound;
         }
         return CliOk;

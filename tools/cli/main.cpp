@@ -37,11 +37,21 @@ void cliErr(const QString &line)
 namespace {
 const QStringList GlobalValueOptions{QStringLiteral("port"), QStringLiteral("home")};
 
-void usage()
+// On standard output when asked for with --help, else on standard error.
+void usage(bool asked)
 {
-    cliErr(QStringLiteral("usage: konvelo-cli SUBCOMMAND [words] [--port DEV] [--home DIR] [options]"));
+    const auto print = asked ? cliOut : cliErr;
+    print(QStringLiteral("usage: konvelo-cli SUBCOMMAND [words] [--port DEV] [--home DIR] [options]"));
+    if (asked) {
+        print(QStringLiteral("\nThe technician's and administrator's tool of Konvelo, the telephone line monitor.\n"
+                             "Output for machines is JSON, one object per line; a failure ends with a non-zero\n"
+                             "status and a message on standard error.\n\n"
+                             "The base folder (Data/, Konvelo.ini) is --home DIR, else KONVELO_HOME, else the\n"
+                             "program's folder when it is writable and not installed, else ~/.local/share/Konvelo.\n\n"
+                             "Subcommands:"));
+    }
     for (const CliCommand &c : CliRegistry::commands())
-        cliErr(QStringLiteral("  ") + c.usage);
+        print(QStringLiteral("  ") + c.usage);
 }
 
 // Options may stand anywhere; whether one takes a value is known from every
@@ -89,14 +99,22 @@ int main(int argc, char **argv)
         cliErr(error);
         return CliUsage;
     }
-    if (parsed.words.isEmpty() || parsed.flags.contains(QStringLiteral("help"))) {
-        usage();
-        return parsed.words.isEmpty() ? CliUsage : CliOk;
+    if (parsed.flags.contains(QStringLiteral("help"))) {
+        usage(true);
+        return CliOk;
+    }
+    if (parsed.flags.contains(QStringLiteral("version")) && parsed.words.isEmpty()) {
+        cliOut(QStringLiteral("konvelo-cli ") + QStringLiteral(KONVELO_VERSION));
+        return CliOk;
+    }
+    if (parsed.words.isEmpty()) {
+        usage(false);
+        return CliUsage;
     }
     const CliCommand *cmd = CliRegistry::find(parsed.words.first());
     if (!cmd) {
         cliErr(QStringLiteral("unknown subcommand: ") + parsed.words.first());
-        usage();
+        usage(false);
         return CliUsage;
     }
     for (auto it = parsed.options.cbegin(); it != parsed.options.cend(); ++it) {
