@@ -53,6 +53,7 @@ class TQtTickTimer;
 class TRecordPlayback;
 class TRecordTable;
 class TSoundControl;
+class TSettings;
 class TSplash;
 
 class TMain : public QMainWindow, public ICallView, public IMainWindowSettings, public IPageHost {
@@ -100,6 +101,7 @@ public:
     TJournalPage *InPage() const { return FInPage; }
     TJournalPage *OutPage() const { return FOutPage; }
     TAddressPage *AddressPage() const { return FAddressPage; }
+    TSettings *SettingsDialog() const { return FSettings.get(); }
     // The page shown in the page control.
     TBookPage *CurrentPage() const;
     // The current journal row's recording as a path; empty when the row
@@ -114,6 +116,12 @@ public:
     void DisconnectItemClick();
     void PhoneModelItemClick();
     void TrayOpenClick();
+    // "&Настройки программы": the settings dialog, refilled, modally.
+    void SettingsItemClick();
+    // The "&Данные" submenu's commands.
+    void ImportOutlookItemClick();
+    void ImportCsvItemClick();
+    void AccessItemClick();
 
     // Operations on the current rows and the player.
     void RefreshCurrentRow();
@@ -223,6 +231,7 @@ private:
     std::unique_ptr<TSplash> FSplash;
     std::unique_ptr<TFormMessage> FFormMessage;
     std::unique_ptr<TAlert> FAlert;
+    std::unique_ptr<TSettings> FSettings;
     // The main window's own content (left column, pages); freed first.
     std::unique_ptr<QWidget> FCentral;
     QSystemTrayIcon *FTrayIcon = nullptr;
@@ -272,5 +281,9 @@ private:
     QAction *HistoryItem = nullptr;
     QAction *AboutItem = nullptr;
     QAction *ModelItem = nullptr;
+    QMenu *DataMenu = nullptr;
+    QAction *ImportOutlookItem = nullptr;
+    QAction *ImportCsvItem = nullptr;
+    QAction *AccessItem = nullptr;
     bool FProfileLoadWanted = false;
 };
