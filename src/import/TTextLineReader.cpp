@@ -17,12 +17,13 @@ QString TTextLineReader::Decode(const QByteArray &Bytes)
 {
     QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
     QString text = utf8.decode(Bytes);
-    if (!utf8.hasError())
-        return text;
-    QStringDecoder cp1251("windows-1251");
-    if (cp1251.isValid())
-        return cp1251.decode(Bytes);
-    return QString::fromLatin1(Bytes);
+    if (utf8.hasError()) {
+        QStringDecoder cp1251("windows-1251");
+        text = cp1251.isValid() ? QString(cp1251.decode(Bytes)) : QString::fromLatin1(Bytes);
+    }
+    // Control characters (zero bytes of a broken file, stray escapes) are no text.
+    text.removeIf([](QChar c) { return c.unicode() < 0x20 && c != QLatin1Char('\t') && c != QLatin1Char('\n'); });
+    return text;
 }
 
 // Appends the next chunk of the device to the buffer; false at its end.
