@@ -12,6 +12,7 @@
 #include "common/BaseFolder.h"
 #include "config/TConfig.h"
 #include "config/TSettings.h"
+#include "import/TImportCommands.h"
 #include "phone/TPhone.h"
 #include "phone/TPhoneCapabilities.h"
 #include "phone/TPhoneDetection.h"
@@ -227,6 +228,8 @@ void TMain::Startup()
     connect(FSession.get(), &TPhoneSession::IdentityChanged, this,
             [this] { FSettings->SetMobileChannel(FSession->Flags().Identity.PhoneOption2); });
     connect(SettingsItem, &QAction::triggered, this, &TMain::SettingsItemClick);
+    FImport = new TImportCommands(*FAddressBook, *FConfig, this);
+    connect(FAddressPage, &TAddressPage::ImportContactsRequested, FImport, &TImportCommands::ImportContactsClick);
     FAlert->OnStopRing = [this] { FSound->StopRing(); };
     createRecordGroup();
     FInCalls->first();
@@ -1076,8 +1079,10 @@ void TMain::Wait(int Milliseconds)
 
 void TMain::ImportOutlookItemClick()
 {
+    FImport->ImportOutlookClick();
 }
 
 void TMain::ImportCsvItemClick()
 {
+    FImport->ImportCsvFileClick();
 }

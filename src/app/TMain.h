@@ -53,6 +53,7 @@ class TQtTickTimer;
 class TRecordPlayback;
 class TRecordTable;
 class TSoundControl;
+class TImportCommands;
 class TSettings;
 class TSplash;
 
@@ -102,6 +103,7 @@ public:
     TJournalPage *OutPage() const { return FOutPage; }
     TAddressPage *AddressPage() const { return FAddressPage; }
     TSettings *SettingsDialog() const { return FSettings.get(); }
+    TImportCommands *ImportCommands() const { return FImport; }
     // The page shown in the page control.
     TBookPage *CurrentPage() const;
     // The current journal row's recording as a path; empty when the row
@@ -232,6 +234,7 @@ private:
     std::unique_ptr<TFormMessage> FFormMessage;
     std::unique_ptr<TAlert> FAlert;
     std::unique_ptr<TSettings> FSettings;
+    TImportCommands *FImport = nullptr;
     // The main window's own content (left column, pages); freed first.
     std::unique_ptr<QWidget> FCentral;
     QSystemTrayIcon *FTrayIcon = nullptr;
