@@ -13,11 +13,21 @@ TTextLineReader::TTextLineReader(QIODevice &Device) : FDevice(Device)
 
 TTextLineReader::~TTextLineReader() = default;
 
-QString TTextLineReader::Decode(const QByteArray &Bytes)
+QString TTextLineReader::Decode(const QByteArray &Bytes, const QByteArray &Charset)
 {
+    QString text;
+    bool decoded = false;
+    if (!Charset.isEmpty()) {
+        QStringDecoder named(Charset.constData());
+        if (named.isValid()) {
+            text = named.decode(Bytes);
+            decoded = !named.hasError();
+        }
+    }
     QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    QString text = utf8.decode(Bytes);
-    if (utf8.hasError()) {
+    if (!decoded)
+        text = utf8.decode(Bytes);
+    if (!decoded && utf8.hasError()) {
         QStringDecoder cp1251("windows-1251");
         text = cp1251.isValid() ? QString(cp1251.decode(Bytes)) : QString::fromLatin1(Bytes);
     }

@@ -28,8 +28,9 @@ public:
     // The device reported an error while reading.
     bool Failed() const { return FFailed; }
 
-    // Text of a line: UTF-8 when the bytes are valid UTF-8, else Windows-1251.
-    static QString Decode(const QByteArray &Bytes);
+    // Text of a line in the named character set, else UTF-8 when the bytes
+    // are valid UTF-8, else Windows-1251; control characters but tabs are dropped.
+    static QString Decode(const QByteArray &Bytes, const QByteArray &Charset = QByteArray());
 
 private:
     bool fill();

@@ -1,6 +1,5 @@
 #include "TVCardReader.h"
 #include "TTextLineReader.h"
-#include <QStringDecoder>
 
 namespace {
 const QString EmailPrefix = QStringLiteral("Электронная почта: ");
@@ -32,19 +31,6 @@ QByteArray decodeQuotedPrintable(const QByteArray &in)
         }
     }
     return out;
-}
-
-QString decodeText(const QByteArray &bytes, const QByteArray &charset)
-{
-    if (!charset.isEmpty()) {
-        QStringDecoder d(charset.constData());
-        if (d.isValid()) {
-            QString text = d.decode(bytes);
-            if (!d.hasError())
-                return text;
-        }
-    }
-    return TTextLineReader::Decode(bytes);
 }
 
 // Splits at ';' not escaped by a backslash, and undoes the escapes.
@@ -190,7 +176,7 @@ bool TVCardReader::Parse(const QByteArray &Line, TProperty &Property)
     QByteArray raw = Line.mid(colon + 1);
     if (qp)
         raw = decodeQuotedPrintable(raw);
-    Property.Values = splitValue(decodeText(raw, charset));
+    Property.Values = splitValue(TTextLineReader::Decode(raw, charset));
     return true;
 }
 
