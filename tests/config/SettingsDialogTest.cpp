@@ -352,3 +352,52 @@ TEST_F(SettingsDialog, AccessListKeepsSortedUniquePaths)
     Dlg->RemoveDBBtn->click();
     EXPECT_EQ(Dlg->AccessDatabases(), QStringList{QStringLiteral("/data/b.mdb")});
 }
+
+namespace {
+// One second of 8 kHz 16-bit mono silence as a PCM WAVE file.
+void WriteSilence(const QString &path)
+{
+    const quint32 data = 16000;
+    QByteArray h;
+    const auto u32 = [&h](quint32 v) { h.append(reinterpret_cast<const char *>(&v), 4); };
+    const auto u16 = [&h](quint16 v) { h.append(reinterpret_cast<const char *>(&v), 2); };
+    h += "RIFF";
+    u32(36 + data);
+    h += "WAVEfmt ";
+    u32(16);
+    u16(1);
+    u16(1);
+    u32(8000);
+    u32(16000);
+    u16(2);
+    u16(16);
+    h += "data";
+    u32(data);
+    h += QByteArray(int(data), '\0');
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(h);
+}
+}
+
+TEST_F(SettingsDialog, RingSoundIsChosenAndPreviewedUntilHidden)
+{
+    const QString wav = Dir.filePath(QStringLiteral("ring.wav"));
+    WriteSilence(wav);
+    Dlg->ChooseSoundFile = [&wav] { return wav; };
+    Open();
+    Dlg->BrowseBtn->click();
+    EXPECT_EQ(Dlg->SoundFileEdit->text(), QDir::toNativeSeparators(wav));
+    EXPECT_EQ(Dlg->SoundFileEdit->cursorPosition(), Dlg->SoundFileEdit->text().size());
+    EXPECT_TRUE(Dlg->ApplyBtn->isEnabled());
+
+    Dlg->PlayBtn->click();
+    if (!Dlg->PreviewPlaying())
+        GTEST_SKIP() << "no sound output here";
+    Dlg->PlayBtn->click();
+    EXPECT_FALSE(Dlg->PreviewPlaying());
+    Dlg->PlayBtn->click();
+    EXPECT_TRUE(Dlg->PreviewPlaying());
+    Dlg->hide();
+    EXPECT_FALSE(Dlg->PreviewPlaying());
+}
