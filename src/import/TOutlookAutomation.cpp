@@ -29,26 +29,34 @@ bool TOutlookAutomation::Open()
 void TOutlookAutomation::Close()
 {
     // The sub-objects belong to their parents.
+    FItems = nullptr;
     FFolder = nullptr;
     FNameSpace = nullptr;
     FApplication.reset();
 }
 
+// The folder's Items, asked once per connection.
+QAxObject *TOutlookAutomation::items()
+{
+    if (!FItems && FFolder)
+        FItems = FFolder->querySubObject("Items");
+    if (!FItems)
+        throw std::runtime_error("Outlook: no Items");
+    return FItems;
+}
+
 int TOutlookAutomation::Count()
 {
-    QAxObject *items = FFolder ? FFolder->querySubObject("Items") : nullptr;
-    if (!items)
-        throw std::runtime_error("Outlook: no Items");
-    return items->property("Count").toInt();
+    return items()->property("Count").toInt();
 }
 
 IOutlookContacts::TItem TOutlookAutomation::Item(int Index)
 {
-    QAxObject *items = FFolder ? FFolder->querySubObject("Items") : nullptr;
-    QAxObject *contact = items ? items->querySubObject("Item(int)", Index) : nullptr;
+    // Each contact is let go of as soon as it is read.
+    std::unique_ptr<QAxObject> contact(items()->querySubObject("Item(int)", Index));
     if (!contact)
         throw std::runtime_error("Outlook: no item");
-    const auto text = [contact](const char *name) { return contact->property(name).toString(); };
+    const auto text = [&contact](const char *name) { return contact->property(name).toString(); };
     TItem item;
     item.FullName = text("FullName");
     item.Email1Address = text("Email1Address");

@@ -17,4 +17,6 @@ private:
     std::unique_ptr<QAxObject> FApplication;
     QAxObject *FNameSpace = nullptr;
     QAxObject *FFolder = nullptr;
+    QAxObject *FItems = nullptr;
+    QAxObject *items();
 };
