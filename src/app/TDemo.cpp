@@ -2,6 +2,7 @@
 #include "TMain.h"
 #include "common/BaseFolder.h"
 #include "config/TConfig.h"
+#include "config/TSettings.h"
 #include "config/TSettingsStore.h"
 #include "records/TAddressBook.h"
 #include "records/THotButtonFile.h"
@@ -328,6 +329,29 @@ bool TDemo::save(QWidget *w, const QString &name)
     return true;
 }
 
+// Each page of the settings dialog, shown without blocking; the page it opens
+// on stays as stored.
+void TDemo::saveSettingsPages()
+{
+    TSettings *dlg = FMain->SettingsDialog();
+    if (!dlg)
+        return;
+    TConfig *config = FMain->Config();
+    const int active = config->ActiveSetting;
+    config->FillDialog();
+    dlg->show();
+    const char *names[] = {"settings-general.png", "settings-records.png", "settings-signals.png",
+                           "settings-port.png",    "settings-view.png",    "settings-data.png"};
+    for (int i = 0; i < dlg->PageControl1->count() && i < 6; ++i) {
+        dlg->PageControl1->setCurrentIndex(i);
+        QCoreApplication::processEvents();
+        save(dlg, QString::fromLatin1(names[i]));
+    }
+    dlg->hide();
+    config->ActiveSetting = active;
+    config->FillDialog();
+}
+
 void TDemo::screenshotTick()
 {
     ++FTicks;
@@ -350,6 +374,7 @@ void TDemo::screenshotTick()
             }
             pages->setCurrentIndex(shown);
         }
+        saveSettingsPages();
     }
     if (FMainTaken && !FAlertTaken && FAlertShownTicks >= ShotSettleTicks) {
         FAlertTaken = save(alert, QStringLiteral("alert.png"));

@@ -31,7 +31,8 @@ public:
     bool FillFolder(QString &Error);
 
     // Saves main-window.png, page-incoming.png, page-outgoing.png,
-    // page-address-book.png, alert.png and main-window-call.png into Dir while
+    // page-address-book.png, settings-<page>.png for each page of the settings
+    // dialog, alert.png and main-window-call.png into Dir while
     // the demo runs, then closes the program in order.
     void TakeScreenshots(TMain *Main, const QString &Dir);
     bool ScreenshotsFailed() const { return FFailed; }
@@ -42,6 +43,7 @@ public:
 
 private:
     void screenshotTick();
+    void saveSettingsPages();
     bool save(QWidget *w, const QString &name);
 
     QString FFolder;

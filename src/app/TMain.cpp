@@ -12,6 +12,8 @@
 #include "common/BaseFolder.h"
 #include "phone/TPortAccess.h"
 #include "config/TConfig.h"
+#include "config/TSettings.h"
+#include "import/TImportCommands.h"
 #include "feed/TCallFeed.h"
 #include "phone/TPhone.h"
 #include "phone/TPhoneCapabilities.h"
@@ -226,6 +228,13 @@ void TMain::Startup()
     };
     FSound->OnError = [this](const QString &t) { QMessageBox::warning(this, QApplication::applicationName(), t); };
     FSound->Startup();
+    FSettings = std::make_unique<TSettings>(*FConfig, this);
+    FSettings->SetMainPlayer(FMediaPlayer.get());
+    connect(FSession.get(), &TPhoneSession::IdentityChanged, this,
+            [this] { FSettings->SetMobileChannel(FSession->Flags().Identity.PhoneOption2); });
+    connect(SettingsItem, &QAction::triggered, this, &TMain::SettingsItemClick);
+    FImport = new TImportCommands(*FAddressBook, *FConfig, this);
+    connect(FAddressPage, &TAddressPage::ImportContactsRequested, FImport, &TImportCommands::ImportContactsClick);
     FAlert->OnStopRing = [this] { FSound->StopRing(); };
     createRecordGroup();
     FInCalls->first();
@@ -447,11 +456,24 @@ void TMain::createMenu()
     service->addSeparator();
     StatOptionsItem = item(service, QStringLiteral("StatOptionsItem"), QStringLiteral("&Параметры статистики"));
     SettingsItem = item(service, QStringLiteral("SettingsItem"), QStringLiteral("&Настройки программы"),
-                        QKeySequence(QStringLiteral("Ctrl+P")));
+                        QKeySequence(QStringLiteral("Ctrl+P")), true);
     service->addSeparator();
     PhoneSettingsItem = item(service, QStringLiteral("PhoneSettingsItem"), QStringLiteral("&Редактор настроек телефона"));
     ProfileLoadItem = item(service, QStringLiteral("ProfileLoadItem"), QStringLiteral("&Загрузка профиля в телефон"));
     RobotItem = item(service, QStringLiteral("RobotItem"), QStringLiteral("Телефонный робот"));
+
+    // Address import: built, but nothing shows or enables it.
+    DataMenu = bar->addMenu(QStringLiteral("&Данные"));
+    DataMenu->setObjectName(QStringLiteral("DataMenu"));
+    ImportOutlookItem = item(DataMenu, QStringLiteral("ImportOutlookItem"), QStringLiteral("&Импорт адресов из Outlook"));
+    ImportCsvItem = item(DataMenu, QStringLiteral("ImportCsvItem"),
+                         QStringLiteral("Им&порт из файла с разделителям Outlook Express"));
+    AccessItem = item(DataMenu, QStringLiteral("AccessItem"), QStringLiteral("&Подключить внешнюю базу телефонов Access"));
+    DataMenu->menuAction()->setVisible(false);
+    DataMenu->menuAction()->setEnabled(false);
+    connect(ImportOutlookItem, &QAction::triggered, this, &TMain::ImportOutlookItemClick);
+    connect(ImportCsvItem, &QAction::triggered, this, &TMain::ImportCsvItemClick);
+    connect(AccessItem, &QAction::triggered, this, &TMain::AccessItemClick);
 
     QMenu *help = bar->addMenu(QStringLiteral("&Помощь"));
     help->setObjectName(QStringLiteral("HelpMenu"));
@@ -787,6 +809,8 @@ void TMain::settingsApplied()
 {
     if (FSound)
         FSound->ResetVolume();
+    if (FAddressBook)
+        FAddressBook->setRegionalNumberLength(FConfig->RegionalNumberLength);
     for (TBookPage *page : {static_cast<TBookPage *>(FInPage), static_cast<TBookPage *>(FOutPage),
                             static_cast<TBookPage *>(FAddressPage)})
         if (page)
@@ -824,6 +848,16 @@ void TMain::DisconnectItemClick()
         FPhone->Disconnect();
     else if (!FPhone->Connect())
         explainPortAccess();
+}
+
+void TMain::SettingsItemClick()
+{
+    FSettings->Execute();
+}
+
+void TMain::AccessItemClick()
+{
+    FSettings->Execute(TSettings::pgData);
 }
 
 void TMain::PhoneModelItemClick()
@@ -1085,4 +1119,14 @@ void TMain::Wait(int Milliseconds)
     QEventLoop loop;
     QTimer::singleShot(Milliseconds, &loop, &QEventLoop::quit);
     loop.exec();
+}
+
+void TMain::ImportOutlookItemClick()
+{
+    FImport->ImportOutlookClick();
+}
+
+void TMain::ImportCsvItemClick()
+{
+    FImport->ImportCsvFileClick();
 }

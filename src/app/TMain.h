@@ -54,6 +54,8 @@ class TQtTickTimer;
 class TRecordPlayback;
 class TRecordTable;
 class TSoundControl;
+class TImportCommands;
+class TSettings;
 class TSplash;
 
 class TMain : public QMainWindow, public ICallView, public IMainWindowSettings, public IPageHost {
@@ -108,6 +110,8 @@ public:
     TJournalPage *InPage() const { return FInPage; }
     TJournalPage *OutPage() const { return FOutPage; }
     TAddressPage *AddressPage() const { return FAddressPage; }
+    TSettings *SettingsDialog() const { return FSettings.get(); }
+    TImportCommands *ImportCommands() const { return FImport; }
     // The page control and the page it shows.
     QTabWidget *Pages() const { return PageControl1; }
     TBookPage *CurrentPage() const;
@@ -123,6 +127,12 @@ public:
     void DisconnectItemClick();
     void PhoneModelItemClick();
     void TrayOpenClick();
+    // "&Настройки программы": the settings dialog, refilled, modally.
+    void SettingsItemClick();
+    // The "&Данные" submenu's commands.
+    void ImportOutlookItemClick();
+    void ImportCsvItemClick();
+    void AccessItemClick();
 
     // Operations on the current rows and the player.
     void RefreshCurrentRow();
@@ -241,6 +251,8 @@ private:
     std::unique_ptr<TSplash> FSplash;
     std::unique_ptr<TFormMessage> FFormMessage;
     std::unique_ptr<TAlert> FAlert;
+    std::unique_ptr<TSettings> FSettings;
+    TImportCommands *FImport = nullptr;
     // The main window's own content (left column, pages); freed first.
     std::unique_ptr<QWidget> FCentral;
     QSystemTrayIcon *FTrayIcon = nullptr;
@@ -290,6 +302,10 @@ private:
     QAction *HistoryItem = nullptr;
     QAction *AboutItem = nullptr;
     QAction *ModelItem = nullptr;
+    QMenu *DataMenu = nullptr;
+    QAction *ImportOutlookItem = nullptr;
+    QAction *ImportCsvItem = nullptr;
+    QAction *AccessItem = nullptr;
     bool FProfileLoadWanted = false;
     bool FPortAccessExplained = false;
 };

@@ -194,3 +194,53 @@ void TAddressBook::DeleteCurrent()
     if (currentKey() != NoKey)
         deleteRow(currentKey());
 }
+
+TAddressBook::TBatch::TBatch(TAddressBook &Book) : FBook(Book), FTransaction(Book.FDb)
+{
+    const TTableSchema &s = Book.schema();
+    QStringList cols, marks;
+    for (int i = 1; i < s.Fields.size(); ++i) {
+        cols << TTableSchema::quoted(s.Fields.at(i).Name);
+        marks << QStringLiteral("?");
+    }
+    FFind = Book.FDb.prepare(QStringLiteral("SELECT 1 FROM \"AddressBook\" WHERE \"Phone\" = ? LIMIT 1"));
+    FInsert = Book.FDb.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                   .arg(TTableSchema::quoted(s.TableName), cols.join(QLatin1Char(',')),
+                                        marks.join(QLatin1Char(','))));
+}
+
+TAddressBook::TBatch::~TBatch()
+{
+    // The statements go before the transaction rolls back.
+    FFind = TSqliteStatement();
+    FInsert = TSqliteStatement();
+}
+
+bool TAddressBook::TBatch::HasPhone(const QString &Phone)
+{
+    FFind.reset();
+    FFind.bind(1, Phone);
+    const bool found = FFind.step();
+    FFind.reset();
+    return found;
+}
+
+void TAddressBook::TBatch::AddPerson(const QString &Phone, const QString &Name, uint8_t Attributes,
+                                     const QString &Address, const QString &Notes, const QString &SoundFile,
+                                     int Volume, bool Creschendo)
+{
+    FInsert.reset();
+    FInsert.bindAll(FBook.personValues(Phone, Name, Attributes, Address, Notes, SoundFile, Volume, Creschendo));
+    FInsert.exec();
+}
+
+void TAddressBook::TBatch::Commit()
+{
+    if (FDone)
+        return;
+    FFind = TSqliteStatement();
+    FInsert = TSqliteStatement();
+    FTransaction.commit();
+    FDone = true;
+    FBook.reloadView();
+}

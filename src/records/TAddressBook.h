@@ -40,6 +40,30 @@ public:
                       bool Creschendo);
     void DeleteCurrent();
 
+    // Adds many subscribers in one transaction: nothing reaches the file unless
+    // Commit is called; leaving the scope otherwise rolls every row back.
+    class TBatch {
+    public:
+        explicit TBatch(TAddressBook &Book);   // throws TTableError when the file is locked
+        ~TBatch();
+        TBatch(const TBatch &) = delete;
+        TBatch &operator=(const TBatch &) = delete;
+
+        // Whether a row (committed or added in this batch) has exactly this Phone.
+        bool HasPhone(const QString &Phone);
+        void AddPerson(const QString &Phone, const QString &Name, uint8_t Attributes, const QString &Address,
+                       const QString &Notes, const QString &SoundFile, int Volume, bool Creschendo);
+        // Commits and shows the new rows in the view.
+        void Commit();
+
+    private:
+        TAddressBook &FBook;
+        TSqliteDatabase::Transaction FTransaction;
+        TSqliteStatement FFind;
+        TSqliteStatement FInsert;
+        bool FDone = false;
+    };
+
 private:
     // The number FindPhone looks for: Phone itself, or the undefined number.
     QString lookupNumber(const QString &Phone) const;

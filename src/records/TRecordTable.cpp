@@ -549,6 +549,16 @@ qint64 TRecordTable::insertRow(const QVariantList &values)
     return key;
 }
 
+void TRecordTable::reloadView()
+{
+    FRowCacheKey = 0;
+    reloadKeys();
+    const int keep = positionOf(FCurrentKey);
+    FEof = FBof = FKeys.empty();
+    moveTo(keep >= 0 ? keep : 0);
+    notifyChanged();
+}
+
 bool TRecordTable::updateRow(qint64 key, const QList<QPair<int, QVariant>> &columns)
 {
     if (!hasKey(key))

@@ -114,6 +114,9 @@ protected:
     bool updateRow(qint64 key, const QList<QPair<int, QVariant>> &columns);
     // Deletes the row with this key (the current row moves to its neighbour).
     bool deleteRow(qint64 key);
+    // After rows were written to the file directly (a bulk append): the view
+    // reads its keys again, keeps its current row and notifies once.
+    void reloadView();
     // Deletes one row and appends another in one transaction; the new row is current.
     qint64 replaceRow(qint64 oldKey, const QVariantList &values);
     // Files named by a row that deleting it with its files removes.

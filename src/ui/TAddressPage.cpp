@@ -65,6 +65,9 @@ TAddressPage::TAddressPage(TAddressBook *Book, TConfig &Config, IPageHost &Host,
     FDialItem = item(QStringLiteral("DialPersonItem"), QStringLiteral("&Набрать номер"), true);
     connect(FDialItem, &QAction::triggered, this, &TAddressPage::GridDoubleClick);
     item(QStringLiteral("AddressNumberInfoItem"), QStringLiteral("Информация о номере"), false);
+    FPopup->addSeparator();
+    FImportItem = item(QStringLiteral("ImportContactsItem"), QStringLiteral("Импорт контактов…"), true);
+    connect(FImportItem, &QAction::triggered, this, &TAddressPage::ImportContactsRequested);
     connect(FPopup, &QMenu::aboutToShow, this, &TAddressPage::UpdateAddressCommands);
     connect(FGrid, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &p) { FPopup->popup(FGrid->viewport()->mapToGlobal(p)); });

@@ -26,6 +26,11 @@ public:
     // The pop-up items and the edit and delete buttons by whether there are subscribers.
     void UpdateAddressCommands();
     QMenu *Popup() const { return FPopup; }
+    QAction *ImportItem() const { return FImportItem; }
+
+signals:
+    // "Импорт контактов…" in the pop-up menu.
+    void ImportContactsRequested();
 
 protected:
     void DeleteRow() override;
@@ -48,4 +53,5 @@ private:
     QAction *FEditItem = nullptr;
     QAction *FDeleteItem = nullptr;
     QAction *FDialItem = nullptr;
+    QAction *FImportItem = nullptr;
 };

@@ -139,6 +139,12 @@ TJournalPage::TJournalPage(TBookKind Kind, TRecordTable *Table, TConfig &Config,
 
     buildFieldPanel();
     buildPopup();
+    // Applied settings may rename or hide fields: the panel is rebuilt at the next look.
+    connect(&FConfig, &TConfig::SettingsApplied, this, [this] {
+        FFields->setProperty(TagProperty, qint64(-1));
+        if (isVisible())
+            RefreshCurrentRow();
+    });
 }
 
 void TJournalPage::buildFieldPanel()

@@ -5,6 +5,7 @@
 #include "app/TMain.h"
 #include "app/TCallHandler.h"
 #include "ui/TAlert.h"
+#include "ui/TAddressPage.h"
 #include "ui/TBookPage.h"
 #include "audio/TGsmEncoder.h"
 #include "audio/TGsmWaveFile.h"
@@ -12,6 +13,7 @@
 #include "audio/TPulseMixer.h"
 #include "common/BaseFolder.h"
 #include "config/TConfig.h"
+#include "config/TSettings.h"
 #include "config/TSettingsStore.h"
 #include "records/TAddressBook.h"
 #include "records/TIncomingCallBook.h"
@@ -31,6 +33,10 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QPushButton>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QTimer>
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
@@ -927,4 +933,56 @@ TEST_F(JournalViews, ButtonsOfWindowsNotYetBuiltStayDisabled)
     ASSERT_NE(parameters, nullptr);
     EXPECT_FALSE(parameters->isEnabled());
     m.CloseAlert();
+}
+
+TEST_F(JournalViews, SettingsDialogFromTheMenuAppliesToTheWindow)
+{
+    configure([](TConfig &c) {
+        c.InFieldYes.fill(false);
+        c.InFieldYes[1] = true;
+        c.ShowInFieldKind = 0;
+    });
+    TMain &m = start();
+    m.InCalls()->AddCall(inCall(QStringLiteral("5551234"), at(1, 12, 0)));
+    page(0);
+    auto *sg = widget<QTableWidget>("SGFieldsIn");
+    ASSERT_EQ(column(sg, 0), QStringList{QStringLiteral("Поле 1")});
+
+    // The modal dialog: a shorter regional number and a renamed field, then OK.
+    QAction *settingsItem = action("SettingsItem");
+    ASSERT_TRUE(settingsItem->isEnabled());
+    EXPECT_EQ(settingsItem->shortcut(), QKeySequence(QStringLiteral("Ctrl+P")));
+    int page = -1;
+    QTimer::singleShot(0, [&] {
+        TSettings *d = m.SettingsDialog();
+        ASSERT_TRUE(d->isVisible());
+        page = d->PageControl1->currentIndex();
+        d->NumLength->setValue(5);
+        d->InFieldNameEdit[1]->setText(QStringLiteral("Заказ"));
+        d->OKBtn->click();
+    });
+    settingsItem->trigger();
+    EXPECT_EQ(page, TSettings::pgPort);
+    EXPECT_EQ(m.AddressBook()->regionalNumberLength(), 5);
+    EXPECT_EQ(m.Config()->RegionalNumberLength, 5);
+    EXPECT_EQ(column(sg, 0), QStringList{QStringLiteral("Заказ")});
+
+    // The "&Данные" submenu is there, hidden and disabled; its Access item opens the data page.
+    auto *data = m.findChild<QMenu *>(QStringLiteral("DataMenu"));
+    ASSERT_NE(data, nullptr);
+    EXPECT_FALSE(data->menuAction()->isVisible());
+    EXPECT_FALSE(data->menuAction()->isEnabled());
+    for (QAction *a : data->actions())
+        EXPECT_FALSE(a->isEnabled());
+    QTimer::singleShot(0, [&] {
+        page = m.SettingsDialog()->PageControl1->currentIndex();
+        m.SettingsDialog()->CancelBtn->click();
+    });
+    m.AccessItemClick();
+    EXPECT_EQ(page, TSettings::pgData);
+
+    // The address book's pop-up offers the contacts import.
+    QAction *import = m.AddressPage()->ImportItem();
+    EXPECT_EQ(import->text(), QStringLiteral("Импорт контактов…"));
+    EXPECT_TRUE(import->isEnabled());
 }

@@ -2,6 +2,7 @@
 // scripts and administrators.
 #include "CliCommand.h"
 #include "common/BaseFolder.h"
+#include "CliImport.h"
 #include "common/JsonLine.h"
 #include "config/TSettingsStore.h"
 #include "records/TAddressBook.h"
@@ -409,8 +410,10 @@ int journal(const CliArgs &a)
 
 int book(const CliArgs &a)
 {
+    if (a.words.value(1) == QLatin1String("import"))
+        return cliBookImport(a);
     if (a.words.value(1) != QLatin1String("find-phone") || a.words.size() > 3) {
-        cliErr(QStringLiteral("usage: book find-phone NUMBER"));
+        cliErr(QStringLiteral("usage: book find-phone NUMBER | book import FILE"));
         return CliUsage;
     }
     Tables t;
@@ -434,5 +437,6 @@ const CliRegistration journalCommand({QStringLiteral("journal"),
                                        QStringLiteral("format"), QStringLiteral("output")},
                                       {QStringLiteral("files")},
                                       journal});
-const CliRegistration bookCommand({QStringLiteral("book"), QStringLiteral("book find-phone NUMBER"), {}, {}, book});
+const CliRegistration bookCommand({QStringLiteral("book"), QStringLiteral("book find-phone NUMBER | book import FILE"),
+                                   {}, {}, book});
 }
