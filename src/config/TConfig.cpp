@@ -1,4 +1,5 @@
 #include "TConfig.h"
+#include "TAutostart.h"
 #include "IConfigPrompts.h"
 #include "IMainWindowSettings.h"
 #include "IPhoneLinkSettings.h"
@@ -404,6 +405,7 @@ TSettingsDialogValues TConfig::DialogValues() const
     v.MuteOnCall = MuteOnCall;
     v.AskRecords = AskForCalls;
     v.StartMinimized = NeedStartMinimized;
+    v.Autostart = TAutostart::Enabled();
     v.AdjustSound = AdjustSoundSettings;
     v.RestrictDeletion = yrd;
     v.PasswordSet = !ypw.isEmpty();
@@ -577,6 +579,12 @@ bool TConfig::SaveAll(bool apply)
         Take(NoMessageOnTalk, now.NoMessageOnStartTalk, was.NoMessageOnStartTalk);
         Take(NeedCheckPort, now.GetPort, was.GetPort);
         Take(NeedStartMinimized, now.StartMinimized, was.StartMinimized);
+        if (now.Autostart != was.Autostart) {
+            // The login entry lives beside the settings, not in them.
+            QString error;
+            if (!TAutostart::SetEnabled(now.Autostart, error) && FPrompts)
+                FPrompts->ShowError(error);
+        }
         Take(NoAlertOnTalk, now.NoAlertOnStartTalk, was.NoAlertOnStartTalk);
         Take(ShowInputFormOnInCall, now.ShowForm, was.ShowForm);
         Take(ShowInputFormOnOutCall, now.OutForm, was.OutForm);

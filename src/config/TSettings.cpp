@@ -181,6 +181,7 @@ QWidget *TSettings::buildGeneralPage()
                             QStringLiteral("Запрашивать информацию о звонках после загрузки"), general);
     StartMinimizedCheck = check(QStringLiteral("StartMinimizedCheck"), QStringLiteral("Запускать программу свернутой"),
                                 general);
+    AutostartCheck = check(QStringLiteral("AutostartCheck"), QStringLiteral("Запускать при входе в систему"), general);
     AdjustSoundCheck = check(QStringLiteral("AdjustSoundCheck"),
                              QStringLiteral("Автоматическая настройка аудиопараметров"), general);
     RestrictDeletionCheck = check(QStringLiteral("RestrictDeletionCheck"),
@@ -188,7 +189,8 @@ QWidget *TSettings::buildGeneralPage()
     ChangePasswordBitBtn = named(new QPushButton(QStringLiteral("Установить пароль"), general),
                                  QStringLiteral("ChangePasswordBitBtn"));
     for (QWidget *w : {static_cast<QWidget *>(MuteOnCallCheck), static_cast<QWidget *>(AskRecordsCheck),
-                       static_cast<QWidget *>(StartMinimizedCheck), static_cast<QWidget *>(AdjustSoundCheck)})
+                       static_cast<QWidget *>(StartMinimizedCheck), static_cast<QWidget *>(AutostartCheck),
+                       static_cast<QWidget *>(AdjustSoundCheck)})
         box->addWidget(w);
     auto *lock = new QHBoxLayout;
     lock->addWidget(RestrictDeletionCheck, 1);
@@ -433,7 +435,7 @@ QWidget *TSettings::buildDataPage()
 void TSettings::watchChanges()
 {
     const auto mark = [this] { markChanged(); };
-    for (QCheckBox *c : {MuteOnCallCheck, AskRecordsCheck, StartMinimizedCheck, AdjustSoundCheck, RecordInCheck,
+    for (QCheckBox *c : {MuteOnCallCheck, AskRecordsCheck, StartMinimizedCheck, AutostartCheck, AdjustSoundCheck, RecordInCheck,
                          RecordOutCheck, CreschendoCheck, PlaySoundCheck, NoMessageOnStartTalkCheck,
                          DisplayMessageCheck, NoAlertOnStartTalkCheck, CheckBoxOutForm, GetPortCheck,
                          AddOutlPhonePostfixCheck})
@@ -516,6 +518,7 @@ void TSettings::SetValues(const TSettingsDialogValues &v)
     MuteOnCallCheck->setChecked(v.MuteOnCall);
     AskRecordsCheck->setChecked(v.AskRecords);
     StartMinimizedCheck->setChecked(v.StartMinimized);
+    AutostartCheck->setChecked(v.Autostart);
     AdjustSoundCheck->setChecked(v.AdjustSound);
     {
         const QSignalBlocker block(RestrictDeletionCheck);
@@ -578,6 +581,7 @@ TSettingsDialogValues TSettings::Values() const
     v.MuteOnCall = MuteOnCallCheck->isChecked();
     v.AskRecords = AskRecordsCheck->isChecked();
     v.StartMinimized = StartMinimizedCheck->isChecked();
+    v.Autostart = AutostartCheck->isChecked();
     v.AdjustSound = AdjustSoundCheck->isChecked();
     v.RestrictDeletion = RestrictDeletionCheck->isChecked();
     v.PasswordSet = !FConfig.ypw.isEmpty();

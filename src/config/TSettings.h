@@ -71,6 +71,7 @@ public:
     QCheckBox *MuteOnCallCheck;
     QCheckBox *AskRecordsCheck;
     QCheckBox *StartMinimizedCheck;
+    QCheckBox *AutostartCheck;
     QCheckBox *AdjustSoundCheck;
     QCheckBox *RestrictDeletionCheck;
     QPushButton *ChangePasswordBitBtn;

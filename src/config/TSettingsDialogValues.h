@@ -16,6 +16,7 @@ struct TSettingsDialogValues {
     bool MuteOnCall = false;               // MuteOnCallCheck
     bool AskRecords = true;                // AskRecordsCheck
     bool StartMinimized = true;            // StartMinimizedCheck
+    bool Autostart = false;                // AutostartCheck: the user's login starts the program
     bool AdjustSound = true;               // AdjustSoundCheck
     bool RestrictDeletion = false;         // RestrictDeletionCheck (stored at once, not by Save)
     bool PasswordSet = false;              // caption of ChangePasswordBitBtn

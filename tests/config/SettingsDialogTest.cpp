@@ -3,6 +3,7 @@
 #include "common/BaseFolder.h"
 #include "config/TIniSettingsStore.h"
 #include "config/TPasswordDlg.h"
+#include "config/TAutostart.h"
 #include "config/TSettings.h"
 #include <gtest/gtest.h>
 #include <QApplication>
@@ -400,4 +401,29 @@ TEST_F(SettingsDialog, RingSoundIsChosenAndPreviewedUntilHidden)
     EXPECT_TRUE(Dlg->PreviewPlaying());
     Dlg->hide();
     EXPECT_FALSE(Dlg->PreviewPlaying());
+}
+
+TEST_F(SettingsDialog, AutostartBoxWritesAndRemovesTheLoginEntry)
+{
+    const QByteArray oldConfigHome = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", Dir.filePath(QStringLiteral("config")).toLocal8Bit());
+    const QString entry = TAutostart::EntryPath();
+    ASSERT_TRUE(entry.startsWith(Dir.path()));
+    Open();
+    EXPECT_FALSE(Dlg->AutostartCheck->isChecked());
+    Dlg->AutostartCheck->setChecked(true);
+    Dlg->ApplyBtn->click();
+    EXPECT_TRUE(QFile::exists(entry));
+    EXPECT_TRUE(TAutostart::Enabled());
+
+    // The box shows the entry as it is; unticked, the entry goes.
+    Config->FillDialog();
+    EXPECT_TRUE(Dlg->AutostartCheck->isChecked());
+    Dlg->AutostartCheck->setChecked(false);
+    Dlg->OKBtn->click();
+    EXPECT_FALSE(QFile::exists(entry));
+    if (oldConfigHome.isNull())
+        qunsetenv("XDG_CONFIG_HOME");
+    else
+        qputenv("XDG_CONFIG_HOME", oldConfigHome);
 }
