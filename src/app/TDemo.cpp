@@ -341,8 +341,9 @@ void TDemo::saveSettingsPages()
     config->FillDialog();
     dlg->show();
     const char *names[] = {"settings-general.png", "settings-records.png", "settings-signals.png",
-                           "settings-port.png",    "settings-view.png",    "settings-data.png"};
-    for (int i = 0; i < dlg->PageControl1->count() && i < 6; ++i) {
+                           "settings-port.png",    "settings-view.png",    "settings-data.png",
+                           "settings-network.png"};
+    for (int i = 0; i < dlg->PageControl1->count() && i < 7; ++i) {
         dlg->PageControl1->setCurrentIndex(i);
         QCoreApplication::processEvents();
         save(dlg, QString::fromLatin1(names[i]));

@@ -406,6 +406,7 @@ TSettingsDialogValues TConfig::DialogValues() const
     v.AskRecords = AskForCalls;
     v.StartMinimized = NeedStartMinimized;
     v.Autostart = TAutostart::Enabled();
+    v.Feed = Feed;
     v.AdjustSound = AdjustSoundSettings;
     v.RestrictDeletion = yrd;
     v.PasswordSet = !ypw.isEmpty();
@@ -620,6 +621,14 @@ bool TConfig::SaveAll(bool apply)
     }
     WriteOutlook();
 
+    if (fromDialog) {
+        Take(Feed.Enabled, now.Feed.Enabled, was.Feed.Enabled);
+        Take(Feed.ListenAddress, now.Feed.ListenAddress, was.Feed.ListenAddress);
+        Take(Feed.Port, now.Feed.Port, was.Feed.Port);
+        Take(Feed.AllowedClients, now.Feed.AllowedClients, was.Feed.AllowedClients);
+        Take(Feed.Webhooks, now.Feed.Webhooks, was.Feed.Webhooks);
+        Take(Feed.WebhookSecret, now.Feed.WebhookSecret, was.Feed.WebhookSecret);
+    }
     Feed.Store(*FStore);
     const bool written = FStore->Flush();
 

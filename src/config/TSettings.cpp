@@ -115,6 +115,7 @@ TSettings::TSettings(TConfig &Config, QWidget *parent) : QDialog(parent), FConfi
     PageControl1->addTab(buildViewPage(), QStringLiteral("&Вид"));
     PageControl1->addTab(buildDataPage(), QStringLiteral("&Данные"));
     PageControl1->setTabVisible(pgData, false);
+    PageControl1->addTab(buildNetworkPage(), QStringLiteral("Се&ть"));
     connect(PageControl1, &QTabWidget::currentChanged, this, &TSettings::pageChanged);
 
     OKBtn = named(new QPushButton(QStringLiteral("&OK"), this), QStringLiteral("OKBtn"));
@@ -346,6 +347,33 @@ QWidget *TSettings::buildPortPage()
     return page;
 }
 
+// The call feed: the NCID-compatible server for other workstations and the webhooks.
+QWidget *TSettings::buildNetworkPage()
+{
+    auto *page = named(new QWidget, QStringLiteral("TabSheetNetwork"));
+    auto *feed = group(QStringLiteral("FeedGroup"), QStringLiteral(" Передача звонков в сеть "), page);
+    auto *form = new QFormLayout(feed);
+    FeedEnabledCheck = check(QStringLiteral("FeedEnabledCheck"),
+                             QStringLiteral("Сообщать о звонках программам-клиентам (протокол NCID)"), feed);
+    form->addRow(FeedEnabledCheck);
+    FeedAddressEdit = edit(QStringLiteral("FeedAddressEdit"), feed);
+    form->addRow(QStringLiteral("Адрес (127.0.0.1 - только этот компьютер):"), FeedAddressEdit);
+    FeedPortSpin = named(new QSpinBox(feed), QStringLiteral("FeedPortSpin"));
+    FeedPortSpin->setRange(1, 65535);
+    form->addRow(QStringLiteral("Порт:"), FeedPortSpin);
+    FeedAllowedEdit = edit(QStringLiteral("FeedAllowedEdit"), feed);
+    form->addRow(QStringLiteral("Разрешенные адреса и сети:"), FeedAllowedEdit);
+    FeedWebhooksEdit = edit(QStringLiteral("FeedWebhooksEdit"), feed);
+    form->addRow(QStringLiteral("Веб-адреса для уведомлений:"), FeedWebhooksEdit);
+    FeedSecretEdit = edit(QStringLiteral("FeedSecretEdit"), feed);
+    FeedSecretEdit->setEchoMode(QLineEdit::Password);
+    form->addRow(QStringLiteral("Ключ подписи:"), FeedSecretEdit);
+    auto *layout = new QVBoxLayout(page);
+    layout->addWidget(feed);
+    layout->addStretch();
+    return page;
+}
+
 QWidget *TSettings::buildFieldsPage(bool In)
 {
     auto *page = named(new QWidget, In ? QStringLiteral("TabSheetInFields") : QStringLiteral("TabSheetOutFields"));
@@ -435,7 +463,11 @@ QWidget *TSettings::buildDataPage()
 void TSettings::watchChanges()
 {
     const auto mark = [this] { markChanged(); };
-    for (QCheckBox *c : {MuteOnCallCheck, AskRecordsCheck, StartMinimizedCheck, AutostartCheck, AdjustSoundCheck, RecordInCheck,
+    for (QLineEdit *e : {FeedAddressEdit, FeedAllowedEdit, FeedWebhooksEdit, FeedSecretEdit})
+        connect(e, &QLineEdit::textChanged, this, mark);
+    connect(FeedPortSpin, qOverload<int>(&QSpinBox::valueChanged), this, mark);
+    for (QCheckBox *c : {MuteOnCallCheck, AskRecordsCheck, StartMinimizedCheck, AutostartCheck, FeedEnabledCheck,
+                         AdjustSoundCheck, RecordInCheck,
                          RecordOutCheck, CreschendoCheck, PlaySoundCheck, NoMessageOnStartTalkCheck,
                          DisplayMessageCheck, NoAlertOnStartTalkCheck, CheckBoxOutForm, GetPortCheck,
                          AddOutlPhonePostfixCheck})
@@ -519,6 +551,12 @@ void TSettings::SetValues(const TSettingsDialogValues &v)
     AskRecordsCheck->setChecked(v.AskRecords);
     StartMinimizedCheck->setChecked(v.StartMinimized);
     AutostartCheck->setChecked(v.Autostart);
+    FeedEnabledCheck->setChecked(v.Feed.Enabled);
+    FeedAddressEdit->setText(v.Feed.ListenAddress);
+    FeedPortSpin->setValue(v.Feed.Port);
+    FeedAllowedEdit->setText(v.Feed.AllowedClients);
+    FeedWebhooksEdit->setText(v.Feed.Webhooks);
+    FeedSecretEdit->setText(v.Feed.WebhookSecret);
     AdjustSoundCheck->setChecked(v.AdjustSound);
     {
         const QSignalBlocker block(RestrictDeletionCheck);
@@ -582,6 +620,12 @@ TSettingsDialogValues TSettings::Values() const
     v.AskRecords = AskRecordsCheck->isChecked();
     v.StartMinimized = StartMinimizedCheck->isChecked();
     v.Autostart = AutostartCheck->isChecked();
+    v.Feed.Enabled = FeedEnabledCheck->isChecked();
+    v.Feed.ListenAddress = FeedAddressEdit->text().trimmed();
+    v.Feed.Port = FeedPortSpin->value();
+    v.Feed.AllowedClients = FeedAllowedEdit->text().trimmed();
+    v.Feed.Webhooks = FeedWebhooksEdit->text().trimmed();
+    v.Feed.WebhookSecret = FeedSecretEdit->text();
     v.AdjustSound = AdjustSoundCheck->isChecked();
     v.RestrictDeletion = RestrictDeletionCheck->isChecked();
     v.PasswordSet = !FConfig.ypw.isEmpty();

@@ -32,7 +32,7 @@ class TSettings : public QDialog, public ISettingsDialog {
     Q_OBJECT
 public:
     // Pages of PageControl1.
-    enum TPage { pgGeneral, pgRecords, pgSignals, pgPort, pgView, pgData };
+    enum TPage { pgGeneral, pgRecords, pgSignals, pgPort, pgView, pgData, pgNetwork };
 
     // Attaches itself to Config (which fills it) and detaches when destroyed.
     explicit TSettings(TConfig &Config, QWidget *parent = nullptr);
@@ -72,6 +72,13 @@ public:
     QCheckBox *AskRecordsCheck;
     QCheckBox *StartMinimizedCheck;
     QCheckBox *AutostartCheck;
+    // "Се&ть"
+    QCheckBox *FeedEnabledCheck;
+    QLineEdit *FeedAddressEdit;
+    QSpinBox *FeedPortSpin;
+    QLineEdit *FeedAllowedEdit;
+    QLineEdit *FeedWebhooksEdit;
+    QLineEdit *FeedSecretEdit;
     QCheckBox *AdjustSoundCheck;
     QCheckBox *RestrictDeletionCheck;
     QPushButton *ChangePasswordBitBtn;
@@ -140,6 +147,7 @@ private:
     QWidget *buildViewPage();
     QWidget *buildFieldsPage(bool In);
     QWidget *buildDataPage();
+    QWidget *buildNetworkPage();
     void watchChanges();
     void markChanged();
     void updateEnables();

@@ -2,6 +2,7 @@
 // The values of the settings dialog's controls, as FillDialog puts them in
 // and Save takes them back. Arrays of the information fields are indexed by
 // the field's number 1..7; index 0 is unused.
+#include "TFeedSettings.h"
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -53,6 +54,10 @@ struct TSettingsDialogValues {
     std::array<bool, 8> InFieldYes{};      // CheckBox1In .. CheckBox7In
     std::array<QString, 8> OutFieldName;   // OutField1NameEdit .. OutField7NameEdit
     std::array<bool, 8> OutFieldYes{};     // CheckBox1Out .. CheckBox7Out
+
+    // "Се&ть": the call feed (server and webhooks)
+    TFeedSettings Feed;                    // FeedEnabledCheck, FeedAddressEdit, FeedPortSpin,
+                                           // FeedAllowedEdit, FeedWebhooksEdit, FeedSecretEdit
 
     // "&Данные"
     bool AddOutlPostfix = true;            // AddOutlPhonePostfixCheck

@@ -427,3 +427,26 @@ TEST_F(SettingsDialog, AutostartBoxWritesAndRemovesTheLoginEntry)
     else
         qputenv("XDG_CONFIG_HOME", oldConfigHome);
 }
+
+TEST_F(SettingsDialog, NetworkPageEditsTheCallFeed)
+{
+    FakeMainWindow main;
+    main.Listen(*Config);
+    Open();
+    EXPECT_TRUE(Dlg->FeedEnabledCheck->isChecked());
+    EXPECT_EQ(Dlg->FeedAddressEdit->text(), QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(Dlg->FeedPortSpin->value(), 3333);
+    Dlg->PageControl1->setCurrentIndex(TSettings::pgNetwork);
+    Dlg->FeedPortSpin->setValue(3334);
+    Dlg->FeedAllowedEdit->setText(QStringLiteral("127.0.0.1 192.168.1.0/24"));
+    Dlg->FeedWebhooksEdit->setText(QStringLiteral(" https://crm.example/hook "));
+    EXPECT_TRUE(Dlg->ApplyBtn->isEnabled());
+    Dlg->ApplyBtn->click();
+    EXPECT_EQ(main.Applied, 1);
+    EXPECT_EQ(Config->Feed.Port, 3334);
+    EXPECT_EQ(Config->Feed.AllowedClients, QStringLiteral("127.0.0.1 192.168.1.0/24"));
+    EXPECT_EQ(Config->Feed.Webhooks, QStringLiteral("https://crm.example/hook"));
+    EXPECT_EQ(Stored().ReadInteger(QStringLiteral("Feed"), QStringLiteral("Port")), 3334);
+    // The page is not remembered as the one to open with: it has no place in the stored page numbers.
+    EXPECT_NE(Config->ActiveSetting, int(TSettings::pgNetwork));
+}
