@@ -807,14 +807,9 @@ IMainWindowSettings::TBounds TMain::Bounds() const
 
 void TMain::settingsApplied()
 {
+    // The pages follow the settings themselves.
     if (FSound)
         FSound->ResetVolume();
-    if (FAddressBook)
-        FAddressBook->setRegionalNumberLength(FConfig->RegionalNumberLength);
-    for (TBookPage *page : {static_cast<TBookPage *>(FInPage), static_cast<TBookPage *>(FOutPage),
-                            static_cast<TBookPage *>(FAddressPage)})
-        if (page)
-            page->Grid()->viewport()->update();
 }
 
 void TMain::pageChanged(int Index)

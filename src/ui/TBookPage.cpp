@@ -35,6 +35,11 @@ TBookPage::TBookPage(TBookKind Kind, TRecordTable *Table, TConfig &Config, IPage
     // The current rows drive the commands.
     connect(FTable, &TRecordTable::currentChanged, this, &TBookPage::CurrentRowChanged);
     connect(FTable, &TRecordTable::changed, this, &TBookPage::CurrentRowChanged);
+    // Night hours and the like: the cells are drawn again.
+    connect(&FConfig, &TConfig::SettingsApplied, this, [this] {
+        if (FGrid)
+            FGrid->viewport()->update();
+    });
 }
 
 QToolButton *TBookPage::AddButton(const QString &Name, const QString &Text, const QString &Hint)

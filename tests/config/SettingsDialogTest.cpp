@@ -1,4 +1,5 @@
 // The settings dialog over real settings in a temporary Konvelo.ini.
+#include "WidgetTestApp.h"
 #include "ConfigFakes.h"
 #include "common/BaseFolder.h"
 #include "config/TIniSettingsStore.h"
@@ -27,17 +28,6 @@
 #include <functional>
 
 namespace {
-QApplication &App()
-{
-    static int argc = 1;
-    static char name[] = "test_config";
-    static char *argv[] = {name, nullptr};
-    static QApplication *app = qobject_cast<QApplication *>(QCoreApplication::instance());
-    if (!app)
-        app = new QApplication(argc, argv);
-    return *app;
-}
-
 // Runs act on the next modal window of type W as soon as it shows.
 template <typename W>
 void OnNextModal(std::function<void(W *)> act)
@@ -84,7 +74,7 @@ struct SettingsDialog : ::testing::Test {
 
     void SetUp() override
     {
-        App();
+        EnsureWidgetApp();
         BaseFolder::set(Dir.path());
         Config = std::make_unique<TConfig>(&Phone, &Prompts);
         Dlg = std::make_unique<TSettings>(*Config);

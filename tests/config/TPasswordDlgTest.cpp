@@ -1,3 +1,4 @@
+#include "WidgetTestApp.h"
 #include "config/TPasswordDlg.h"
 #include <gtest/gtest.h>
 #include <QApplication>
@@ -9,17 +10,6 @@
 #include <QTimer>
 
 namespace {
-QApplication &App()
-{
-    static int argc = 1;
-    static char name[] = "test_config";
-    static char *argv[] = {name, nullptr};
-    static QApplication *app = qobject_cast<QApplication *>(QCoreApplication::instance());
-    if (!app)
-        app = new QApplication(argc, argv);
-    return *app;
-}
-
 // Closes the next message box the dialog shows and returns its text through out.
 void CloseNextMessageBox(QString *out)
 {
@@ -37,7 +27,7 @@ void CloseNextMessageBox(QString *out)
 
 TEST(PasswordDlg, CaptionLabelsAndLimits)
 {
-    App();
+    EnsureWidgetApp();
     TPasswordDlg dlg;
     EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Паролирование"));
     EXPECT_EQ(dlg.ConfirmLabel->text(), QStringLiteral("Подтвердите пароль"));
@@ -65,7 +55,7 @@ TEST(PasswordDlg, CaptionLabelsAndLimits)
 
 TEST(PasswordDlg, NewPasswordMustBeTypedTwiceAlike)
 {
-    App();
+    EnsureWidgetApp();
     TPasswordDlg dlg;
     dlg.SetNewPasswordMode(true);
     dlg.show();
@@ -89,7 +79,7 @@ TEST(PasswordDlg, NewPasswordMustBeTypedTwiceAlike)
 
 TEST(PasswordDlg, SingleBoxAcceptsAnyTextAndCancelFails)
 {
-    App();
+    EnsureWidgetApp();
     TPasswordDlg dlg;
     bool accepted = true;
     QTimer::singleShot(0, [&] {

@@ -1,4 +1,5 @@
 // The import commands with their progress window and result box, offscreen.
+#include "WidgetTestApp.h"
 #include "common/BaseFolder.h"
 #include "config/TConfig.h"
 #include "import/TImportCommands.h"
@@ -10,22 +11,10 @@
 #include <QWidget>
 #include <gtest/gtest.h>
 
-namespace {
-QApplication &App()
-{
-    static int argc = 1;
-    static char name[] = "test_import";
-    static char *argv[] = {name, nullptr};
-    static QApplication *app = qobject_cast<QApplication *>(QCoreApplication::instance());
-    if (!app)
-        app = new QApplication(argc, argv);
-    return *app;
-}
-}
 
 TEST(ImportCommands, ContactsItemImportsTheChosenFileWithTheSettingsWords)
 {
-    App();
+    EnsureWidgetApp();
     QTemporaryDir dir;
     BaseFolder::set(dir.path());
     TConfig config(nullptr);

@@ -1,4 +1,4 @@
-#include "UiTestApp.h"
+#include "WidgetTestApp.h"
 #include "config/TConfig.h"
 #include "config/TIniSettingsStore.h"
 #include "records/TIncomingCallBook.h"
@@ -19,7 +19,7 @@ namespace {
 struct AlertParts {
     AlertParts()
     {
-        EnsureUiApp();
+        EnsureWidgetApp();
         config.InField[1] = QStringLiteral("Тема");
         config.InField[7] = QStringLiteral("Итог");
         config.OutField[1] = QStringLiteral("Исходящая тема");

@@ -1,4 +1,4 @@
-#include "UiTestApp.h"
+#include "WidgetTestApp.h"
 #include "ui/TDialBox.h"
 #include <QApplication>
 #include <QSignalSpy>
@@ -15,7 +15,7 @@ void type(QWidget *w, const QString &text)
 }
 
 struct WidgetApp {
-    WidgetApp() { EnsureUiApp(); }
+    WidgetApp() { EnsureWidgetApp(); }
 };
 
 class DialBox : public ::testing::Test {

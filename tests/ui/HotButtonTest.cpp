@@ -1,4 +1,4 @@
-#include "UiTestApp.h"
+#include "WidgetTestApp.h"
 #include "records/TAddressBook.h"
 #include "records/THotButtonFile.h"
 #include "ui/THotButtonsBox.h"
@@ -13,7 +13,7 @@
 
 namespace {
 struct HotParts {
-    HotParts() { EnsureUiApp(); }
+    HotParts() { EnsureWidgetApp(); }
     QTemporaryDir tmp;
     TAddressBook book{tmp.filePath("AddressBook")};
     QString cfg = tmp.filePath("HotBtns.cfg");
@@ -34,7 +34,7 @@ struct HotParts {
 
 TEST(HotButtons, TextCutWithDots)
 {
-    EnsureUiApp();
+    EnsureWidgetApp();
     QFontMetrics fm(QApplication::font());
     EXPECT_EQ(THotCallBtn::CutCaption(fm, QStringLiteral("Иван"), 200), QStringLiteral("Иван"));
     const QString longName = QStringLiteral("Константин Константинопольский-Заозёрный");

@@ -1,6 +1,6 @@
 // The journal and address-book pages on their own: real tables in a temporary
 // base folder, the settings, and a page host that records what a page asks.
-#include "UiTestApp.h"
+#include "WidgetTestApp.h"
 #include "common/BaseFolder.h"
 #include "config/TConfig.h"
 #include "records/TAddressBook.h"
@@ -64,7 +64,7 @@ class JournalPageTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        EnsureUiApp();
+        EnsureWidgetApp();
         ASSERT_TRUE(FDir.isValid());
         BaseFolder::set(FDir.path());
         FConfig = std::make_unique<TConfig>(nullptr);
@@ -86,7 +86,7 @@ protected:
         return page.findChild<T *>(QString::fromLatin1(name));
     }
 
-    const bool FApp = (EnsureUiApp(), true);   // before the widgets below
+    const bool FApp = (EnsureWidgetApp(), true);   // before the widgets below
     QTemporaryDir FDir;
     std::unique_ptr<TConfig> FConfig;
     std::unique_ptr<TIncomingCallBook> FIn;

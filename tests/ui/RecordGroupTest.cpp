@@ -1,6 +1,6 @@
 // The group "Запись" on its own: a real media player and sound control over
 // the private sound server, and the record button the call handling drives.
-#include "UiTestApp.h"
+#include "WidgetTestApp.h"
 #include "audio/AudioTestUtil.h"
 #include "audio/TMediaPlayer.h"
 #include "audio/TPulseMixer.h"
@@ -35,14 +35,14 @@ class RecordGroupTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        EnsureUiApp();
+        EnsureWidgetApp();
         ASSERT_TRUE(FDir.isValid());
         FGroup.resize(193, 110);
         FGroup.show();
     }
     QToolButton *button(const char *name) { return FGroup.findChild<QToolButton *>(QString::fromLatin1(name)); }
 
-    const bool FApp = (EnsureUiApp(), true);   // before the widgets below
+    const bool FApp = (EnsureWidgetApp(), true);   // before the widgets below
     QTemporaryDir FDir;
     QString FCurrent;   // the current row's recording
     TPulseMixer FMixer;

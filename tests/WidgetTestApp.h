@@ -3,10 +3,10 @@
 // environment chooses (offscreen under ctest).
 #include <QApplication>
 
-inline void EnsureUiApp()
+inline void EnsureWidgetApp()
 {
     static int argc = 1;
-    static char name[] = "test_ui";
+    static char name[] = "konvelo-test";
     static char *argv[] = {name, nullptr};
     if (!QCoreApplication::instance())
         new QApplication(argc, argv);
