@@ -289,8 +289,7 @@ void TRobotRun::lineFree()
             emit ListChanged();
         }
         next = nextUnreached(0);
-        if (next >= 0)
-            ++FPass;
+        ++FPass;
     }
     if (next >= 0) {
         if (FCallPhase == rcpConnected)
