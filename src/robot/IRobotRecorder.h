@@ -7,7 +7,8 @@ public:
     virtual ~IRobotRecorder() = default;
     // A new file name for an outgoing call of this number; empty when none can be had.
     virtual QString PrepareRecordFile(const QString &Number) = 0;
-    virtual void StartRecordTalk(const QString &FileName) = 0;
+    // False when the recording did not start (no sound input, the file cannot be written).
+    virtual bool StartRecordTalk(const QString &FileName) = 0;
     // Stops and closes the file; what was recorded so far is kept.
     virtual void StopRecordTalk() = 0;
 };

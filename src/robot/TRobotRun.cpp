@@ -222,8 +222,9 @@ void TRobotRun::startRecording(const QString &PanelText)
 {
     if (FRecordFile.isEmpty() && FRecorder) {
         FRecordFile = FRecorder->PrepareRecordFile(FDialNumber);
-        if (!FRecordFile.isEmpty())
-            FRecorder->StartRecordTalk(FRecordFile);
+        // A recording that did not start names no file in the journal.
+        if (!FRecordFile.isEmpty() && !FRecorder->StartRecordTalk(FRecordFile))
+            FRecordFile.clear();
     }
     FPanels[0] = PanelText;
 }
@@ -276,6 +277,11 @@ void TRobotRun::lineFree()
         FList.Row(done).Mark = u'-';
         emit ListChanged();
     }
+    // The call ends here: its journal row first, then the row is done.
+    if (FCallPhase == rcpConnected)
+        WriteRobotCall();
+    if (done >= 0)
+        emit RowDone(done);
     if (FOperator) {
         endRun(QStringLiteral(" Процесс прерван"));
         return;
@@ -292,10 +298,6 @@ void TRobotRun::lineFree()
         ++FPass;
     }
     if (next >= 0) {
-        if (FCallPhase == rcpConnected)
-            WriteRobotCall();
-        if (done >= 0)
-            emit RowDone(done);
         if (!dialRow(next)) {
             FPanels[0] = InvalidNumber;
             FCallPhase = rcpIdle;
@@ -308,10 +310,7 @@ void TRobotRun::lineFree()
 
 void TRobotRun::endRun(const QString &Why)
 {
-    const int done = FDialRow;
-    Stop();   // writes a reached call not yet written
-    if (done >= 0)
-        emit RowDone(done);
+    Stop();
     FPanels[0] = Why;
     FPanels[1] = SuccessText();
     FPanels[2] = QStringLiteral(" Кол-во проходов - %1").arg(FPass);

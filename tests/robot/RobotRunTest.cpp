@@ -22,12 +22,11 @@ public:
     {
         return QDir(FDir).filePath(QStringLiteral("Out_%1_%2.wav").arg(Number).arg(++FCount));
     }
-    void StartRecordTalk(const QString &FileName) override
+    bool StartRecordTalk(const QString &FileName) override
     {
         FFile.setFileName(FileName);
-        FFile.open(QIODevice::WriteOnly);
-        FFile.write("RIFF");
         ++Started;
+        return !Broken && FFile.open(QIODevice::WriteOnly) && FFile.write("RIFF") == 4;
     }
     void StopRecordTalk() override
     {
@@ -36,6 +35,7 @@ public:
     }
     int Started = 0;
     int Stopped = 0;
+    bool Broken = false;
 
 private:
     QString FDir;
@@ -304,6 +304,16 @@ TEST_F(RobotRun, JournalModesDecideWhichReachedCallsAreWritten)
         EXPECT_EQ(list.Row(0).Count, 1);
     }
     EXPECT_EQ(recorder.Started, 2);                   // never in mode 2
+
+    // A recording that cannot start is no recorded answer: mode 1 writes nothing.
+    recorder.Broken = true;
+    config.LogBook = 1;
+    makeList({QStringLiteral("111")});
+    const qint64 before = out.totalCount();
+    ASSERT_TRUE(run.Start(0));
+    reach();
+    rx({0x36, 0x2D, 0x21});
+    EXPECT_EQ(out.totalCount(), before);
 }
 
 TEST_F(RobotRun, TimedWorkStartsInTheWindowAndStopsAfterIt)
