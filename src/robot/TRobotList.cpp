@@ -102,8 +102,8 @@ TRobotRow TRobotList::ParseLine(const QString &Line, bool *Ok)
     row.Number = Line.left(sep).trimmed();
     if (row.Number.isEmpty())
         return row;
-    int bar = Line.indexOf(u'|');
-    // A bar before the separator is no bar of this row: the name runs to the end.
+    // The bar after the separator: a bar inside the number cuts nothing off.
+    int bar = Line.indexOf(u'|', sep + 1);
     const bool hasBar = bar > sep;
     if (!hasBar)
         bar = int(Line.size());
@@ -139,7 +139,10 @@ QByteArray TRobotList::FormatList(const QList<TRobotRow> &Rows)
         QString number = r.Number, name = r.Name;
         number.replace(u'\r', u' ').replace(u'\n', u' ');
         name.replace(u'\r', u' ').replace(u'\n', u' ').replace(u'|', u'/');
-        out += toCp1251(number + (r.Reached() ? QStringLiteral(" + ") : QStringLiteral(" = ")) + name
+        // A "+" in the number or an "=" in the name would be read as the separator
+        // of a reached row: such a row keeps its number, name and count, not its mark.
+        const bool reached = r.Reached() && !number.contains(u'+') && !name.contains(u'=');
+        out += toCp1251(number + (reached ? QStringLiteral(" + ") : QStringLiteral(" = ")) + name
                         + QStringLiteral(" |") + QString::number(r.Count));
         out += "\r\n";
     }
