@@ -57,6 +57,10 @@ class TSoundControl;
 class TImportCommands;
 class TSettings;
 class TSplash;
+class TFormPhoneRobot;
+class TRobotRecording;
+struct TRobotConfig;
+struct TRobotSchedule;
 
 class TMain : public QMainWindow, public ICallView, public IMainWindowSettings, public IPageHost {
     Q_OBJECT
@@ -112,6 +116,8 @@ public:
     TAddressPage *AddressPage() const { return FAddressPage; }
     TSettings *SettingsDialog() const { return FSettings.get(); }
     TImportCommands *ImportCommands() const { return FImport; }
+    TFormPhoneRobot *RobotWindow() const { return FRobot.get(); }
+    QString RobotConfigFile() const;
     // The page control and the page it shows.
     QTabWidget *Pages() const { return PageControl1; }
     TBookPage *CurrentPage() const;
@@ -133,6 +139,8 @@ public:
     void ImportOutlookItemClick();
     void ImportCsvItemClick();
     void AccessItemClick();
+    // "Телефонный робот": the robot window, modally.
+    void mmPhoneRobotClick();
 
     // Operations on the current rows and the player.
     void RefreshCurrentRow();
@@ -205,6 +213,7 @@ private:
     void connectCallHandler();
     void startFeed();
     void connectCommands();
+    void createRobot();
     void lineStateChanged(TPhoneState State);
     void settingsApplied();
     void applyWindowBounds();
@@ -252,6 +261,11 @@ private:
     std::unique_ptr<TFormMessage> FFormMessage;
     std::unique_ptr<TAlert> FAlert;
     std::unique_ptr<TSettings> FSettings;
+    std::unique_ptr<TRobotConfig> FRobotConfig;
+    std::unique_ptr<TRobotSchedule> FRobotSchedule;
+    std::unique_ptr<TRobotRecording> FRobotRecording;
+    std::unique_ptr<TFormPhoneRobot> FRobot;
+    bool FPhoneCodeKnown = false;
     TImportCommands *FImport = nullptr;
     // The main window's own content (left column, pages); freed first.
     std::unique_ptr<QWidget> FCentral;

@@ -35,7 +35,11 @@ QToolButton *toolButton(QToolBar *bar, const QString &name, const QString &text,
     b->setText(text);
     b->setToolTip(hint.isEmpty() ? text : hint);
     b->setIcon(bar->style()->standardIcon(icon));
-    b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    // The list commands show their icon, the run and the window commands their text too.
+    b->setToolButtonStyle(name == QLatin1String("TB_Start") || name == QLatin1String("TB_Stop")
+                                  || name == QLatin1String("TB_Menu") || name == QLatin1String("TB_Close")
+                              ? Qt::ToolButtonTextUnderIcon
+                              : Qt::ToolButtonIconOnly);
     bar->addWidget(b);
     return b;
 }

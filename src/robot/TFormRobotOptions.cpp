@@ -91,7 +91,7 @@ void TFormRobotOptions::guardTime(QLineEdit *edit)
     // Two-digit hour (first digit optional), a colon, two-digit minutes; a text
     // that does not parse is at once replaced by the last valid one.
     edit->setInputMask(QStringLiteral("90:00;_"));
-    edit->setProperty("lastValid", QStringLiteral("9:00"));
+    edit->setProperty("lastValid", QStringLiteral("09:00"));
     connect(edit, &QLineEdit::textEdited, this, [edit](const QString &text) {
         QString t = text;
         t.remove(u'_');
@@ -236,8 +236,8 @@ void TFormRobotOptions::Load(const TRobotConfig &c, const TRobotSchedule &s, boo
     SpinEditTimeOut->setValue(c.TimeOutRecord);
     CheckBoxActiveTask->setChecked(s.Activated);
     for (auto [edit, time] : {std::pair{MaskEditStart, s.StartTime}, std::pair{MaskEditEnd, s.EndTime}}) {
-        const QString text = time.toString(QStringLiteral("H:mm"));
-        edit->setText(text.size() < 5 ? QLatin1Char(' ') + text : text);
+        const QString text = time.toString(QStringLiteral("hh:mm"));
+        edit->setText(text);
         edit->setProperty("lastValid", text);
     }
     CheckBoxWeeks->setChecked(s.WeekFlags & 1);
