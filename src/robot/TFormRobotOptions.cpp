@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpressionValidator>
 #include <QSpinBox>
 #include <QTime>
 #include <QVBoxLayout>
@@ -88,27 +89,24 @@ QGroupBox *TFormRobotOptions::radioGroup(const QString &name, const QString &tit
 
 void TFormRobotOptions::guardTime(QLineEdit *edit)
 {
-    // Two-digit hour (first digit optional), a colon, two-digit minutes; a text
-    // that does not parse is at once replaced by the last valid one.
-    edit->setInputMask(QStringLiteral("90:00;_"));
+    // Hour (one or two digits), a colon and two-digit minutes. A text of that
+    // shape that is no time is at once replaced by the last valid text; a
+    // shorter text is still being typed and is judged when the edit is left.
+    static const QRegularExpression shape(QStringLiteral("^\\d{0,2}(:\\d{0,2})?$"));
+    static const QRegularExpression complete(QStringLiteral("^\\d{1,2}:\\d{2}$"));
+    edit->setValidator(new QRegularExpressionValidator(shape, edit));
+    edit->setMaxLength(5);
     edit->setProperty("lastValid", QStringLiteral("09:00"));
     connect(edit, &QLineEdit::textEdited, this, [edit](const QString &text) {
-        QString t = text;
-        t.remove(u'_');
-        t.remove(u' ');
-        if (parseHm(t).isValid()) {
-            edit->setProperty("lastValid", t);
-        } else if (!t.endsWith(u':') && t.size() >= 4) {
-            const int pos = edit->cursorPosition();
+        if (!complete.match(text).hasMatch())
+            return;
+        if (parseHm(text).isValid())
+            edit->setProperty("lastValid", text);
+        else
             edit->setText(edit->property("lastValid").toString());
-            edit->setCursorPosition(pos);
-        }
     });
     connect(edit, &QLineEdit::editingFinished, this, [edit] {
-        QString t = edit->text();
-        t.remove(u'_');
-        t.remove(u' ');
-        if (!parseHm(t).isValid())
+        if (!parseHm(edit->text()).isValid())
             edit->setText(edit->property("lastValid").toString());
     });
 }
