@@ -340,7 +340,7 @@ void TFormPhoneRobot::refreshRow(int Row)
 void TFormPhoneRobot::updateCommands()
 {
     const bool running = FRun->Running();
-    miStart->setEnabled(!running && FPhone.Online());
+    miStart->setEnabled(!running);
     miStop->setEnabled(running);
     for (QAction *a : {miNew, miOpenFile, miEdit})
         a->setEnabled(!running);
