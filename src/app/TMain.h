@@ -38,7 +38,9 @@ class TConfig;
 class TConfigVolumeSettings;
 class TDialBox;
 class TDialControl;
+class TFormAONSetting;
 class TFormMessage;
+class TFormProgress;
 class TGSMRecorder;
 class THotButtonFile;
 class THotButtonsBox;
@@ -46,6 +48,8 @@ class TIncomingCallBook;
 class TJournalPage;
 class TMediaPlayer;
 class TOutgoingCallBook;
+class TParamModel;
+class TPhoneParamLink;
 class TPhone;
 class TPhoneDetection;
 class TPhoneLinkAdapter;
@@ -112,6 +116,9 @@ public:
     TAddressPage *AddressPage() const { return FAddressPage; }
     TSettings *SettingsDialog() const { return FSettings.get(); }
     TImportCommands *ImportCommands() const { return FImport; }
+    TFormAONSetting *AONSetting() const { return FAONSetting.get(); }
+    TFormProgress *FormProgress() const { return FFormProgress.get(); }
+    TParamModel *ParamModel() const { return FParamModel.get(); }
     // The page control and the page it shows.
     QTabWidget *Pages() const { return PageControl1; }
     TBookPage *CurrentPage() const;
@@ -133,6 +140,9 @@ public:
     void ImportOutlookItemClick();
     void ImportCsvItemClick();
     void AccessItemClick();
+    // "&Редактор настроек телефона" and "&Загрузка профиля в телефон".
+    void mmAONSettingClick();
+    void mmFileInVRXClick();
 
     // Operations on the current rows and the player.
     void RefreshCurrentRow();
@@ -205,6 +215,7 @@ private:
     void connectCallHandler();
     void startFeed();
     void connectCommands();
+    void createPhoneSettings();
     void lineStateChanged(TPhoneState State);
     void settingsApplied();
     void applyWindowBounds();
@@ -252,6 +263,10 @@ private:
     std::unique_ptr<TFormMessage> FFormMessage;
     std::unique_ptr<TAlert> FAlert;
     std::unique_ptr<TSettings> FSettings;
+    std::unique_ptr<TParamModel> FParamModel;
+    std::unique_ptr<TPhoneParamLink> FParamLink;
+    std::unique_ptr<TFormProgress> FFormProgress;
+    std::unique_ptr<TFormAONSetting> FAONSetting;
     TImportCommands *FImport = nullptr;
     // The main window's own content (left column, pages); freed first.
     std::unique_ptr<QWidget> FCentral;

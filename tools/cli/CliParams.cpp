@@ -240,6 +240,7 @@ int transfer(const CliArgs &a, bool read)
         }
         firmware = host.Identity.FirmwareVersion;
     }
+    cliErr(QStringLiteral("firmware %1%2").arg(firmware).arg(identified ? QString() : QStringLiteral(" (phone not identified)")));
     TParamModel model;
     if (!loadModel(a.option("params"), quint16(firmware), model))
         return CliNotFound;
