@@ -4,6 +4,7 @@
 # parameter icon, bound quick-dial buttons, the phone simulator playing the demo
 # line) and saves PNG grabs of the main window, each of its pages, each page of
 # the settings dialog (settings-*.png), the alert and the window during a call
+# the phone-settings editor and the parameter transfer window
 # into DIR (default /tmp/konvelo-shots), then ends.
 #   scripts/screenshots.sh [DIR]
 set -e
