@@ -241,4 +241,37 @@ TEST_F(AONSetting, WritingTheSelectedParameterSendsItAndMarksItKnown)
     EXPECT_EQ(link.writes[1].second, (QList<quint16>{3, 16}));
 }
 
+TEST_F(AONSetting, ProfileLoadingWritesTheFileAndWhatWasKnownBefore)
+{
+    ASSERT_TRUE(editor->SelectParam(13));
+    editor->ParamReceived(13, {1});   // read in an earlier use of the editor
+    editor->hide();
+    TProfileRecord r;
+    r.ParamId = 16;
+    r.Count = 2;
+    r.Value1 = 3;
+    r.Value2 = 17;
+    TProfileRecord unknown;
+    unknown.ParamId = 99;
+    unknown.Count = 1;
+    const QString file = dir.filePath(QStringLiteral("load.AON"));
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(r.ToBytes() + unknown.ToBytes());
+    f.close();
+    editor->LoadProfileIntoPhone(file);
+    ASSERT_EQ(link.writes.size(), 2);
+    EXPECT_EQ(link.writes[0].first, 16);
+    EXPECT_EQ(link.writes[0].second, (QList<quint16>{3, 17}));
+    EXPECT_EQ(link.writes[1].first, 13);
+    EXPECT_FALSE(progress->isVisible());
+    EXPECT_TRUE(errors.isEmpty());
+    // Off line the write stops with the link error.
+    link.online = false;
+    editor->LoadProfileIntoPhone(file);
+    EXPECT_EQ(errors, QStringList{QStringLiteral("Нет связи с телефоном")});
+    editor->LoadProfileIntoPhone(dir.filePath(QStringLiteral("missing.AON")));
+    EXPECT_EQ(errors.size(), 2);
+}
+
 } // namespace
