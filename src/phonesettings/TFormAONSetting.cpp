@@ -568,7 +568,9 @@ void TFormAONSetting::ShowParamState(TParamState State)
         StatusPanel[0]->setPixmap(PanelTop->isVisible() ? statePicture(State).pixmap(14, 14) : QPixmap());
     } else {
         StatusPanel[1]->setText(TParamModel::StateTexts.value(present ? pvLocked : pvNoModule));
-        StatusPanel[0]->setPixmap(statePicture(3).pixmap(14, 14));
+        // Off line: the main window's first status picture (the phone not connected).
+        const QIcon picture = FLink.Online() ? statePicture(3) : QIcon(QStringLiteral(":/icons/state0.svg"));
+        StatusPanel[0]->setPixmap(picture.pixmap(16, 16));
     }
     for (int s = 0; s < 2; ++s)
         Panel[s]->setEnabled(enabled);

@@ -27,8 +27,8 @@ public:
     // One record per parameter to read: present modules only, Id not 0;
     // OnlyMissing leaves out what is not pvQuerying.
     void BuildReadList(bool OnlyMissing);
-    // Starts a transfer; a read uses the read list built before (or builds
-    // it when Build is set). A write runs to its end before this returns.
+    // Starts a transfer; a read builds its list first (OnlyMissing as for
+    // BuildReadList). A write runs to its end before this returns.
     void StartTransfer(TTransferMode Mode, bool OnlyMissing = false);
     void ParamAnswer(quint16 Address, const QList<quint16> &Values);
     void TimerTick();

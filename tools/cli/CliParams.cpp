@@ -240,7 +240,7 @@ int transfer(const CliArgs &a, bool read)
         }
         firmware = host.Identity.FirmwareVersion;
     }
-    cliErr(QStringLiteral("firmware %1%2").arg(firmware).arg(identified ? QString() : QStringLiteral(" (phone not identified)")));
+    cliErr(QStringLiteral("firmware version %1%2").arg(firmware).arg(identified ? QString() : QStringLiteral(" (the phone did not identify itself)")));
     TParamModel model;
     if (!loadModel(a.option("params"), quint16(firmware), model))
         return CliNotFound;
@@ -258,14 +258,12 @@ int transfer(const CliArgs &a, bool read)
     }
 
     TPhoneParamLink link(phone);
-    TQtParamTimer *timerPtr = nullptr;
     std::unique_ptr<TParamTransfer> t;
     TQtParamTimer timer([&] {
         if (t)
             t->TimerTick();
     });
-    timerPtr = &timer;
-    t = std::make_unique<TParamTransfer>(model, link, *timerPtr);
+    t = std::make_unique<TParamTransfer>(model, link, timer);
     bool finished = false;
     TTransferResult result = tdDone;
     t->OnProgress = [&](int pos, int max, const TParam *p) {
