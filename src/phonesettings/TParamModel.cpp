@@ -367,7 +367,8 @@ int TParamModel::readBlock(const std::vector<QString> &Raw, const std::vector<QS
 {
     const int n = int(Raw.size());
     enum { Dropped = 0, EndsHere = 1, EndsBefore = 2 };
-    std::vector<qsizetype> path;
+    std::vector<qsizetype> &path = FPath;
+    path.clear();
     int st = S1, j = Start, outcome = Dropped;
     for (;;) {
         if (j >= n) {

@@ -146,4 +146,5 @@ public:
 private:
     int readBlock(const std::vector<QString> &Raw, const std::vector<QString> &Trim, int Start,
                   TParamGroup &Group, std::vector<int> &Memo);
+    std::vector<qsizetype> FPath;   // the block reader's (state, line) pairs, kept between blocks
 };
