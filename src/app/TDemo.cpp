@@ -17,10 +17,16 @@
 #include "audio/TGsmWaveFile.h"
 #include "audio/TRingTone.h"
 #include "ui/TAlert.h"
+#include "phonesettings/TFormAONSetting.h"
+#include "phonesettings/TFormProgress.h"
+#include "phonesettings/TParamModel.h"
+#include <QTabBar>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QEventLoop>
 #include <QLockFile>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTimer>
@@ -271,9 +277,12 @@ bool TDemo::Prepare(QString &Error, bool &Busy)
         Error = QStringLiteral("cannot write ") + scenario;
         return false;
     }
+    if (!writePhoneParams(Error))
+        return false;
     QStringList args{QStringLiteral("--digit-gap"), QStringLiteral("300"), QStringLiteral("--keepalive"),
                      QStringLiteral("5000"), QStringLiteral("--log"),
-                     QDir(FFolder).filePath(QStringLiteral("phone.log"))};
+                     QDir(FFolder).filePath(QStringLiteral("phone.log")), QStringLiteral("--params-store"),
+                     FParamsStore};
     if (!FMemoryFile.isEmpty())
         args << QStringLiteral("--memory") << FMemoryFile;
     args << scenario;
@@ -300,6 +309,83 @@ bool TDemo::Prepare(QString &Error, bool &Busy)
         return false;
     }
     return true;
+}
+
+bool TDemo::writePhoneParams(QString &Error)
+{
+    const QDir dir(FFolder);
+    const QString vrx = dir.filePath(QStringLiteral("Params.vrx"));
+    if (!QFile::exists(vrx) && !QFile::copy(QStringLiteral(":/demo/Params.vrx"), vrx)) {
+        Error = QStringLiteral("cannot write ") + vrx;
+        return false;
+    }
+    QFile(vrx).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    FParamsStore = dir.filePath(QStringLiteral("phone-params.AON"));
+    if (QFile::exists(FParamsStore))
+        return true;
+    // Every parameter of the simulator's firmware with a value: the first
+    // option, the lowest allowed number, the first two boxes ticked.
+    QStringList lines;
+    if (!TParamModel::ReadDescriptionFile(vrx, lines, Error))
+        return false;
+    TParamModel model;
+    model.LoadDescription(lines, 0xFFFF);
+    for (auto &g : model.Groups)
+        for (auto &p : g->Params) {
+            if (p->Id == 0)
+                continue;
+            for (TParamValue &v : p->Values) {
+                if (v.Kind == skGroup && !v.Labels.isEmpty())
+                    v.Value = quint16(TParamModel::ParseOptionLabel(v.Labels.last()).Number & 0xFF);
+                else if (v.Kind == skSet)
+                    v.Value = quint16(TParamModel::AllowedMax(v.Allowed) / 2 + TParamModel::AllowedMin(v.Allowed) / 2);
+                else if (v.Kind == skFlag)
+                    v.Value = 0x13;
+            }
+            p->State = pvDefined;
+        }
+    if (!model.SaveProfile(FParamsStore, Error)) {
+        Error = FParamsStore + QStringLiteral(": ") + Error;
+        return false;
+    }
+    return true;
+}
+
+// The phone-settings editor with the demo phone's values, and the transfer
+// window while it reads them.
+void TDemo::savePhoneSettings()
+{
+    TFormAONSetting *editor = FMain->AONSetting();
+    TParamModel *model = FMain->ParamModel();
+    if (!editor || !model)
+        return;
+    editor->BuildModel();
+    if (!editor->HasModel())
+        return;
+    editor->show();
+    QCoreApplication::processEvents();
+    QFile store(FParamsStore);
+    if (store.open(QIODevice::ReadOnly))
+        model->ApplyProfileBytes(store.readAll());
+    editor->SelectTab(1);
+    editor->SelectParam(14);
+    editor->SelectParam(16);
+    QCoreApplication::processEvents();
+    save(editor, QStringLiteral("phone-settings.png"));
+    editor->SelectParam(14);
+    QCoreApplication::processEvents();
+    save(editor, QStringLiteral("phone-settings-numbers.png"));
+    TFormProgress *progress = FMain->FormProgress();
+    progress->StartTransfer(ptmRead);
+    for (int i = 0; i < 20 && progress->Running(); ++i) {
+        QEventLoop wait;
+        QTimer::singleShot(25, &wait, &QEventLoop::quit);
+        wait.exec();
+    }
+    save(progress, QStringLiteral("phone-settings-progress.png"));
+    if (progress->Running())
+        progress->ButtonCancel->click();
+    editor->hide();
 }
 
 void TDemo::StopSimulator()
@@ -424,6 +510,7 @@ void TDemo::screenshotTick()
         }
         saveSettingsPages();
         saveRobotPages();
+        savePhoneSettings();
     }
     if (FMainTaken && !FAlertTaken && FAlertShownTicks >= ShotSettleTicks) {
         FAlertTaken = save(alert, QStringLiteral("alert.png"));

@@ -45,10 +45,14 @@ private:
     void screenshotTick();
     void saveSettingsPages();
     void saveRobotPages();
+    void savePhoneSettings();
+    // Params.vrx and the simulated phone's parameter store in the demo folder.
+    bool writePhoneParams(QString &Error);
     bool save(QWidget *w, const QString &name);
 
     QString FFolder;
     QString FMemoryFile;
+    QString FParamsStore;
     QString FDevice;
     QProcess FSim;
     TMain *FMain = nullptr;

@@ -38,6 +38,10 @@
 #include "ui/TRecordPlayback.h"
 #include "ui/TSplash.h"
 #include "ui/TToolButton.h"
+#include "phonesettings/TFormAONSetting.h"
+#include "phonesettings/TFormProgress.h"
+#include "phonesettings/TParamModel.h"
+#include "phonesettings/TPhoneParamLink.h"
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
@@ -237,6 +241,7 @@ void TMain::Startup()
     connect(FSession.get(), &TPhoneSession::IdentityChanged, this,
             [this] { FSettings->SetMobileChannel(FSession->Flags().Identity.PhoneOption2); });
     connect(SettingsItem, &QAction::triggered, this, &TMain::SettingsItemClick);
+    createPhoneSettings();
     FImport = new TImportCommands(*FAddressBook, *FConfig, this);
     connect(FAddressPage, &TAddressPage::ImportContactsRequested, FImport, &TImportCommands::ImportContactsClick);
     FAlert->OnStopRing = [this] { FSound->StopRing(); };
@@ -869,6 +874,47 @@ void TMain::AccessItemClick()
     FSettings->Execute(TSettings::pgData);
 }
 
+void TMain::createPhoneSettings()
+{
+    FParamModel = std::make_unique<TParamModel>();
+    FParamLink = std::make_unique<TPhoneParamLink>(*FPhone);
+    FFormProgress = std::make_unique<TFormProgress>(*FParamModel, *FParamLink);
+    FAONSetting = std::make_unique<TFormAONSetting>(
+        *FParamModel, *FParamLink, *FFormProgress, FConfig.get(), FSession->Flags().Identity,
+        QDir(BaseFolder::path()).filePath(QStringLiteral("Params.vrx")), this);
+    FFormProgress->OnTransferDone = [this](TTransferResult r) { FAONSetting->TransferDone(r); };
+    connect(FSession.get(), &TPhoneSession::ParamValueReceived, FAONSetting.get(), &TFormAONSetting::ParamReceived);
+    connect(PhoneSettingsItem, &QAction::triggered, this, &TMain::mmAONSettingClick);
+    connect(ProfileLoadItem, &QAction::triggered, this, &TMain::mmFileInVRXClick);
+    PhoneSettingsItem->setEnabled(FAONSetting->DescriptionLoaded()
+                                  && (FSession->Flags().Identity.FirmwareVersion == 0 || FAONSetting->HasModel()));
+}
+
+void TMain::mmAONSettingClick()
+{
+    const TPhoneIdentity &id = FSession->Flags().Identity;
+    if (id.PhoneModel == 0 && FPhone->Online()) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        for (int i = 0; i < 6 && id.PhoneModel == 0; ++i) {
+            FPhone->SendCommandByte(0x9D);
+            Wait(400);
+        }
+        QApplication::restoreOverrideCursor();
+    }
+    if (id.PhoneModel == 0) {
+        StartModelDetection();
+        return;
+    }
+    FAONSetting->exec();
+}
+
+void TMain::mmFileInVRXClick()
+{
+    const QString file = FAONSetting->OpenProfileDialog();
+    if (!file.isEmpty())
+        FAONSetting->LoadProfileIntoPhone(file);
+}
+
 void TMain::PhoneModelItemClick()
 {
     if (!FPhone->Online()) {
@@ -896,8 +942,10 @@ void TMain::explainPortAccess()
 void TMain::lineStateChanged(TPhoneState State)
 {
     UpdateFirmwareCommands();
-    // The profile-loading window comes later; the item stays disabled until then.
     FProfileLoadWanted = State == psWaiting;
+    ProfileLoadItem->setEnabled(State == psWaiting);
+    if (FAONSetting)
+        FAONSetting->PhoneStateChanged();
     ModelItem->setEnabled(FPhone->Online());
     FDialControl->PhoneStateChanged(State);
 }
@@ -919,6 +967,9 @@ void TMain::UpdateFirmwareCommands()
     RobotItem->setVisible(c.Robot);
     PhoneSettingsItem->setVisible(c.PhoneSettings);
     ProfileLoadItem->setVisible(c.PhoneSettings);
+    // The model is built once the firmware is known; the editor needs a tab.
+    if (FAONSetting && c.PhoneSettings)
+        PhoneSettingsItem->setEnabled(FAONSetting->BuildModel());
 }
 
 // ---------------------------------------------------------------- operations

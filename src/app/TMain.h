@@ -38,7 +38,9 @@ class TConfig;
 class TConfigVolumeSettings;
 class TDialBox;
 class TDialControl;
+class TFormAONSetting;
 class TFormMessage;
+class TFormProgress;
 class TGSMRecorder;
 class THotButtonFile;
 class THotButtonsBox;
@@ -46,6 +48,8 @@ class TIncomingCallBook;
 class TJournalPage;
 class TMediaPlayer;
 class TOutgoingCallBook;
+class TParamModel;
+class TPhoneParamLink;
 class TPhone;
 class TPhoneDetection;
 class TPhoneLinkAdapter;
@@ -118,6 +122,9 @@ public:
     TImportCommands *ImportCommands() const { return FImport; }
     TFormPhoneRobot *RobotWindow() const { return FRobot.get(); }
     QString RobotConfigFile() const;
+    TFormAONSetting *AONSetting() const { return FAONSetting.get(); }
+    TFormProgress *FormProgress() const { return FFormProgress.get(); }
+    TParamModel *ParamModel() const { return FParamModel.get(); }
     // The page control and the page it shows.
     QTabWidget *Pages() const { return PageControl1; }
     TBookPage *CurrentPage() const;
@@ -141,6 +148,9 @@ public:
     void AccessItemClick();
     // "Телефонный робот": the robot window, modally.
     void mmPhoneRobotClick();
+    // "&Редактор настроек телефона" and "&Загрузка профиля в телефон".
+    void mmAONSettingClick();
+    void mmFileInVRXClick();
 
     // Operations on the current rows and the player.
     void RefreshCurrentRow();
@@ -214,6 +224,7 @@ private:
     void startFeed();
     void connectCommands();
     void createRobot();
+    void createPhoneSettings();
     void lineStateChanged(TPhoneState State);
     void settingsApplied();
     void applyWindowBounds();
@@ -266,6 +277,10 @@ private:
     std::unique_ptr<TRobotRecording> FRobotRecording;
     std::unique_ptr<TFormPhoneRobot> FRobot;
     bool FPhoneCodeKnown = false;
+    std::unique_ptr<TParamModel> FParamModel;
+    std::unique_ptr<TPhoneParamLink> FParamLink;
+    std::unique_ptr<TFormProgress> FFormProgress;
+    std::unique_ptr<TFormAONSetting> FAONSetting;
     TImportCommands *FImport = nullptr;
     // The main window's own content (left column, pages); freed first.
     std::unique_ptr<QWidget> FCentral;

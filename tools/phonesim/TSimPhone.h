@@ -3,6 +3,7 @@
 // bytes received and answers them as the phone does, from its model, firmware,
 // individual number, clock, call memory and parameter store.
 #include "TSimMemory.h"
+#include "TSimParams.h"
 #include "TSimPlayer.h"
 #include "TSimRobot.h"
 #include <QByteArray>
@@ -50,6 +51,7 @@ public:
     void setMemory(const TSimMemory &memory) { FMemory = memory; }
     // ADDRESS=V1[,V2] lines; false with a message naming the line.
     bool loadParams(const QString &text, QString &error);
+    TSimParams &params() { return FParams; }
     void setKeepAlive(int msecs, char byte);
 
     // Everything the phone sends goes through here: dropped while silent.
@@ -75,7 +77,7 @@ private:
     TSimPhoneConfig FConfig;
     TSimLog *FLog;
     TSimMemory FMemory;
-    QMap<int, QVector<int>> FParams;
+    TSimParams FParams;
     std::function<void(const QByteArray &)> FWrite;
     QByteArray FCommand;
     QTimer FCommandTimeout;
