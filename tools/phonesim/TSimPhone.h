@@ -3,6 +3,7 @@
 // bytes received and answers them as the phone does, from its model, firmware,
 // individual number, clock, call memory and parameter store.
 #include "TSimMemory.h"
+#include "TSimLine.h"
 #include "TSimPlayer.h"
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -51,6 +52,8 @@ public:
 
     // Everything the phone sends goes through here: dropped while silent.
     void send(const QByteArray &bytes);
+    // A scenario message: dropped when it belongs to a call hung up while ringing.
+    void sendScripted(const QByteArray &bytes);
     void silence(int msecs);
     bool silent() const;
 
@@ -80,6 +83,7 @@ private:
     QElapsedTimer FSilentSince;
     int FSilentFor = 0;
     TSimPlayer FCall;                 // the call the phone dials for command 90
+    TSimLine FLine;                   // the scenario's line
     QTimer FKeepAlive;
     char FKeepAliveByte = char(0xFF);
 };
