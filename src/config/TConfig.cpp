@@ -116,7 +116,8 @@ void TConfig::SetDefaults()
     ypw.clear();
     yrd = false;
     Feed = TFeedSettings();
-    NumberRules = TNumberRules();
+    // Rules written before the first full start (konvelo-cli rules) are kept.
+    NumberRules = TNumberRules::Load(*FStore);
     ChannelType = 0;
     IncomingSort = QStringLiteral("Time");
     OutgoingSort = QStringLiteral("Time");

@@ -210,9 +210,11 @@ TEST_F(RulesSettings, CliEditsTheStoreAndTestsNumbersAgainstTheBook)
     Run({QStringLiteral("rules"), QStringLiteral("list")}, &out);
     EXPECT_EQ(out, QStringLiteral("{\"n\":1,\"action\":\"allow\",\"pattern\":\"?\"}"));
 
-    // A running program that saves its settings without the dialog touching the
-    // rules leaves what the CLI wrote.
+    // The program's first start keeps the rules written before it; a running
+    // program that saves its settings without the dialog touching the rules
+    // leaves what the CLI wrote meanwhile.
     TConfig config(&Phone, &Prompts);
+    EXPECT_EQ(config.NumberRules, rules({{"?", false}}));
     Run({QStringLiteral("rules"), QStringLiteral("add"), QStringLiteral("7*"), QStringLiteral("block")});
     ASSERT_TRUE(config.Save());
     EXPECT_EQ(TNumberRules::Load(TIniSettingsStore(Ini())).Rules.size(), 2);
