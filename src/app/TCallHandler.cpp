@@ -82,6 +82,12 @@ TCallHandler::TCallHandler(TPhone &Phone, TPhoneSession &Session, TConfig &Confi
     SetFieldsEditor(Editor);
     TalkTimer.setInterval(1000);
     connect(&TalkTimer, &QTimer::timeout, this, &TCallHandler::TalkTimerTimer);
+    BlockedNoticeTimer.setInterval(5000);
+    BlockedNoticeTimer.setSingleShot(true);
+    connect(&BlockedNoticeTimer, &QTimer::timeout, this, [this] {
+        if (FPhone.State() == psWaiting && FPhone.ReceiverState() == rsDown)
+            FView.SetStatusText(QStringLiteral("Линия свободна"));
+    });
     PendingTimer.setInterval(60000);
     connect(&PendingTimer, &QTimer::timeout, this, &TCallHandler::WritePendingCalls);
 }
@@ -155,7 +161,7 @@ void TCallHandler::PhoneStateChanged(TPhone *)
     FView.SetStateImage(StateImageIndex(FPhone));
     switch (state) {
     case psWaiting:
-        FView.SetStatusText(QStringLiteral("Линия свободна"));
+        showLineFree();
         FView.SetNumberText(QString());
         // A recording still running belongs to no call any more.
         if (FRecorder.State() != rsWaiting)
@@ -187,9 +193,14 @@ void TCallHandler::PhoneReceiverUp(TPhone *)
     FView.SetStateImage(StateImageIndex(FPhone));
 }
 
+void TCallHandler::showLineFree()
+{
+    FView.SetStatusText(BlockedNoticeTimer.isActive() ? FBlockedNotice : QStringLiteral("Линия свободна"));
+}
+
 void TCallHandler::PhoneLineFree(TPhone *)
 {
-    FView.SetStatusText(QStringLiteral("Линия свободна"));
+    showLineFree();
     TalkTimer.stop();
     if (!FSound.PlayerInUse())
         FSound.StopSound();
@@ -203,6 +214,8 @@ void TCallHandler::PhoneStartCall(TCallKind CallKind, const TBuffer &Number)
     CurrentMessageFile.clear();
     CurrentNumberText = PhoneNumberToText(Number, CallKind == ckOutgoing);
     NumberReported = false;
+    FScreened = false;
+    FBlocked = false;
     announce(CallKind, Number);
 }
 
@@ -223,6 +236,8 @@ void TCallHandler::announce(TCallKind Kind, const TBuffer &Number)
         reportNumber(Kind, Number);
         return;
     }
+    if (screen(Number))
+        return;
     FView.SetStatusText(QStringLiteral("Входящий звонок "));
     const QString text = PhoneNumberToText(Number, false);
     if (!text.isEmpty())
@@ -268,6 +283,38 @@ void TCallHandler::announce(TCallKind Kind, const TBuffer &Number)
         StartRing(found);
     // Other listeners hear of the caller after the alert and the ring.
     reportNumber(Kind, Number);
+}
+
+bool TCallHandler::screen(const TBuffer &Number)
+{
+    if (FBlocked)
+        return true;
+    // Asked once a call, as soon as the number came (also when it came empty).
+    if (FScreened || (Number.isEmpty() && !FPhone.NumberGiven()))
+        return false;
+    FScreened = true;
+    const QString text = PhoneNumberToText(Number, false);
+    bool found = false;
+    bool hangUp = false;
+    guarded([&] {
+        found = FAddressBook.FindPhone(text);
+        hangUp = found && (FAddressBook.CurrentAttributes() & HangUpCall);
+    });
+    if (!FConfig.NumberRules.Decide(text, found, hangUp).Block)
+        return false;
+    FBlocked = true;
+    FPhone.HangUp();
+    // A ring or an alert that began with the ringing, before the number came.
+    stopSound();
+    if (FView.AlertShowing())
+        FView.CloseAlert();
+    const QString shown = text.isEmpty() ? QStringLiteral("?") : text;
+    FBlockedNotice = QStringLiteral("Звонок сброшен: ") + shown;
+    FView.SetStatusText(FBlockedNotice);
+    BlockedNoticeTimer.start();
+    NumberReported = true;
+    emit CallBlocked(shown, now());
+    return true;
 }
 
 void TCallHandler::reportNumber(TCallKind Kind, const TBuffer &Number)
@@ -319,6 +366,9 @@ void TCallHandler::stopRingForTalk(TCallKind Kind)
 
 void TCallHandler::PhoneStartTalk(TCallKind CallKind)
 {
+    // A call hung up is neither recorded nor noted, whoever lifts the receiver.
+    if (FBlocked && CallKind == ckIncoming)
+        return;
     if (FConfig.MuteOnCall)
         FSound.SetMute(true);
     StatusText = QStringLiteral("Разговор");
@@ -381,6 +431,8 @@ void TCallHandler::TalkTimerTimer()
 
 void TCallHandler::PhoneCallerMessage(TPhone *)
 {
+    if (FBlocked)
+        return;
     if (FConfig.MuteOnCall)
         FSound.SetMute(true);
     StatusText = QStringLiteral("Сообщение звонящего");
@@ -406,6 +458,10 @@ void TCallHandler::PhoneEndCall(TCallKind CallKind, TCallPlace, TDateTime Time, 
     if (FView.AlertShowing())
         FView.CloseAlert();
     RecordButtonsIdle();
+    if (FBlocked && CallKind == ckIncoming) {
+        endBlockedCall(Time, PhoneNumberToText(Number, false), Category);
+        return;
+    }
 
     QString talkFile;
     if (FRecorder.State() != rsWaiting) {
@@ -486,6 +542,34 @@ void TCallHandler::PhoneEndCall(TCallKind CallKind, TCallPlace, TDateTime Time, 
     FSound.ResetVolume();
     if (FConfig.MuteOnCall)
         FSound.SetMute(false);
+}
+
+void TCallHandler::endBlockedCall(TDateTime Time, const QString &Number, uint8_t Category)
+{
+    FBlocked = false;
+    FScreened = false;
+    NumberReported = false;
+    if (FRecorder.State() != rsWaiting)
+        FRecorder.Stop();
+    stopSound();
+    // The information-fields editor belongs to other calls: this row gets no notes.
+    TInCall in;
+    in.Phone = Number.isEmpty() ? QStringLiteral("?") : Number;
+    in.Time = Time;
+    in.Length = TDateTime(0.0);
+    in.Category = Category;
+    in.Blocked = true;
+    const qint64 written = addRow(ckIncoming, TIncomingCallBook::values(in), in.Phone, Time);
+    if (written > 0)
+        emit InCallWritten(in, written, TCallAttributes{caNoTalk});
+    TalkTimer.stop();
+    CurrentNumberText.clear();
+    MessageRecording = false;
+    CurrentMessageFile.clear();
+    FView.SetStatusText(FBlockedNotice);
+    BlockedNoticeTimer.start();
+    FView.RefreshPlayerButtons();
+    FSound.ResetVolume();
 }
 
 // ------------------------------------------------------------------ recording

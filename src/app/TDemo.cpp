@@ -144,6 +144,18 @@ bool TDemo::FillFolder(QString &Error)
             Error = QStringLiteral("cannot write the demo settings in ") + config.StoreLocation();
             return false;
         }
+        // Number rules: one toll-free service let through, the other toll-free
+        // numbers and calls without a number hung up.
+        TNumberRules rules;
+        rules.Add(QStringLiteral("88005551234"), false);
+        rules.Add(QStringLiteral("8800*"), true);
+        rules.Add(QStringLiteral("?"), true);
+        const auto store = TSettingsStore::Open();
+        rules.Store(*store);
+        if (!store->Flush()) {
+            Error = QStringLiteral("cannot write the demo settings in ") + store->Location();
+            return false;
+        }
     }
 
     const QString data = BaseFolder::dataPath() + QLatin1Char('/');
@@ -161,6 +173,8 @@ bool TDemo::FillFolder(QString &Error)
                    QStringLiteral("Не звонить после 20:00."), QString(), -1, false);
     book.AddPerson(QStringLiteral("5554040"), QStringLiteral("Бухгалтерия"), 2 | 32, QStringLiteral("ул. Садовая, 1"),
                    QString(), QString(), -1, false);
+    book.AddPerson(QStringLiteral("5556060"), QStringLiteral("Навязчивая реклама"), TPersonAttributes::HangUpCall,
+                   QString(), QStringLiteral("Звонки сбрасываются."), QString(), -1, false);
 
     // Quick-dial buttons 1, 2, 3 (the first column) and 5 bound.
     THotButtonFile hot(data + QStringLiteral("HotBtns.cfg"));
@@ -203,6 +217,15 @@ bool TDemo::FillFolder(QString &Error)
         c.MessageFileName = m.size() > 1 ? talk(m, 12) : m;
         if (c.Phone == QLatin1String("5550101"))
             c.Field_1 = QStringLiteral("Заказ бумаги");
+        in.AddCall(c);
+    }
+    // Calls the number rules hung up this week.
+    for (const auto &[phone, minutesAgo] : {std::pair{"88003334455", 90}, std::pair{"5556060", 30}}) {
+        TInCall c;
+        c.Phone = QString::fromLatin1(phone);
+        c.Time = TDateTime::fromQDateTime(QDateTime::currentDateTime().addSecs(-60 * minutesAgo));
+        c.Category = 1;
+        c.Blocked = true;
         in.AddCall(c);
     }
     TOutgoingCallBook out(data + QStringLiteral("OutCalls"));
@@ -433,8 +456,8 @@ void TDemo::saveSettingsPages()
     dlg->show();
     const char *names[] = {"settings-general.png", "settings-records.png", "settings-signals.png",
                            "settings-port.png",    "settings-view.png",    "settings-data.png",
-                           "settings-network.png"};
-    for (int i = 0; i < dlg->PageControl1->count() && i < 7; ++i) {
+                           "settings-network.png", "settings-rules.png"};
+    for (int i = 0; i < dlg->PageControl1->count() && i < 8; ++i) {
         dlg->PageControl1->setCurrentIndex(i);
         QCoreApplication::processEvents();
         save(dlg, QString::fromLatin1(names[i]));

@@ -19,6 +19,8 @@
 #include "config/TSettings.h"
 #include "import/TImportCommands.h"
 #include "feed/TCallFeed.h"
+#include "ui/TBlockedCallsLabel.h"
+#include <QToolBar>
 #include "phone/TPhone.h"
 #include "phone/TPhoneCapabilities.h"
 #include "phone/TPhoneDetection.h"
@@ -352,6 +354,8 @@ void TMain::startFeed()
             [feed](TCallKind Kind, const QString &Number, TDateTime Start) {
                 feed->CallNumberKnown(Kind, Number, QString(), Start);
             });
+    connect(FCallHandler.get(), &TCallHandler::CallBlocked, feed,
+            [feed](const QString &Number, TDateTime Start) { feed->CallBlocked(Number, QString(), Start); });
     connect(FCallHandler.get(), &TCallHandler::InCallWritten, feed,
             [feed](const TInCall &Row, qint64, TCallAttributes Attributes) { feed->CallEnded(Row, Attributes); });
     connect(FCallHandler.get(), &TCallHandler::OutCallWritten, feed,
@@ -605,6 +609,7 @@ void TMain::createPages()
     FInPage = new TJournalPage(bkIncoming, FInCalls.get(), *FConfig, *this, FFormMessage.get(), PageControl1);
     FOutPage = new TJournalPage(bkOutgoing, FOutCalls.get(), *FConfig, *this, FFormMessage.get(), PageControl1);
     FAddressPage = new TAddressPage(FAddressBook.get(), *FConfig, *this, FFormMessage.get(), PageControl1);
+    FAddressPage->ToolBar()->addWidget(new TBlockedCallsLabel(*FInCalls, FAddressPage->ToolBar()));
     const struct {
         TBookPage *Page;
         QString Caption, Hint;

@@ -12,6 +12,7 @@ constexpr int AlwaysShow = 4;
 constexpr int AlwaysRecord = 8;
 constexpr int NeverRecord = 16;
 constexpr int AlwaysRing = 32;
+constexpr int HangUpCall = 64;
 }
 
 class TAddressBook : public TRecordTable {

@@ -168,6 +168,15 @@ void TSimPhone::send(const QByteArray &bytes)
         FWrite(bytes);
 }
 
+void TSimPhone::sendScripted(const QByteArray &bytes)
+{
+    if (FLine.PassScripted(bytes)) {
+        send(bytes);
+    } else if (FLog) {
+        FLog->note(QStringLiteral("caller hung up, not sent: ") + TSimLog::hex(bytes));
+    }
+}
+
 int TSimPhone::nibbles(const QByteArray &bytes, int from, int count)
 {
     int v = 0;
@@ -359,6 +368,8 @@ void TSimPhone::execute(const QByteArray &cmd)
     if (ignored)
         return;
     if (code == 0x80) {
+        if (FLine.HangUp() && FLog)
+            FLog->note(QStringLiteral("ringing call hung up"));
         FCall.stop();
         FRobot.hangUp();
         reply(QByteArray(1, char(0x21)));

@@ -4,6 +4,7 @@
 // individual number, clock, call memory and parameter store.
 #include "TSimMemory.h"
 #include "TSimParams.h"
+#include "TSimLine.h"
 #include "TSimPlayer.h"
 #include "TSimRobot.h"
 #include <QByteArray>
@@ -56,6 +57,8 @@ public:
 
     // Everything the phone sends goes through here: dropped while silent.
     void send(const QByteArray &bytes);
+    // A scenario message: dropped when it belongs to a call hung up while ringing.
+    void sendScripted(const QByteArray &bytes);
     void silence(int msecs);
     bool silent() const;
 
@@ -86,6 +89,7 @@ private:
     int FSilentFor = 0;
     TSimPlayer FCall;                 // the call the phone dials for command 90
     TSimRobot FRobot;                 // robot calls (82, 9B)
+    TSimLine FLine;                   // the scenario's line
     QTimer FKeepAlive;
     char FKeepAliveByte = char(0xFF);
 };

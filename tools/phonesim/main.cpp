@@ -44,7 +44,7 @@ const char *Description =
     "  silence SECONDS          pause sending nothing at all, not even replies\n"
     "  repeat N ... end         the lines between, N times\n"
     "\n"
-    "Commands answered: 80 (21), 81 (its clock), 90 (28, digits, 20 after\n"
+    "Commands answered: 80 (21; a call still ringing plays no further), 81 (its clock), 90 (28, digits, 20 after\n"
     "--pickup, 21 after --talk), 91 (clock set, logged), 92/93 (call memory),\n"
     "95 (44 with --code), 99/9A (parameter store), 9C (47), 9D (48), 82 and 9B\n"
     "(a robot call chosen by the number's last digit: 0 busy, 1 no answer,\n"
@@ -252,7 +252,7 @@ int main(int argc, char **argv)
     TSimScript script;
     TSimPlayer player;
     player.setDigitGap(config.digitGap);
-    player.setOutput([&phone](const QByteArray &b) { phone.send(b); }, [&phone](int ms) { phone.silence(ms); });
+    player.setOutput([&phone](const QByteArray &b) { phone.sendScripted(b); }, [&phone](int ms) { phone.silence(ms); });
     bool inputDone = false;
     if (!fromStdin) {
         QString text;
