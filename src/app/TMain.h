@@ -38,6 +38,7 @@ class TConfig;
 class TConfigVolumeSettings;
 class TDialBox;
 class TDialControl;
+class TFormFieldsEdit;
 class TFormMessage;
 class TGSMRecorder;
 class THotButtonFile;
@@ -45,6 +46,7 @@ class THotButtonsBox;
 class TIncomingCallBook;
 class TJournalPage;
 class TMediaPlayer;
+class TNewPerson;
 class TOutgoingCallBook;
 class TPhone;
 class TPhoneDetection;
@@ -101,6 +103,8 @@ public:
     TCallFeed *Feed() const { return FFeed.get(); }
     TAlert *Alert() const { return FAlert.get(); }
     TFormMessage *FormMessage() const { return FFormMessage.get(); }
+    TFormFieldsEdit *FieldsEditor() const { return FFieldsEdit.get(); }
+    TNewPerson *NewPerson() const { return FNewPerson.get(); }
     TSplash *Splash() const { return FSplash.get(); }
     QSystemTrayIcon *TrayIcon() const { return FTrayIcon; }
     QMenu *TrayMenu() const { return FTrayMenu; }
@@ -205,6 +209,8 @@ private:
     void connectCallHandler();
     void startFeed();
     void connectCommands();
+    // The information-fields editor and the subscriber dialog.
+    void createCallDetailWindows();
     void lineStateChanged(TPhoneState State);
     void settingsApplied();
     void applyWindowBounds();
@@ -251,6 +257,8 @@ private:
     std::unique_ptr<TSplash> FSplash;
     std::unique_ptr<TFormMessage> FFormMessage;
     std::unique_ptr<TAlert> FAlert;
+    std::unique_ptr<TFormFieldsEdit> FFieldsEdit;
+    std::unique_ptr<TNewPerson> FNewPerson;
     std::unique_ptr<TSettings> FSettings;
     TImportCommands *FImport = nullptr;
     // The main window's own content (left column, pages); freed first.
