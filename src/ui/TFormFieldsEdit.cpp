@@ -23,6 +23,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStyledItemDelegate>
+#include <QTableView>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -32,6 +33,66 @@ const QColor SelectedColor(166, 202, 240);
 const QString InText = QStringLiteral("in");
 const QString OutText = QStringLiteral("out");
 }
+
+// The history rows; texts are made only for the cells drawn. An empty row
+// stands first until a call fills it.
+class TFormFieldsEdit::THistoryModel : public QAbstractTableModel {
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    void reset(std::vector<TNumberHistoryRow> rows)
+    {
+        beginResetModel();
+        FRows = std::move(rows);
+        endResetModel();
+    }
+    std::vector<TNumberHistoryRow> &rows() { return FRows; }
+    const TNumberHistoryRow *row(int r) const { return r >= 0 && r < int(FRows.size()) ? &FRows[size_t(r)] : nullptr; }
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override
+    {
+        return parent.isValid() ? 0 : std::max(1, int(FRows.size()));
+    }
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override { return parent.isValid() ? 0 : 7; }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        static const QStringList titles = {QString(), QStringLiteral("Время"), QStringLiteral("Продолжительность"),
+                                           QStringLiteral("Направление"), QStringLiteral("Место звонка"),
+                                           QStringLiteral("Разговор"), QStringLiteral("Автоответ")};
+        if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
+            return titles.value(section);
+        return {};
+    }
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        const TNumberHistoryRow *r = row(index.row());
+        if (!r)
+            return {};
+        if (role == ValueRole) {
+            switch (index.column()) {
+            case hcIndex: return r->CallId;
+            case hcTime: return r->Days;
+            case hcLength: return r->Micro;
+            case hcAttributes: return r->Value;
+            default: return {};
+            }
+        }
+        if (role != Qt::DisplayRole)
+            return {};
+        switch (index.column()) {
+        case hcIndex: return QString::number(index.row() + 1);
+        case hcTime: return r->Time.toShortDateString() + QLatin1Char(' ') + r->Time.toLongTimeString();
+        case hcLength: return r->Length.toLongTimeString();
+        case hcDirection: return r->Incoming ? InText : OutText;
+        case hcFileName: return r->FileName;
+        case hcMessageFileName: return r->Incoming ? r->MessageFileName : QString();
+        default: return {};
+        }
+    }
+
+private:
+    std::vector<TNumberHistoryRow> FRows;
+};
 
 // Selected rows light blue, the others in the button face colour, black text
 // 2 px from the corner; the history's direction, attribute and file columns as pictures.
@@ -204,11 +265,10 @@ void TFormFieldsEdit::buildLayout()
 
     // Right: the history of the number and the fields of the row selected.
     auto *right = new QVBoxLayout;
-    SGNumbersInfo = new QTableWidget(1, 7, this);
+    SGNumbersInfo = new QTableView(this);
     SGNumbersInfo->setObjectName(QStringLiteral("SGNumbersInfo"));
-    SGNumbersInfo->setHorizontalHeaderLabels({QString(), QStringLiteral("Время"), QStringLiteral("Продолжительность"),
-                                              QStringLiteral("Направление"), QStringLiteral("Место звонка"),
-                                              QStringLiteral("Разговор"), QStringLiteral("Автоответ")});
+    FHistory = new THistoryModel(SGNumbersInfo);
+    SGNumbersInfo->setModel(FHistory);
     const int widths[] = {15, 107, 105, 38, 37, 37, 35};
     for (int c = 0; c < 7; ++c)
         SGNumbersInfo->setColumnWidth(c, widths[c]);
@@ -219,10 +279,10 @@ void TFormFieldsEdit::buildLayout()
     SGNumbersInfo->setSelectionBehavior(QAbstractItemView::SelectRows);
     SGNumbersInfo->setSelectionMode(QAbstractItemView::SingleSelection);
     SGNumbersInfo->setItemDelegate(new THistoryDelegate(true, this, SGNumbersInfo));
-    connect(SGNumbersInfo, &QTableWidget::currentCellChanged, this,
-            [this](int row, int, int previous, int) {
-                if (row >= 0 && row != previous)
-                    SGNumbersInfoSelectCell(row);
+    connect(SGNumbersInfo->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex &current) {
+                if (current.isValid())
+                    SGNumbersInfoSelectCell(current.row());
             });
     right->addWidget(SGNumbersInfo, 1);
     SGFields = new QTableWidget(7, 2, this);
@@ -353,14 +413,13 @@ void TFormFieldsEdit::LoadCall(const QString &NumberText, TCallKind Kind)
         }
     }
 
+    FHistory->reset({});
+    for (const TNumberHistoryRow &r : TNumberHistory::Load(FIn, FOut, number))
+        AddHistoryRow(r);
+    SortHistory();
     {
-        const QSignalBlocker block(SGNumbersInfo);
-        SGNumbersInfo->clearContents();
-        SGNumbersInfo->setRowCount(1);
-        for (const TNumberHistoryRow &r : TNumberHistory::Load(FIn, FOut, number))
-            AddHistoryRow(r);
-        SortHistory();
-        SGNumbersInfo->setCurrentCell(0, hcTime);
+        const QSignalBlocker block(SGNumbersInfo->selectionModel());
+        SGNumbersInfo->setCurrentIndex(FHistory->index(0, hcTime));
     }
     SGNumbersInfoSelectCell(0);
     FLoading = false;
@@ -368,58 +427,27 @@ void TFormFieldsEdit::LoadCall(const QString &NumberText, TCallKind Kind)
 
 void TFormFieldsEdit::AddHistoryRow(const TNumberHistoryRow &Row)
 {
-    int r = SGNumbersInfo->rowCount() - 1;
-    const QTableWidgetItem *last = SGNumbersInfo->item(r, hcTime);
-    if (last && !last->text().isEmpty())
-        SGNumbersInfo->setRowCount(++r + 1);
-    auto cell = [&](int column, const QString &text, const QVariant &value = QVariant()) {
-        auto *item = new QTableWidgetItem(text);
-        if (value.isValid())
-            item->setData(ValueRole, value);
-        SGNumbersInfo->setItem(r, column, item);
-    };
-    cell(hcIndex, QString::number(r + 1), Row.CallId);
-    cell(hcTime, Row.Time.toShortDateString() + QLatin1Char(' ') + Row.Time.toLongTimeString(), Row.Days);
-    cell(hcLength, Row.Length.toLongTimeString(), Row.Micro);
-    cell(hcDirection, Row.Incoming ? InText : OutText);
-    cell(hcAttributes, QString(), Row.Value);
-    cell(hcFileName, Row.FileName);
-    cell(hcMessageFileName, Row.Incoming ? Row.MessageFileName : QString());
+    FHistory->rows().push_back(Row);
 }
 
 void TFormFieldsEdit::SortHistory()
 {
-    const int n = SGNumbersInfo->rowCount();
-    std::vector<std::vector<QTableWidgetItem *>> rows{size_t(n)};
-    for (int r = 0; r < n; ++r)
-        for (int c = 0; c < SGNumbersInfo->columnCount(); ++c)
-            rows[size_t(r)].push_back(SGNumbersInfo->takeItem(r, c));
-    const auto key = [](const std::vector<QTableWidgetItem *> &row, int column) {
-        return row[size_t(column)] ? row[size_t(column)]->data(ValueRole).toLongLong() : qint64(-1);
-    };
-    std::stable_sort(rows.begin(), rows.end(), [&](const auto &a, const auto &b) {
-        const qint64 da = key(a, hcTime), db = key(b, hcTime);
-        return da != db ? da > db : key(a, hcLength) > key(b, hcLength);
+    std::vector<TNumberHistoryRow> rows = std::move(FHistory->rows());
+    std::stable_sort(rows.begin(), rows.end(), [](const TNumberHistoryRow &a, const TNumberHistoryRow &b) {
+        return a.Days != b.Days ? a.Days > b.Days : a.Micro > b.Micro;
     });
-    for (int r = 0; r < n; ++r)
-        for (int c = 0; c < SGNumbersInfo->columnCount(); ++c) {
-            QTableWidgetItem *item = rows[size_t(r)][size_t(c)];
-            if (item && c == hcIndex)
-                item->setText(QString::number(r + 1));
-            SGNumbersInfo->setItem(r, c, item);
-        }
+    FHistory->reset(std::move(rows));
 }
 
 int TFormFieldsEdit::HistoryRowCount() const
 {
-    return SGNumbersInfo->rowCount();
+    return FHistory->rowCount();
 }
 
 void TFormFieldsEdit::SGNumbersInfoSelectCell(int Row)
 {
-    const QTableWidgetItem *index = SGNumbersInfo->item(Row, hcIndex);
-    const QTableWidgetItem *direction = SGNumbersInfo->item(Row, hcDirection);
-    const bool incoming = !direction || direction->text() != OutText;
+    const TNumberHistoryRow *row = FHistory->row(Row);
+    const bool incoming = !row || row->Incoming;
     FillFieldGrid(SGFields, incoming ? 0 : 1, true, FConfig);
     SGFields->setColumnWidth(0, 150);
     for (int r = 0; r < SGFields->rowCount(); ++r)
@@ -427,10 +455,10 @@ void TFormFieldsEdit::SGNumbersInfoSelectCell(int Row)
             if (QTableWidgetItem *item = SGFields->item(r, c))
                 item->setFlags(item->flags() & ~Qt::ItemIsEditable);
     PanelReminder->hide();
-    if (!index)
+    if (!row)
         return;
     TCallBook *book = incoming ? static_cast<TCallBook *>(FIn) : static_cast<TCallBook *>(FOut);
-    const TCallFields fields = TNumberHistory::Fields(book, index->data(ValueRole).toLongLong());
+    const TCallFields fields = TNumberHistory::Fields(book, row->CallId);
     if (!fields.Found)
         return;
     for (int n = 0; n < 7 && n < SGFields->rowCount(); ++n)

@@ -6,6 +6,7 @@
 // exists (FCallId), OK writes into it. An untouched window closes 60 s after
 // the call ends.
 #include "IFieldsEditor.h"
+#include "audio/TTickTimer.h"
 #include "records/TNumberHistory.h"
 #include <QIcon>
 #include <QList>
@@ -19,13 +20,13 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class QTableView;
 class QTableWidget;
 class TAddressBook;
 class TConfig;
 class TIncomingCallBook;
 class TOutgoingCallBook;
 class TPhone;
-class TTickTimer;
 
 class TFormFieldsEdit : public QWidget, public IFieldsEditor {
     Q_OBJECT
@@ -75,7 +76,8 @@ public:
     bool CloseTimerActive() const;
 
     // The history grid: one row per call (the first call fills the empty row),
-    // and its order by day and time of day, newest first.
+    // and its order by day and time of day, newest first. Without calls it
+    // shows one empty row.
     void AddHistoryRow(const TNumberHistoryRow &Row);
     void SortHistory();
     int HistoryRowCount() const;
@@ -99,6 +101,7 @@ protected:
 
 private:
     class THistoryDelegate;
+    class THistoryModel;
     void buildLayout();
     void fillFieldGrid(const QList<TFieldEntry> &Keep);
     void reminderToggled(bool On);
@@ -135,7 +138,8 @@ private:
     QPlainTextEdit *NotesMemo;
     QPushButton *OKBtn;
     QPushButton *CancelBtn;
-    QTableWidget *SGNumbersInfo;
+    QTableView *SGNumbersInfo;
+    THistoryModel *FHistory;
     QTableWidget *SGFields;
     QWidget *PanelReminder;
     QLabel *LabelDate;

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -70,7 +71,12 @@ protected:
         return in.rowByKey(id).value(in.schema().fieldIndex(QLatin1String(name)));
     }
     template <class W> W *find(const char *name) { return editor->findChild<W *>(QLatin1String(name)); }
-    QTableWidget *history() { return find<QTableWidget>("SGNumbersInfo"); }
+    QTableView *history() { return find<QTableView>("SGNumbersInfo"); }
+    QVariant cell(int row, int column, int role = Qt::DisplayRole)
+    {
+        return history()->model()->index(row, column).data(role);
+    }
+    void select(int row) { history()->setCurrentIndex(history()->model()->index(row, TFormFieldsEdit::hcTime)); }
     void type(const char *edit, const QString &text) { QTest::keyClicks(find<QLineEdit>(edit), text); }
 
     bool app = (EnsureWidgetApp(), true);
@@ -108,20 +114,20 @@ TEST_F(FieldsEdit, EnabledFieldsOnlyAndTheNumbersHistoryNewestFirst)
     EXPECT_EQ(editor->windowTitle(), QStringLiteral("Редактор информационных полей входящего звонка"));
 
     ASSERT_EQ(editor->HistoryRowCount(), 3);
-    const auto id = [&](int r) { return history()->item(r, 0)->data(TFormFieldsEdit::ValueRole).toLongLong(); };
+    const auto id = [&](int r) { return cell(r, TFormFieldsEdit::hcIndex, TFormFieldsEdit::ValueRole).toLongLong(); };
     EXPECT_EQ(id(0), same);
-    EXPECT_EQ(history()->item(1, TFormFieldsEdit::hcDirection)->text(), QStringLiteral("out"));
+    EXPECT_EQ(cell(1, TFormFieldsEdit::hcDirection).toString(), QStringLiteral("out"));
     EXPECT_EQ(id(2), old);
     EXPECT_EQ(in.recordCount(), 1);   // still filtered
 
     // The oldest row: its fields and its reminder.
-    history()->setCurrentCell(2, TFormFieldsEdit::hcTime);
+    select(2);
     auto *fields = find<QTableWidget>("SGFields");
     ASSERT_EQ(fields->rowCount(), 7);
     EXPECT_EQ(fields->item(2, 1)->text(), QStringLiteral("старый"));
     EXPECT_FALSE(find<QGroupBox>("PanelReminder")->isHidden());
     EXPECT_EQ(find<QLabel>("LabelDate")->text(), TDateTime(46010).toShortDateString());
-    history()->setCurrentCell(1, TFormFieldsEdit::hcTime);
+    select(1);
     EXPECT_EQ(fields->item(0, 1)->text(), QStringLiteral("исходящий"));
     EXPECT_TRUE(find<QGroupBox>("PanelReminder")->isHidden());
 
@@ -131,7 +137,7 @@ TEST_F(FieldsEdit, EnabledFieldsOnlyAndTheNumbersHistoryNewestFirst)
     EXPECT_TRUE(find<QLineEdit>("EditNumber")->isHidden());
     EXPECT_TRUE(find<QLabel>("NameLabel")->text().isEmpty());
     EXPECT_EQ(editor->HistoryRowCount(), 1);
-    EXPECT_EQ(history()->item(0, TFormFieldsEdit::hcTime), nullptr);
+    EXPECT_TRUE(cell(0, TFormFieldsEdit::hcTime).toString().isEmpty());
 }
 
 TEST_F(FieldsEdit, OkBeforeTheRowExistsLeavesTheValuesPendingAndAfterItWritesTheRow)
