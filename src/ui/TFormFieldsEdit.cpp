@@ -261,7 +261,7 @@ void TFormFieldsEdit::buildLayout()
     buttons->addWidget(OKBtn);
     buttons->addWidget(CancelBtn);
     leftBox->addLayout(buttons);
-    body->addWidget(left, 1);
+    body->addWidget(left, 2);
 
     // Right: the history of the number and the fields of the row selected.
     auto *right = new QVBoxLayout;
@@ -269,9 +269,17 @@ void TFormFieldsEdit::buildLayout()
     SGNumbersInfo->setObjectName(QStringLiteral("SGNumbersInfo"));
     FHistory = new THistoryModel(SGNumbersInfo);
     SGNumbersInfo->setModel(FHistory);
+    // The design's widths, widened where this font needs more for the title or the time.
     const int widths[] = {15, 107, 105, 38, 37, 37, 35};
-    for (int c = 0; c < 7; ++c)
-        SGNumbersInfo->setColumnWidth(c, widths[c]);
+    const QFontMetrics fm(SGNumbersInfo->font());
+    for (int c = 0; c < 7; ++c) {
+        int w = std::max(widths[c], fm.horizontalAdvance(FHistory->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString()) + 12);
+        if (c == hcIndex)
+            w = std::max(w, fm.horizontalAdvance(QStringLiteral("000")) + 6);
+        else if (c == hcTime)
+            w = std::max(w, fm.horizontalAdvance(QStringLiteral("00.00.0000 00:00:00")) + 8);
+        SGNumbersInfo->setColumnWidth(c, w);
+    }
     SGNumbersInfo->verticalHeader()->hide();
     SGNumbersInfo->verticalHeader()->setDefaultSectionSize(18);
     SGNumbersInfo->horizontalHeader()->setSectionsClickable(false);
@@ -301,7 +309,7 @@ void TFormFieldsEdit::buildLayout()
     LabelDate->setObjectName(QStringLiteral("LabelDate"));
     reminderBox->addWidget(LabelDate);
     right->addWidget(PanelReminder);
-    body->addLayout(right, 1);
+    body->addLayout(right, 3);
 
     connect(OKBtn, &QPushButton::clicked, this, &TFormFieldsEdit::OKBtnClick);
     connect(CancelBtn, &QPushButton::clicked, this, &TFormFieldsEdit::CancelBtnClick);
