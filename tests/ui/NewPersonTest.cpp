@@ -80,6 +80,7 @@ protected:
         return book->currentKey();
     }
 
+    bool app = (EnsureWidgetApp(), true);
     QTemporaryDir tmp;
     std::unique_ptr<TConfig> config;
     std::unique_ptr<TAddressBook> book;
