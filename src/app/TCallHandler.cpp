@@ -1,6 +1,6 @@
 #include "TCallHandler.h"
 #include "ICallView.h"
-#include "TNullFieldsEditor.h"
+#include "ui/IFieldsEditor.h"
 #include "TPhoneSession.h"
 #include "audio/TGSMRecorder.h"
 #include "audio/TSoundControl.h"
@@ -74,7 +74,7 @@ TCallHandler::TCallHandler(TPhone &Phone, TPhoneSession &Session, TConfig &Confi
                            TSoundControl &Sound, ICallView &View, IFieldsEditor *Editor, QObject *parent)
     : QObject(parent), Clock([] { return TDateTime::now(); }), FPhone(Phone), FSession(Session), FConfig(Config),
       FAddressBook(AddressBook), FInCalls(InCalls), FOutCalls(OutCalls), FRecorder(Recorder), FSound(Sound),
-      FView(View), FEditor(nullptr), FNullEditor(std::make_unique<TNullFieldsEditor>()),
+      FView(View), FEditor(nullptr),
       FRecording(Phone, Session, Config, AddressBook, InCalls, OutCalls, Recorder, Sound, View), FInBacklog(InCalls),
       FOutBacklog(OutCalls)
 {
@@ -111,7 +111,7 @@ TCallHandler::~TCallHandler()
 
 void TCallHandler::SetFieldsEditor(IFieldsEditor *Editor)
 {
-    FEditor = Editor ? Editor : FNullEditor.get();
+    FEditor = Editor;
 }
 
 void TCallHandler::Attach(TPhone &Phone)
@@ -262,7 +262,7 @@ void TCallHandler::announce(TCallKind Kind, const TBuffer &Number)
             ring = true;
     }
     if (alert) {
-        if (FEditor->IsShowing() && !FEditor->FromAlert())
+        if (FEditor && FEditor->IsShowing() && !FEditor->FromAlert())
             finishEditor();
         if (found)
             FView.ShowCaller(FAddressBook.fieldValue(QStringLiteral("Phone")).toString(),
@@ -401,7 +401,7 @@ void TCallHandler::PhoneStartTalk(TCallKind CallKind)
     }
     TalkTimer.start();
 
-    if (FEditor->IsShowing())
+    if (FEditor && FEditor->IsShowing())
         finishEditor();
     bool open;
     int attributes = 0;
@@ -416,7 +416,7 @@ void TCallHandler::PhoneStartTalk(TCallKind CallKind)
         open = FConfig.DisplayMessage && FConfig.ShowInputFormOnInCall;
     else
         open = FConfig.ShowInputFormOnOutCall;
-    if (open) {
+    if (open && FEditor) {
         FView.ProcessMessages();
         FEditor->LoadCall(CurrentNumberText, CallKind);
         FView.Wait(400);
@@ -481,7 +481,8 @@ void TCallHandler::PhoneEndCall(TCallKind CallKind, TCallPlace, TDateTime Time, 
     if (!NumberReported)
         emit CallNumberKnown(CallKind, text, Time);
     NumberReported = false;
-    FEditor->RestartCloseTimer();
+    if (FEditor)
+        FEditor->RestartCloseTimer();
 
     const TDateTime length(qMax(0.0, now() - Time));
     TInCall in;
@@ -505,12 +506,12 @@ void TCallHandler::PhoneEndCall(TCallKind CallKind, TCallPlace, TDateTime Time, 
         return CallKind == ckIncoming ? TIncomingCallBook::values(in) : TOutgoingCallBook::values(out);
     };
     qint64 written = 0;
-    if (FEditor->IsShowing()) {
+    if (FEditor && FEditor->IsShowing()) {
         // The user is still typing notes for this call: its OK writes into this row.
         written = addRow(CallKind, values(), text, Time);
         FEditor->SetCallId(written);
     } else {
-        if (FEditor->Edited()) {
+        if (FEditor && FEditor->Edited()) {
             const QString typed = FEditor->EditNumber();
             if (CallKind == ckIncoming && !typed.isEmpty())
                 in.Phone = typed;

@@ -153,8 +153,7 @@ private:
     TGSMRecorder &FRecorder;
     TSoundControl &FSound;
     ICallView &FView;
-    IFieldsEditor *FEditor;
-    std::unique_ptr<IFieldsEditor> FNullEditor;
+    IFieldsEditor *FEditor;   // null: the program shows no editor
     TRecordingControl FRecording;
     TCallBacklog FInBacklog;
     TCallBacklog FOutBacklog;

@@ -17,14 +17,18 @@
 #include "audio/TGsmWaveFile.h"
 #include "audio/TRingTone.h"
 #include "ui/TAlert.h"
+#include "ui/TFormFieldsEdit.h"
+#include "ui/THotButtonsBox.h"
+#include "ui/TNewPerson.h"
 #include "phonesettings/TFormAONSetting.h"
 #include "phonesettings/TFormProgress.h"
 #include "phonesettings/TParamModel.h"
-#include <QTabBar>
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QEventLoop>
+#include <QFile>
+#include <QLineEdit>
+#include <QTabBar>
 #include <QLockFile>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -509,6 +513,44 @@ void TDemo::saveRobotPages()
     QFile::remove(list);
 }
 
+// The information-fields editor for the newest incoming call's number and the
+// subscriber dialog filled with the first subscriber, each shown for its grab.
+void TDemo::saveCallDetailPages()
+{
+    if (TFormFieldsEdit *editor = FMain->FieldsEditor()) {
+        TIncomingCallBook *in = FMain->InCalls();
+        const QString number = in->rowByKey(in->newestCall()).value(1).toString();
+        editor->LoadCall(number, ckIncoming);
+        if (auto *field = editor->findChild<QLineEdit *>(QStringLiteral("Field1Edit")))
+            field->setText(QStringLiteral("Уточнить сроки поставки"));
+        editor->show();
+        QCoreApplication::processEvents();
+        save(editor, QStringLiteral("fields-editor.png"));
+        editor->CancelBtnClick();
+    }
+    if (TNewPerson *person = FMain->NewPerson()) {
+        TAddressBook *book = FMain->AddressBook();
+        TSubscriber s;
+        if (!book->isEmpty()) {
+            book->first();
+            s.Phone = book->fieldValue(QStringLiteral("Phone")).toString();
+            s.Name = book->fieldValue(QStringLiteral("Name")).toString();
+            s.Address = book->fieldValue(QStringLiteral("Address")).toString();
+            s.Notes = book->fieldValue(QStringLiteral("Notes")).toString();
+            s.Attributes = book->CurrentAttributes();
+            const QVariant volume = book->fieldValue(QStringLiteral("Volume"));
+            s.Volume = volume.isNull() ? -1 : volume.toInt();
+            s.HotButton = FMain->HotButtons() ? FMain->HotButtons()->HotButtonOf(book->currentKey()) + 1 : 0;
+        }
+        person->ClearSubscriber();
+        person->SetSubscriber(s);
+        person->show();
+        QCoreApplication::processEvents();
+        save(person, QStringLiteral("subscriber-dialog.png"));
+        person->hide();
+    }
+}
+
 void TDemo::screenshotTick()
 {
     ++FTicks;
@@ -534,6 +576,7 @@ void TDemo::screenshotTick()
         saveSettingsPages();
         saveRobotPages();
         savePhoneSettings();
+        saveCallDetailPages();
     }
     if (FMainTaken && !FAlertTaken && FAlertShownTicks >= ShotSettleTicks) {
         FAlertTaken = save(alert, QStringLiteral("alert.png"));

@@ -48,6 +48,7 @@ private:
     void savePhoneSettings();
     // Params.vrx and the simulated phone's parameter store in the demo folder.
     bool writePhoneParams(QString &Error);
+    void saveCallDetailPages();
     bool save(QWidget *w, const QString &name);
 
     QString FFolder;

@@ -33,7 +33,9 @@
 #include "ui/TAlert.h"
 #include "ui/TDialBox.h"
 #include "ui/TFieldGrid.h"
+#include "ui/TFormFieldsEdit.h"
 #include "ui/TFormMessage.h"
+#include "ui/TNewPerson.h"
 #include "ui/THotButtonsBox.h"
 #include "ui/TJournalGridDelegate.h"
 #include "ui/TJournalPage.h"
@@ -247,6 +249,7 @@ void TMain::Startup()
     FImport = new TImportCommands(*FAddressBook, *FConfig, this);
     connect(FAddressPage, &TAddressPage::ImportContactsRequested, FImport, &TImportCommands::ImportContactsClick);
     FAlert->OnStopRing = [this] { FSound->StopRing(); };
+    createCallDetailWindows();
     createRecordGroup();
     FInCalls->first();
     FOutCalls->first();
@@ -324,7 +327,7 @@ void TMain::Startup()
 void TMain::connectCallHandler()
 {
     FCallHandler = std::make_unique<TCallHandler>(*FPhone, *FSession, *FConfig, *FAddressBook, *FInCalls,
-                                                  *FOutCalls, *FRecorder, *FSound, *this);
+                                                  *FOutCalls, *FRecorder, *FSound, *this, FFieldsEdit.get());
     FCallHandler->PhoneCodeReceived = [this](const QString &code) {
         FPhoneCodeKnown = true;
         FDetection->PhoneCodeReceived(code);
@@ -662,6 +665,31 @@ void TMain::connectCommands()
     UpdateAddressCommands();
 }
 
+void TMain::createCallDetailWindows()
+{
+    FFieldsEdit = std::make_unique<TFormFieldsEdit>(FInCalls.get(), FOutCalls.get(), FAddressBook.get(), FConfig.get(),
+                                                    FPhone.get());
+    FFieldsEdit->SetMainWindow(this);
+    FFieldsEdit->SetAlertWindow(FAlert.get());
+    FFieldsEdit->SetImages(TJournalGridDelegate::GridImages(), PageControl1->tabIcon(0), PageControl1->tabIcon(1));
+    connect(FFieldsEdit.get(), &TFormFieldsEdit::RowUpdated, this, &TMain::RefreshCurrentRow);
+    connect(FFieldsEdit.get(), &TFormFieldsEdit::PhoneStateChangeWanted, this, &TMain::RefreshLineStatus);
+    FAlert->SetShowInputForm([this](const QString &number) { FFieldsEdit->OpenFromAlert(number); });
+
+    FNewPerson = std::make_unique<TNewPerson>(FConfig.get(), FHotButtons.get(), FMediaPlayer.get(), this);
+    FAddressPage->SetPersonDialog(FNewPerson.get());
+    for (TJournalPage *page : {FInPage, FOutPage})
+        connect(page, &TJournalPage::CopyToBookRequested, this, [this](const QString &phone) {
+            PageControl1->setCurrentWidget(FAddressPage);
+            FAddressPage->CopyToBook(phone);
+        });
+    EditCellItem->setEnabled(true);
+    connect(EditCellItem, &QAction::triggered, this, [this] {
+        PageControl1->setCurrentWidget(FAddressPage);
+        FAddressPage->EditPersonClick();
+    });
+}
+
 void TMain::createTrayIcon()
 {
     FTrayIcon = new QSystemTrayIcon(StateIcon(FStateImage), this);
@@ -741,6 +769,11 @@ void TMain::Shutdown()
         FTrayIcon->hide();
     TrayIconShown = false;
     FAlert->hide();
+    // Notes typed for a call that has its row are kept as OK keeps them.
+    if (FFieldsEdit->isVisible() && FFieldsEdit->Edited())
+        FFieldsEdit->PressOK();
+    FFieldsEdit->hide();
+    FCallHandler->SetFieldsEditor(nullptr);
     FFormMessage->hide();
 }
 

@@ -39,6 +39,7 @@ class TConfigVolumeSettings;
 class TDialBox;
 class TDialControl;
 class TFormAONSetting;
+class TFormFieldsEdit;
 class TFormMessage;
 class TFormProgress;
 class TGSMRecorder;
@@ -47,6 +48,7 @@ class THotButtonsBox;
 class TIncomingCallBook;
 class TJournalPage;
 class TMediaPlayer;
+class TNewPerson;
 class TOutgoingCallBook;
 class TParamModel;
 class TPhoneParamLink;
@@ -109,6 +111,8 @@ public:
     TCallFeed *Feed() const { return FFeed.get(); }
     TAlert *Alert() const { return FAlert.get(); }
     TFormMessage *FormMessage() const { return FFormMessage.get(); }
+    TFormFieldsEdit *FieldsEditor() const { return FFieldsEdit.get(); }
+    TNewPerson *NewPerson() const { return FNewPerson.get(); }
     TSplash *Splash() const { return FSplash.get(); }
     QSystemTrayIcon *TrayIcon() const { return FTrayIcon; }
     QMenu *TrayMenu() const { return FTrayMenu; }
@@ -225,6 +229,8 @@ private:
     void connectCommands();
     void createRobot();
     void createPhoneSettings();
+    // The information-fields editor and the subscriber dialog.
+    void createCallDetailWindows();
     void lineStateChanged(TPhoneState State);
     void settingsApplied();
     void applyWindowBounds();
@@ -271,6 +277,8 @@ private:
     std::unique_ptr<TSplash> FSplash;
     std::unique_ptr<TFormMessage> FFormMessage;
     std::unique_ptr<TAlert> FAlert;
+    std::unique_ptr<TFormFieldsEdit> FFieldsEdit;
+    std::unique_ptr<TNewPerson> FNewPerson;
     std::unique_ptr<TSettings> FSettings;
     std::unique_ptr<TRobotConfig> FRobotConfig;
     std::unique_ptr<TRobotSchedule> FRobotSchedule;

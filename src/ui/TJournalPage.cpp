@@ -188,9 +188,8 @@ void TJournalPage::buildPopup()
 {
     FPopup = new QMenu(this);
     FPopup->setObjectName(QStringLiteral("GridPopup"));
-    // The subscriber dialog and the number information window come later.
-    FCopyToBookItem = popupItem(FPopup, QStringLiteral("CopyToBookItem"), QStringLiteral("Копировать в записную книжку"),
-                                false);
+    FCopyToBookItem = popupItem(FPopup, QStringLiteral("CopyToBookItem"), QStringLiteral("Копировать в записную книжку"));
+    connect(FCopyToBookItem, &QAction::triggered, this, &TJournalPage::CopyToBookClick);
     FDeleteRecordItem = popupItem(FPopup, QStringLiteral("DeleteRecordItem"), QStringLiteral("&Удалить запись"));
     connect(FDeleteRecordItem, &QAction::triggered, this, &TJournalPage::DeleteCurrentRow);
     FPlayTalkItem = popupItem(FPopup, QStringLiteral("PlayTalkItem"), QStringLiteral("Проиграть &запись"));
@@ -204,6 +203,13 @@ void TJournalPage::buildPopup()
     connect(FPopup, &QMenu::aboutToShow, this, &TJournalPage::popupAboutToShow);
     connect(FGrid, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &p) { FPopup->popup(FGrid->viewport()->mapToGlobal(p)); });
+}
+
+void TJournalPage::CopyToBookClick()
+{
+    if (Restricted() || FTable->isEmpty())
+        return;
+    emit CopyToBookRequested(FTable->fieldValue(QStringLiteral("Phone")).toString());
 }
 
 void TJournalPage::playFromPopup(bool Message)

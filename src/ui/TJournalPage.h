@@ -35,6 +35,11 @@ public:
     // The incoming journal's talk and message choice; null on the outgoing page.
     QToolButton *PlayTalkButton() const { return FPlayRecBtn; }
     QToolButton *PlayMessageButton() const { return FPlayMessBtn; }
+    // "Копировать в записную книжку": the current row's number for a new subscriber.
+    void CopyToBookClick();
+
+signals:
+    void CopyToBookRequested(const QString &Phone);
 
 protected:
     void DeleteRow() override;

@@ -194,7 +194,7 @@ TEST_F(TMainTest, StartsOnTheSimulatorWithTheWholeFrame)
                           Item{"Очистка памяти &исходящих", true}, Item{"&Очистка записной книжки", true},
                           Item{"&Выход", true}, Item{"&Набрать номер", true}, Item{"&Сброс", true},
                           Item{"&Найти", false}, Item{"&Удалить ячейку памяти", true},
-                          Item{"&Редактировать ячейку записной книжки", false},
+                          Item{"&Редактировать ячейку записной книжки", true},
                           Item{"&Отключиться от аппарата", true}, Item{"&Параметры статистики", false},
                           Item{"&Настройки программы", true}, Item{"&Редактор настроек телефона", false},
                           Item{"&Загрузка профиля в телефон", false}, Item{"Телефонный робот", false},
