@@ -56,6 +56,10 @@ class TRecordTable;
 class TSoundControl;
 class TImportCommands;
 class TSettings;
+class TFindCall;
+class TFormDateInterval;
+class TStats;
+class TStatsConfig;
 class TSplash;
 
 class TMain : public QMainWindow, public ICallView, public IMainWindowSettings, public IPageHost {
@@ -112,6 +116,15 @@ public:
     TAddressPage *AddressPage() const { return FAddressPage; }
     TSettings *SettingsDialog() const { return FSettings.get(); }
     TImportCommands *ImportCommands() const { return FImport; }
+    // Search, the period chooser and the statistics.
+    TFormDateInterval *DateInterval() const { return FDateInterval.get(); }
+    TFindCall *FindCall() const { return FFindCall.get(); }
+    TStatsConfig *StatsConfig() const { return FStatsConfig.get(); }
+    TStats *Stats() const { return FStats.get(); }
+    // The search window for the shown page, modally ("&Найти", the search buttons).
+    void FindItemClick();
+    // The statistics recomputed and shown (the statistics buttons).
+    void StatBtnClick();
     // The page control and the page it shows.
     QTabWidget *Pages() const { return PageControl1; }
     TBookPage *CurrentPage() const;
@@ -205,6 +218,7 @@ private:
     void connectCallHandler();
     void startFeed();
     void connectCommands();
+    void createSearchWindows();
     void lineStateChanged(TPhoneState State);
     void settingsApplied();
     void applyWindowBounds();
@@ -252,6 +266,10 @@ private:
     std::unique_ptr<TFormMessage> FFormMessage;
     std::unique_ptr<TAlert> FAlert;
     std::unique_ptr<TSettings> FSettings;
+    std::unique_ptr<TFormDateInterval> FDateInterval;
+    std::unique_ptr<TFindCall> FFindCall;
+    std::unique_ptr<TStatsConfig> FStatsConfig;
+    std::unique_ptr<TStats> FStats;
     TImportCommands *FImport = nullptr;
     // The main window's own content (left column, pages); freed first.
     std::unique_ptr<QWidget> FCentral;

@@ -21,7 +21,7 @@ TAddressPage::TAddressPage(TAddressBook *Book, TConfig &Config, IPageHost &Host,
 {
     setObjectName(QStringLiteral("TabSheetAddress"));
     FToolBar->setObjectName(QStringLiteral("AddressToolBar"));
-    AddButton(QStringLiteral("AddrSearchBtn"), QStringLiteral("Искать"), QStringLiteral("Искать абонента"));
+    FSearchBtn = AddButton(QStringLiteral("AddrSearchBtn"), QStringLiteral("Искать"), QStringLiteral("Искать абонента"));
     AddButton(QStringLiteral("NewPersonBtn"), QStringLiteral("Добавить"), QStringLiteral("Добавить абонента"));
     FEditBtn = AddButton(QStringLiteral("EditPersonBtn"), QStringLiteral("Редактировать"),
                          QStringLiteral("Редактировать абонента"));

@@ -27,6 +27,8 @@ public:
     void UpdateAddressCommands();
     QMenu *Popup() const { return FPopup; }
     QAction *ImportItem() const { return FImportItem; }
+    // "Искать абонента": disabled until the main window connects it.
+    QToolButton *SearchButton() const { return FSearchBtn; }
 
 signals:
     // "Импорт контактов…" in the pop-up menu.
@@ -46,6 +48,7 @@ private:
 
     TAddressBook *FBook;
     THotButtonsBox *FHotButtons = nullptr;
+    QToolButton *FSearchBtn = nullptr;
     QToolButton *FEditBtn = nullptr;
     QToolButton *FDeleteBtn = nullptr;
     QPlainTextEdit *FNotes = nullptr;
