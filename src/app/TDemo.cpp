@@ -12,6 +12,10 @@
 #include "audio/TGsmWaveFile.h"
 #include "audio/TRingTone.h"
 #include "ui/TAlert.h"
+#include "ui/TFindCall.h"
+#include "ui/TFormDateInterval.h"
+#include "ui/TStats.h"
+#include <QListWidget>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -353,6 +357,48 @@ void TDemo::saveSettingsPages()
     config->FillDialog();
 }
 
+// The search window on both pages with found rows, the period chooser on both
+// pages, and the statistics window on a list and on its chart.
+void TDemo::saveSearchPages()
+{
+    TFindCall *find = FMain->FindCall();
+    if (!find)
+        return;
+    find->Prepare(bkIncoming);
+    find->show();
+    find->SearchBtnClick();
+    QCoreApplication::processEvents();
+    save(find, QStringLiteral("search-calls.png"));
+    find->Pages()->setCurrentIndex(1);
+    find->SearchBtnClick();
+    QCoreApplication::processEvents();
+    save(find, QStringLiteral("search-subscribers.png"));
+    find->ResultView()->clear();
+    find->hide();
+
+    TFormDateInterval *chooser = FMain->DateInterval();
+    chooser->show();
+    chooser->Pages()->setCurrentIndex(1);
+    QCoreApplication::processEvents();
+    save(chooser, QStringLiteral("period-chooser.png"));
+    chooser->Pages()->setCurrentIndex(0);
+    QCoreApplication::processEvents();
+    save(chooser, QStringLiteral("period-chooser-interval.png"));
+    chooser->Pages()->setCurrentIndex(1);
+    chooser->hide();
+
+    TStats *stats = FMain->Stats();
+    FMain->StatBtnClick();
+    stats->resize(900, 640);
+    QCoreApplication::processEvents();
+    save(stats, QStringLiteral("statistics.png"));
+    stats->Tabs(0)->setCurrentIndex(stats->Tabs(0)->count() - 1);
+    QCoreApplication::processEvents();
+    save(stats, QStringLiteral("statistics-chart.png"));
+    stats->Tabs(0)->setCurrentIndex(0);
+    stats->hide();
+}
+
 void TDemo::screenshotTick()
 {
     ++FTicks;
@@ -376,6 +422,7 @@ void TDemo::screenshotTick()
             pages->setCurrentIndex(shown);
         }
         saveSettingsPages();
+        saveSearchPages();
     }
     if (FMainTaken && !FAlertTaken && FAlertShownTicks >= ShotSettleTicks) {
         FAlertTaken = save(alert, QStringLiteral("alert.png"));
