@@ -95,13 +95,13 @@ int main(int argc, char **argv)
     prefix.Number = QStringLiteral("4951*");
     prefix.Period = month;
     printf("search, number prefix in a month:        %8.1f ms (target < 300)\n", median([&] {
-               found = TCallSearch::SearchCalls(in, TCallSearch::BuildCallFilter(prefix)).size();
+               found = TCallSearch::SearchCalls(in, prefix).size();
            }));
     printf("  rows found: %lld\n", found);
     TCallCriteria number;
     number.Number = QStringLiteral("4975000");
     printf("search, one number, whole journal:       %8.1f ms (target < 300)\n", median([&] {
-               found = TCallSearch::SearchCalls(in, TCallSearch::BuildCallFilter(number)).size();
+               found = TCallSearch::SearchCalls(in, number).size();
            }));
     printf("  rows found: %lld\n", found);
     TCallCriteria longCalls;
@@ -110,7 +110,7 @@ int main(int argc, char **argv)
     longCalls.LengthSeconds = 1500;
     longCalls.Period = month;
     printf("search, longer than 0:25:00 in a month:  %8.1f ms (target < 300)\n", median([&] {
-               found = TCallSearch::SearchCalls(out, TCallSearch::BuildCallFilter(longCalls)).size();
+               found = TCallSearch::SearchCalls(out, longCalls).size();
            }));
     printf("  rows found: %lld\n", found);
 
@@ -119,9 +119,12 @@ int main(int argc, char **argv)
         const double t = median(
             [&, period = period] {
                 keys = 0;
+                QStringList fields;
+                for (const char *f : Fields)
+                    fields << QString::fromLatin1(f);
                 for (TRecordTable *table : {static_cast<TRecordTable *>(&in), static_cast<TRecordTable *>(&out)})
-                    for (const char *f : Fields)
-                        keys += TCallStatistics::CollectStats(*table, QString::fromLatin1(f), period).Keys.size();
+                    for (const TStatResults &r : TCallStatistics::CollectAll(*table, fields, period))
+                        keys += r.Keys.size();
             },
             3);
         printf("sixteen groupings, %-10s:           %8.1f ms (target < 2000), %lld keys\n", name, t, keys);

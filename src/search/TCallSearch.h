@@ -7,6 +7,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QVariantList>
 
 class TAddressBook;
 class TRecordTable;
@@ -52,6 +53,9 @@ public:
     // current row and returns the rows that pass, in the journal's current order,
     // as "Phone - Time". Throws TFilterError when the text does not parse.
     static QList<TFoundRow> SearchCalls(TRecordTable &Journal, const QString &Filter);
+    // The same for the criteria's filter, with the period and a plain number
+    // answered from the journal's indexes.
+    static QList<TFoundRow> SearchCalls(TRecordTable &Journal, const TCallCriteria &Criteria);
     // Rows whose Name, Address and Notes hold every keyword of their box (ignoring
     // case) and, when Phone is given, whose number matches it as in a filter, in the
     // book's current order as "Phone - Name". The book is left unfiltered.
@@ -62,4 +66,8 @@ public:
     static QString Quoted(const QString &Text);
     // The result list's lines joined with CR LF after each, for the clipboard.
     static QString ClipboardText(const QStringList &Lines);
+
+private:
+    static QList<TFoundRow> searchCalls(TRecordTable &Journal, const QString &Filter, const QString &Narrowing,
+                                        const QVariantList &Params);
 };

@@ -1,19 +1,29 @@
 #include "TCallStatistics.h"
 #include "records/TRecordTable.h"
-#include "records/TSqliteStatement.h"
+#include "records/TTableError.h"
 #include "records/TTableSchema.h"
 #include <QHash>
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <sqlite3.h>
+#include <vector>
+
 
 namespace {
-QString periodCondition(const TPeriod &Period, QVariantList &Params)
+// Digits and their count as one non-zero integer, or 0 for any other text.
+quint64 digitKey(const char *Text, int Bytes)
 {
-    if (Period.Kind == pkNone)
-        return QStringLiteral("1");
-    Params << Period.Start.value() << Period.End.value();
-    return QStringLiteral("\"Time\" >= ? AND \"Time\" <= ?");
+    if (Bytes > 17)
+        return 0;
+    quint64 v = 0;
+    for (int i = 0; i < Bytes; ++i) {
+        const unsigned d = unsigned(Text[i]) - '0';
+        if (d > 9)
+            return 0;
+        v = v * 10 + d;
+    }
+    return (quint64(Bytes) << 59) | v;
 }
 }
 
@@ -28,66 +38,142 @@ QString TCallStatistics::OneLine(const QString &Key)
 
 TStatResults TCallStatistics::CollectStats(const TRecordTable &Table, const QString &Field, const TPeriod &Period)
 {
-    TStatResults r;
+    return CollectAll(Table, {Field}, Period).value(0);
+}
+
+// One scan of the rows in the period (by the Time index when there is one):
+// each grouping counts its exact values in a hash; the few distinct values that
+// differ only in letter case are merged afterwards, keeping the first one met.
+QList<TStatResults> TCallStatistics::CollectAll(const TRecordTable &Table, const QStringList &Fields,
+                                                const TPeriod &Period)
+{
     const TTableSchema &schema = Table.schema();
-    if (schema.fieldIndex(Field) < 0)
-        return r;
-    // The exact values are grouped in SQL; the few distinct values that differ
-    // only in letter case are merged here, keeping the text of the first row.
-    QVariantList params;
-    const QString where = periodCondition(Period, params);
-    const QString col = TTableSchema::quoted(Field);
-    const QString key = TTableSchema::quoted(schema.keyName());
-    TSqliteStatement st(Table.connection(),
-                        QStringLiteral("SELECT %1, count(*), total(\"Length\"), min(%2) FROM %3 "
-                                       "WHERE %1 IS NOT NULL AND %1 <> '' AND %4 GROUP BY %1")
-                            .arg(col, key, TTableSchema::quoted(schema.TableName), where));
-    st.bindAll(params);
-    struct TMerged {
-        TStatKey Stat;
-        qint64 FirstId = 0;
-    };
-    QHash<QString, TMerged> merged;
-    while (st.step()) {
-        const QString text = st.value(0).toString();
-        const qint64 count = st.int64(1);
-        const double length = st.value(2).toDouble();
-        const qint64 firstId = st.int64(3);
-        TMerged &m = merged[text.toCaseFolded()];
-        if (m.Stat.Count == 0 || firstId < m.FirstId) {
-            m.Stat.Key = text;
-            m.FirstId = firstId;
+    QList<TStatResults> results(Fields.size());
+    QStringList columns{QStringLiteral("\"Length\"")};
+    QList<int> fieldColumns;   // result column of each wanted field, -1 for a field the table lacks
+    for (const QString &f : Fields) {
+        if (schema.fieldIndex(f) < 0) {
+            fieldColumns << -1;
+            continue;
         }
-        m.Stat.Count += count;
-        m.Stat.Length += length;
-        r.TotalCount += count;
-        r.TotalLength += length;
+        fieldColumns << int(columns.size());
+        columns << TTableSchema::quoted(f);
     }
-    r.Keys.reserve(merged.size());
-    for (auto it = merged.begin(); it != merged.end(); ++it)
-        r.Keys.append(it->Stat);
-    std::sort(r.Keys.begin(), r.Keys.end(), [](const TStatKey &a, const TStatKey &b) {
-        return a.Key.compare(b.Key, Qt::CaseInsensitive) < 0;
-    });
-    return r;
+    QString sql = QStringLiteral("SELECT %1 FROM %2").arg(columns.join(QStringLiteral(", ")),
+                                                          TTableSchema::quoted(schema.TableName));
+    if (Period.Kind != pkNone)
+        sql += QStringLiteral(" WHERE \"Time\" >= ?1 AND \"Time\" <= ?2");
+    sqlite3_stmt *st = nullptr;
+    const QByteArray utf8 = sql.toUtf8();
+    if (sqlite3_prepare_v2(Table.connection(), utf8.constData(), int(utf8.size()), &st, nullptr) != SQLITE_OK)
+        throw TTableError(QString::fromUtf8(sqlite3_errmsg(Table.connection())));
+    if (Period.Kind != pkNone) {
+        sqlite3_bind_double(st, 1, Period.Start.value());
+        sqlite3_bind_double(st, 2, Period.End.value());
+    }
+    struct TAcc {
+        qint64 Count = 0;
+        double Length = 0.0;
+        qint64 First = 0;   // the row's place in the scan
+    };
+    // Numbers of up to 17 digits (nearly every phone) are counted under an integer
+    // key holding their digits and length, which keeps the lookups of many
+    // distinct numbers in few cache lines; other texts under a raw view of the
+    // row's bytes, copied only when new.
+    qint64 row = 0;
+    double length = 0.0;
+    std::vector<QHash<quint64, TAcc>> numbers(size_t(Fields.size()));
+    std::vector<QHash<QByteArray, TAcc>> maps(size_t(Fields.size()));
+    const auto count = [&row, &length](auto &map, auto &&key, auto &&stored) {
+        auto it = map.find(key);
+        if (it == map.end())
+            it = map.insert(stored(), TAcc{0, 0.0, row});
+        ++it->Count;
+        it->Length += length;
+    };
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        length = sqlite3_column_double(st, 0);
+        for (qsizetype i = 0; i < fieldColumns.size(); ++i) {
+            const int c = fieldColumns[i];
+            if (c < 0 || sqlite3_column_type(st, c) == SQLITE_NULL)
+                continue;
+            const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(st, c));
+            const int bytes = sqlite3_column_bytes(st, c);
+            if (!text || bytes == 0)
+                continue;
+            const quint64 number = digitKey(text, bytes);
+            if (number)
+                count(numbers[size_t(i)], number, [number] { return number; });
+            else
+                count(maps[size_t(i)], QByteArray::fromRawData(text, bytes), [text, bytes] { return QByteArray(text, bytes); });
+        }
+        ++row;
+    }
+    sqlite3_finalize(st);
+    if (rc != SQLITE_DONE)
+        throw TTableError(QString::fromUtf8(sqlite3_errmsg(Table.connection())));
+
+    for (qsizetype i = 0; i < Fields.size(); ++i) {
+        struct TMerged {
+            TStatKey Stat;
+            qint64 First = 0;
+        };
+        QHash<QString, TMerged> merged;
+        TStatResults &r = results[i];
+        QHash<QByteArray, TAcc> &map = maps[size_t(i)];
+        const QHash<quint64, TAcc> &digits = numbers[size_t(i)];
+        for (auto e = digits.begin(); e != digits.end(); ++e) {
+            const int len = int(e.key() >> 59);
+            map.insert(QByteArray::number(e.key() & ((quint64(1) << 59) - 1)).rightJustified(len, '0'), e.value());
+        }
+        for (auto e = map.begin(); e != map.end(); ++e) {
+            const TAcc &acc = e.value();
+            const QString text = QString::fromUtf8(e.key());
+            TMerged &m = merged[text.toCaseFolded()];
+            if (m.Stat.Count == 0 || acc.First < m.First) {
+                m.Stat.Key = text;
+                m.First = acc.First;
+            }
+            m.Stat.Count += acc.Count;
+            m.Stat.Length += acc.Length;
+            r.TotalCount += acc.Count;
+            r.TotalLength += acc.Length;
+        }
+        r.Keys.reserve(merged.size());
+        for (auto it = merged.begin(); it != merged.end(); ++it)
+            r.Keys.append(it->Stat);
+        std::sort(r.Keys.begin(), r.Keys.end(), [](const TStatKey &a, const TStatKey &b) {
+            return a.Key.compare(b.Key, Qt::CaseInsensitive) < 0;
+        });
+    }
+    return results;
 }
 
 TCallChartData TCallStatistics::CollectChart(const TRecordTable &Table, const TPeriod &Period)
 {
     TCallChartData d;
     const TTableSchema &schema = Table.schema();
-    QVariantList params;
-    const QString where = periodCondition(Period, params);
-    TSqliteStatement st(Table.connection(),
-                        QStringLiteral("SELECT \"Time\", \"Length\" FROM %1 "
-                                       "WHERE \"Phone\" IS NOT NULL AND \"Phone\" <> '' AND %2")
-                            .arg(TTableSchema::quoted(schema.TableName), where));
-    st.bindAll(params);
+    // The rows the "Phone" grouping counts: a number that is not empty.
+    QString sql = QStringLiteral("SELECT \"Time\", \"Length\", \"Phone\" FROM %1").arg(TTableSchema::quoted(schema.TableName));
+    if (Period.Kind != pkNone)
+        sql += QStringLiteral(" WHERE \"Time\" >= ?1 AND \"Time\" <= ?2");
+    sqlite3_stmt *st = nullptr;
+    const QByteArray utf8 = sql.toUtf8();
+    if (sqlite3_prepare_v2(Table.connection(), utf8.constData(), int(utf8.size()), &st, nullptr) != SQLITE_OK)
+        throw TTableError(QString::fromUtf8(sqlite3_errmsg(Table.connection())));
+    if (Period.Kind != pkNone) {
+        sqlite3_bind_double(st, 1, Period.Start.value());
+        sqlite3_bind_double(st, 2, Period.End.value());
+    }
     // Whole days first; months are folded from them afterwards.
     std::map<qint64, std::pair<qint64, qint64>> days;
-    while (st.step()) {
-        const double time = st.value(0).toDouble();
-        const bool answered = st.value(1).toDouble() > 0.0;
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        if (sqlite3_column_type(st, 2) == SQLITE_NULL || sqlite3_column_bytes(st, 2) == 0)
+            continue;
+        const double time = sqlite3_column_double(st, 0);
+        const bool answered = sqlite3_column_double(st, 1) > 0.0;
         const double whole = std::floor(time);
         auto &day = days[qint64(whole)];
         (answered ? day.first : day.second) += 1;
@@ -95,6 +181,9 @@ TCallChartData TCallStatistics::CollectChart(const TRecordTable &Table, const TP
         ++d.ByHour[size_t(hour)];
         ++d.Total;
     }
+    sqlite3_finalize(st);
+    if (rc != SQLITE_DONE)
+        throw TTableError(QString::fromUtf8(sqlite3_errmsg(Table.connection())));
     if (days.empty())
         return d;
     static const QDate epoch(1899, 12, 30);

@@ -32,6 +32,8 @@ public:
     // One grouping: rows inside Period (all for pkNone) whose Field is not empty,
     // whatever the table's filter. Keys that differ only in letter case are one.
     static TStatResults CollectStats(const TRecordTable &Table, const QString &Field, const TPeriod &Period);
+    // Several groupings of one journal in one pass over its rows, in the order of Fields.
+    static QList<TStatResults> CollectAll(const TRecordTable &Table, const QStringList &Fields, const TPeriod &Period);
     // The chart series over the same rows as the "Phone" grouping.
     static TCallChartData CollectChart(const TRecordTable &Table, const TPeriod &Period);
     // The key as a list shows it: every CR LF (and a lone line end) as " | ".

@@ -340,7 +340,7 @@ void TFindCall::SearchBtnClick()
     TRecordTable *table = journal();
     FSearchedPage = 0;
     FSearchedKind = FIncoming->isChecked() ? ckIncoming : ckOutgoing;
-    fillResult(TCallSearch::SearchCalls(*table, TCallSearch::BuildCallFilter(Criteria())));
+    fillResult(TCallSearch::SearchCalls(*table, Criteria()));
     FFeedBtn->setEnabled(FResult->count() > 0);
 }
 

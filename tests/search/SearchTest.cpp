@@ -44,8 +44,12 @@ protected:
     }
     QList<qint64> search(const TCallCriteria &c)
     {
-        return ids(TCallSearch::SearchCalls(c.Kind == ckIncoming ? static_cast<TRecordTable &>(in) : out,
-                                            TCallSearch::BuildCallFilter(c)));
+        TRecordTable &table = c.Kind == ckIncoming ? static_cast<TRecordTable &>(in) : out;
+        // The indexed search finds exactly what the filter text alone finds.
+        const QList<qint64> byFilter = ids(TCallSearch::SearchCalls(table, TCallSearch::BuildCallFilter(c)));
+        const QList<qint64> indexed = ids(TCallSearch::SearchCalls(table, c));
+        EXPECT_EQ(indexed, byFilter) << TCallSearch::BuildCallFilter(c).toStdString();
+        return indexed;
     }
 
     QTemporaryDir tmp;
@@ -63,7 +67,7 @@ TEST_F(Search, NoConditionListsEveryRowInTheJournalsOrder)
     in.SortBy("Time");   // newest first
     TCallCriteria none;
     none.NumberOn = false;
-    const QList<TFoundRow> rows = TCallSearch::SearchCalls(in, TCallSearch::BuildCallFilter(none));
+    const QList<TFoundRow> rows = TCallSearch::SearchCalls(in, none);
     EXPECT_EQ(ids(rows), (QList<qint64>{c, a, b}));
     EXPECT_EQ(rows.first().Text, QStringLiteral("333 - 03.05.2008 0:00:00"));
     // A ticked number box with nothing typed adds no condition either.
@@ -104,6 +108,8 @@ TEST_F(Search, NumberPrefixCategoryAndLiteralText)
     const qint64 a = addIn("1234", at(2008, 5, 1), 1, 1);
     const qint64 b = addIn("12", at(2008, 5, 1), 1, 2);
     addIn("312", at(2008, 5, 1), 1, 1);
+    addIn("13", at(2008, 5, 1), 1, 1);
+    addIn("1", at(2008, 5, 1), 1, 1);
     const qint64 quote = addIn("1' OR '1'='1", at(2008, 5, 1), 1);
     const qint64 percent = addIn("50%_x", at(2008, 5, 1), 1);
     const qint64 keywords = addIn("SELECT * FROM InCalls; DROP TABLE InCalls", at(2008, 5, 1), 1);
@@ -126,7 +132,10 @@ TEST_F(Search, NumberPrefixCategoryAndLiteralText)
     EXPECT_TRUE(search(literal).isEmpty());
     literal.Number = "select * from incalls; drop table incalls";
     EXPECT_EQ(search(literal), (QList<qint64>{keywords}));
-    EXPECT_EQ(in.totalCount(), 6);
+    literal.Number = "p12e*";   // letters compare ignoring case
+    const qint64 letters = addIn("P12E5", at(2008, 5, 1), 1);
+    EXPECT_EQ(search(literal), (QList<qint64>{letters}));
+    EXPECT_EQ(in.totalCount(), 9);
 }
 
 TEST_F(Search, LeavesTheFilterTextSetAndFilteringOff)

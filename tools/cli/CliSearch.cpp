@@ -78,7 +78,7 @@ int search(const CliArgs &a)
             if (!cliPeriod(a, c.Period))
                 return CliUsage;
             cliErr(QStringLiteral("searching %1 rows").arg(table->totalCount()));
-            rows = TCallSearch::SearchCalls(*table, TCallSearch::BuildCallFilter(c));
+            rows = TCallSearch::SearchCalls(*table, c);
         }
     } catch (const TFilterError &e) {
         cliErr(e.message());
