@@ -168,6 +168,8 @@ TCallChartData TCallStatistics::CollectChart(const TRecordTable &Table, const TP
     }
     // Whole days first; months are folded from them afterwards.
     std::map<qint64, std::pair<qint64, qint64>> days;
+    std::pair<qint64, qint64> *current = nullptr;
+    qint64 currentDay = 0;
     int rc;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
         if (sqlite3_column_type(st, 2) == SQLITE_NULL || sqlite3_column_bytes(st, 2) == 0)
@@ -175,8 +177,12 @@ TCallChartData TCallStatistics::CollectChart(const TRecordTable &Table, const TP
         const double time = sqlite3_column_double(st, 0);
         const bool answered = sqlite3_column_double(st, 1) > 0.0;
         const double whole = std::floor(time);
-        auto &day = days[qint64(whole)];
-        (answered ? day.first : day.second) += 1;
+        // Rows come mostly in time order: the day's counts are looked up only when the day changes.
+        if (!current || qint64(whole) != currentDay) {
+            currentDay = qint64(whole);
+            current = &days[currentDay];
+        }
+        (answered ? current->first : current->second) += 1;
         const int hour = std::clamp(int((time - whole) * 24.0), 0, 23);
         ++d.ByHour[size_t(hour)];
         ++d.Total;
