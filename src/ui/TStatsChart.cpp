@@ -23,17 +23,31 @@ QChartView *makeView(QWidget *parent, const QString &name)
     return v;
 }
 
+// A new chart for the view each time, so that no axis of the last data stays.
+QChart *freshChart(QChartView *view)
+{
+    QChart *old = view->chart();
+    auto *chart = new QChart;
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    view->setChart(chart);
+    delete old;
+    return chart;
+}
+
 void setAxes(QChart *chart, QAbstractSeries *series, const QStringList &categories, qint64 max)
 {
-    for (QAbstractAxis *a : chart->axes())
-        chart->removeAxis(a);
     auto *x = new QBarCategoryAxis;
     x->append(categories);
-    x->setLabelsAngle(categories.size() > 12 ? -90 : 0);
+    x->setLabelsAngle(categories.size() > 31 ? -90 : 0);
     auto *y = new QValueAxis;
     y->setLabelFormat(QStringLiteral("%d"));
-    y->setRange(0, double(std::max<qint64>(max, 1)));
-    y->applyNiceNumbers();
+    // Whole numbers only: a small maximum gets one tick per call.
+    const qint64 top = std::max<qint64>(max, 1);
+    y->setRange(0, double(top));
+    if (top <= 10)
+        y->setTickCount(int(top) + 1);
+    else
+        y->applyNiceNumbers();
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
     series->attachAxis(x);
@@ -62,16 +76,20 @@ TStatsChart::TStatsChart(const QString &Title, QWidget *parent)
 void TStatsChart::ShowData(const TCallChartData &Data)
 {
     FData = Data;
-    QChart *days = FDays->chart();
-    days->removeAllSeries();
+    QChart *days = freshChart(FDays);
     auto *answered = new QBarSet(QStringLiteral("Состоявшиеся"));
     auto *missed = new QBarSet(QStringLiteral("Без разговора"));
     QStringList labels;
     qint64 max = 0;
+    // Many days: every label would overlap, so only every n-th is written.
+    const qsizetype step = std::max<qsizetype>(1, Data.Buckets.size() / 31 + 1);
+    qsizetype index = 0;
     for (const TCallBucket &b : Data.Buckets) {
         *answered << double(b.Answered);
         *missed << double(b.Unanswered);
-        labels << b.Start.toString(Data.Monthly ? QStringLiteral("MM.yyyy") : QStringLiteral("dd.MM"));
+        const QString label = b.Start.toString(Data.Monthly ? QStringLiteral("MM.yyyy") : QStringLiteral("dd.MM"));
+        // Categories must differ: the skipped ones are padded with invisible blanks.
+        labels << (index++ % step == 0 ? label : QString(int(index), QChar(0x200B)));
         max = std::max(max, b.Answered + b.Unanswered);
     }
     auto *stacked = new QStackedBarSeries;
@@ -82,8 +100,7 @@ void TStatsChart::ShowData(const TCallChartData &Data)
     days->setTitle(FTitle + (Data.Monthly ? QStringLiteral(": звонки по месяцам") : QStringLiteral(": звонки по дням"))
                    + QStringLiteral(" (всего %1)").arg(Data.Total));
 
-    QChart *hours = FHours->chart();
-    hours->removeAllSeries();
+    QChart *hours = freshChart(FHours);
     auto *byHour = new QBarSet(QStringLiteral("Звонки"));
     QStringList hourLabels;
     qint64 hourMax = 0;
