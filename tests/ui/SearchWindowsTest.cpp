@@ -26,10 +26,13 @@
 #include <gtest/gtest.h>
 
 namespace {
+struct AppFirst {
+    AppFirst() { EnsureWidgetApp(); }
+};
+
 struct Parts {
     Parts()
     {
-        EnsureWidgetApp();
         config.InField[1] = QStringLiteral("Тема");
         for (int i = 1; i <= 7; ++i)
             config.InF[size_t(i)] = config.OutF[size_t(i)] = true;
@@ -43,6 +46,7 @@ struct Parts {
         c.Field_1 = field1;
         in.AddCall(c);
     }
+    AppFirst app;   // before any widget member
     QTemporaryDir tmp;
     TConfig config{nullptr, nullptr, std::make_unique<TIniSettingsStore>(tmp.filePath("Konvelo.ini"))};
     TIncomingCallBook in{tmp.filePath("InCalls")};
