@@ -123,9 +123,14 @@ QList<TStatResults> TCallStatistics::CollectAll(const TRecordTable &Table, const
         TStatResults &r = results[i];
         QHash<QByteArray, TAcc> &map = maps[size_t(i)];
         const QHash<quint64, TAcc> &digits = numbers[size_t(i)];
+        r.Keys.reserve(digits.size() + map.size());
+        // Digits have no letter case: each number is a key of its own.
         for (auto e = digits.begin(); e != digits.end(); ++e) {
             const int len = int(e.key() >> 59);
-            map.insert(QByteArray::number(e.key() & ((quint64(1) << 59) - 1)).rightJustified(len, '0'), e.value());
+            const QString text = QString::number(e.key() & ((quint64(1) << 59) - 1)).rightJustified(len, QLatin1Char('0'));
+            r.Keys.append({text, e->Count, e->Length});
+            r.TotalCount += e->Count;
+            r.TotalLength += e->Length;
         }
         for (auto e = map.begin(); e != map.end(); ++e) {
             const TAcc &acc = e.value();
@@ -140,7 +145,6 @@ QList<TStatResults> TCallStatistics::CollectAll(const TRecordTable &Table, const
             r.TotalCount += acc.Count;
             r.TotalLength += acc.Length;
         }
-        r.Keys.reserve(merged.size());
         for (auto it = merged.begin(); it != merged.end(); ++it)
             r.Keys.append(it->Stat);
         std::sort(r.Keys.begin(), r.Keys.end(), [](const TStatKey &a, const TStatKey &b) {
