@@ -17,12 +17,16 @@
 #include "audio/TGsmWaveFile.h"
 #include "audio/TRingTone.h"
 #include "ui/TAlert.h"
+#include "ui/TFindCall.h"
+#include "ui/TFormDateInterval.h"
 #include "ui/TFormFieldsEdit.h"
 #include "ui/THotButtonsBox.h"
 #include "ui/TNewPerson.h"
+#include "ui/TStats.h"
 #include "phonesettings/TFormAONSetting.h"
 #include "phonesettings/TFormProgress.h"
 #include "phonesettings/TParamModel.h"
+#include <QListWidget>
 #include <QApplication>
 #include <QDir>
 #include <QEventLoop>
@@ -551,6 +555,48 @@ void TDemo::saveCallDetailPages()
     }
 }
 
+// The search window on both pages with found rows, the period chooser on both
+// pages, and the statistics window on a list and on its chart.
+void TDemo::saveSearchPages()
+{
+    TFindCall *find = FMain->FindCall();
+    if (!find)
+        return;
+    find->Prepare(bkIncoming);
+    find->show();
+    find->SearchBtnClick();
+    QCoreApplication::processEvents();
+    save(find, QStringLiteral("search-calls.png"));
+    find->Pages()->setCurrentIndex(1);
+    find->SearchBtnClick();
+    QCoreApplication::processEvents();
+    save(find, QStringLiteral("search-subscribers.png"));
+    find->ResultView()->clear();
+    find->hide();
+
+    TFormDateInterval *chooser = FMain->DateInterval();
+    chooser->show();
+    chooser->Pages()->setCurrentIndex(1);
+    QCoreApplication::processEvents();
+    save(chooser, QStringLiteral("period-chooser.png"));
+    chooser->Pages()->setCurrentIndex(0);
+    QCoreApplication::processEvents();
+    save(chooser, QStringLiteral("period-chooser-interval.png"));
+    chooser->Pages()->setCurrentIndex(1);
+    chooser->hide();
+
+    TStats *stats = FMain->Stats();
+    FMain->StatBtnClick();
+    stats->resize(900, 640);
+    QCoreApplication::processEvents();
+    save(stats, QStringLiteral("statistics.png"));
+    stats->Tabs(0)->setCurrentIndex(stats->Tabs(0)->count() - 1);
+    QCoreApplication::processEvents();
+    save(stats, QStringLiteral("statistics-chart.png"));
+    stats->Tabs(0)->setCurrentIndex(0);
+    stats->hide();
+}
+
 void TDemo::screenshotTick()
 {
     ++FTicks;
@@ -577,6 +623,7 @@ void TDemo::screenshotTick()
         saveRobotPages();
         savePhoneSettings();
         saveCallDetailPages();
+        saveSearchPages();
     }
     if (FMainTaken && !FAlertTaken && FAlertShownTicks >= ShotSettleTicks) {
         FAlertTaken = save(alert, QStringLiteral("alert.png"));

@@ -49,6 +49,7 @@ private:
     // Params.vrx and the simulated phone's parameter store in the demo folder.
     bool writePhoneParams(QString &Error);
     void saveCallDetailPages();
+    void saveSearchPages();
     bool save(QWidget *w, const QString &name);
 
     QString FFolder;

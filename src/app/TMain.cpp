@@ -33,9 +33,13 @@
 #include "ui/TAlert.h"
 #include "ui/TDialBox.h"
 #include "ui/TFieldGrid.h"
+#include "ui/TFindCall.h"
+#include "ui/TFormDateInterval.h"
 #include "ui/TFormFieldsEdit.h"
 #include "ui/TFormMessage.h"
 #include "ui/TNewPerson.h"
+#include "ui/TStats.h"
+#include "ui/TStatsConfig.h"
 #include "ui/THotButtonsBox.h"
 #include "ui/TJournalGridDelegate.h"
 #include "ui/TJournalPage.h"
@@ -248,6 +252,7 @@ void TMain::Startup()
     createPhoneSettings();
     FImport = new TImportCommands(*FAddressBook, *FConfig, this);
     connect(FAddressPage, &TAddressPage::ImportContactsRequested, FImport, &TImportCommands::ImportContactsClick);
+    createSearchWindows();
     FAlert->OnStopRing = [this] { FSound->StopRing(); };
     createCallDetailWindows();
     createRecordGroup();
@@ -688,6 +693,52 @@ void TMain::createCallDetailWindows()
         PageControl1->setCurrentWidget(FAddressPage);
         FAddressPage->EditPersonClick();
     });
+}
+
+void TMain::createSearchWindows()
+{
+    FDateInterval = std::make_unique<TFormDateInterval>(this);
+    FFindCall = std::make_unique<TFindCall>(FInCalls.get(), FOutCalls.get(), FAddressBook.get(), FDateInterval.get(),
+                                            this);
+    connect(FFindCall.get(), &TFindCall::PageWanted, this, [this](TBookKind Kind) {
+        PageControl1->setCurrentIndex(Kind == bkIncoming ? 0 : Kind == bkOutgoing ? 1 : 2);
+    });
+    connect(FFindCall.get(), &TFindCall::FilterSet, this, [this](TBookKind Kind) {
+        QToolButton *b = (Kind == bkIncoming ? FInPage : FOutPage)->FilterButton();
+        b->setEnabled(true);
+        const QSignalBlocker block(b);
+        b->setChecked(true);
+    });
+    FStatsConfig = std::make_unique<TStatsConfig>(*FConfig, FDateInterval.get(), this);
+    FStats = std::make_unique<TStats>(FInCalls.get(), FOutCalls.get(), *FConfig, FStatsConfig.get(), this);
+    FStats->SetMainCaption(Caption);
+    for (QToolButton *b : {FInPage->SearchButton(), FOutPage->SearchButton(), FAddressPage->SearchButton()}) {
+        b->setEnabled(true);
+        connect(b, &QToolButton::clicked, this, &TMain::FindItemClick);
+    }
+    for (QToolButton *b : {FInPage->StatButton(), FOutPage->StatButton()}) {
+        b->setEnabled(true);
+        connect(b, &QToolButton::clicked, this, &TMain::StatBtnClick);
+    }
+    FindItem->setEnabled(true);
+    connect(FindItem, &QAction::triggered, this, &TMain::FindItemClick);
+    StatOptionsItem->setEnabled(true);
+    connect(StatOptionsItem, &QAction::triggered, FStatsConfig.get(), [this] { FStatsConfig->exec(); });
+}
+
+void TMain::FindItemClick()
+{
+    const int page = PageControl1->currentIndex();
+    FFindCall->Prepare(page == 0 ? bkIncoming : page == 1 ? bkOutgoing : bkAddress);
+    FFindCall->exec();
+}
+
+void TMain::StatBtnClick()
+{
+    FStats->RefreshStats();
+    FStats->show();
+    FStats->raise();
+    FStats->activateWindow();
 }
 
 void TMain::createTrayIcon()

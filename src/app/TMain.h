@@ -62,6 +62,10 @@ class TRecordTable;
 class TSoundControl;
 class TImportCommands;
 class TSettings;
+class TFindCall;
+class TFormDateInterval;
+class TStats;
+class TStatsConfig;
 class TSplash;
 class TFormPhoneRobot;
 class TRobotRecording;
@@ -129,6 +133,15 @@ public:
     TFormAONSetting *AONSetting() const { return FAONSetting.get(); }
     TFormProgress *FormProgress() const { return FFormProgress.get(); }
     TParamModel *ParamModel() const { return FParamModel.get(); }
+    // Search, the period chooser and the statistics.
+    TFormDateInterval *DateInterval() const { return FDateInterval.get(); }
+    TFindCall *FindCall() const { return FFindCall.get(); }
+    TStatsConfig *StatsConfig() const { return FStatsConfig.get(); }
+    TStats *Stats() const { return FStats.get(); }
+    // The search window for the shown page, modally ("&Найти", the search buttons).
+    void FindItemClick();
+    // The statistics recomputed and shown (the statistics buttons).
+    void StatBtnClick();
     // The page control and the page it shows.
     QTabWidget *Pages() const { return PageControl1; }
     TBookPage *CurrentPage() const;
@@ -231,6 +244,7 @@ private:
     void createPhoneSettings();
     // The information-fields editor and the subscriber dialog.
     void createCallDetailWindows();
+    void createSearchWindows();
     void lineStateChanged(TPhoneState State);
     void settingsApplied();
     void applyWindowBounds();
@@ -289,6 +303,10 @@ private:
     std::unique_ptr<TPhoneParamLink> FParamLink;
     std::unique_ptr<TFormProgress> FFormProgress;
     std::unique_ptr<TFormAONSetting> FAONSetting;
+    std::unique_ptr<TFormDateInterval> FDateInterval;
+    std::unique_ptr<TFindCall> FFindCall;
+    std::unique_ptr<TStatsConfig> FStatsConfig;
+    std::unique_ptr<TStats> FStats;
     TImportCommands *FImport = nullptr;
     // The main window's own content (left column, pages); freed first.
     std::unique_ptr<QWidget> FCentral;

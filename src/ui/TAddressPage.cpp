@@ -22,7 +22,7 @@ TAddressPage::TAddressPage(TAddressBook *Book, TConfig &Config, IPageHost &Host,
 {
     setObjectName(QStringLiteral("TabSheetAddress"));
     FToolBar->setObjectName(QStringLiteral("AddressToolBar"));
-    AddButton(QStringLiteral("AddrSearchBtn"), QStringLiteral("Искать"), QStringLiteral("Искать абонента"));
+    FSearchBtn = AddButton(QStringLiteral("AddrSearchBtn"), QStringLiteral("Искать"), QStringLiteral("Искать абонента"));
     FNewBtn = AddButton(QStringLiteral("NewPersonBtn"), QStringLiteral("Добавить"), QStringLiteral("Добавить абонента"));
     connect(FNewBtn, &QToolButton::clicked, this, &TAddressPage::AddPersonClick);
     FEditBtn = AddButton(QStringLiteral("EditPersonBtn"), QStringLiteral("Редактировать"),

@@ -38,6 +38,8 @@ public:
     void UpdateAddressCommands();
     QMenu *Popup() const { return FPopup; }
     QAction *ImportItem() const { return FImportItem; }
+    // "Искать абонента": disabled until the main window connects it.
+    QToolButton *SearchButton() const { return FSearchBtn; }
 
 signals:
     // "Импорт контактов…" in the pop-up menu.
@@ -63,6 +65,7 @@ private:
     TNewPerson *FPersonDialog = nullptr;
     QToolButton *FNewBtn = nullptr;
     QAction *FAddItem = nullptr;
+    QToolButton *FSearchBtn = nullptr;
     QToolButton *FEditBtn = nullptr;
     QToolButton *FDeleteBtn = nullptr;
     QPlainTextEdit *FNotes = nullptr;

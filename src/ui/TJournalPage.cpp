@@ -57,7 +57,7 @@ TJournalPage::TJournalPage(TBookKind Kind, TRecordTable *Table, TConfig &Config,
     const QString x = in ? QStringLiteral("In") : QStringLiteral("Out");
     const QString talkHint = QStringLiteral("Загрузить на ПК разговор");
     const QString allTalksHint = QStringLiteral("Загрузить на ПК все разговоры");
-    AddButton(x + QStringLiteral("SearchBtn"), QStringLiteral("Искать"), QStringLiteral("Искать"));
+    FSearchBtn = AddButton(x + QStringLiteral("SearchBtn"), QStringLiteral("Искать"), QStringLiteral("Искать"));
     FFilterBtn = AddButton(x + QStringLiteral("FilterBtn"), QStringLiteral("Фильтр"), QStringLiteral("Фильтровать записи"));
     if (in) {
         FPlayRecBtn = AddButton(QStringLiteral("PlayRecBtn"), QStringLiteral("Разговор"),
@@ -72,7 +72,7 @@ TJournalPage::TJournalPage(TBookKind Kind, TRecordTable *Table, TConfig &Config,
                                QStringLiteral("Отобразить/скрыть заметки"));
     AddButton(x + QStringLiteral("ExportToTextBtn"), QStringLiteral("Экспорт"),
               QStringLiteral("Экспортировать журнал записей в текстовый файл"));
-    AddButton(x + QStringLiteral("StatBtn"), QStringLiteral("Статистика"), QStringLiteral("Статистика звонков"));
+    FStatBtn = AddButton(x + QStringLiteral("StatBtn"), QStringLiteral("Статистика"), QStringLiteral("Статистика звонков"));
     FGetTalkBtn = AddButton(in ? QStringLiteral("ToolButtonGetTalk") : QStringLiteral("ToolButtonGetOutTalk"),
                             QStringLiteral("Загрузить"), talkHint);
     FGetAllBtn = AddButton(in ? QStringLiteral("ToolButtonGetAllTalks") : QStringLiteral("ToolButtonGetAllTalk"),

@@ -24,6 +24,9 @@ public:
     QToolButton *SaveButton() const { return FSaveBtn; }
     // The filter button, down while the journal is filtered.
     QToolButton *FilterButton() const { return FFilterBtn; }
+    // "Искать" and "Статистика": disabled until the main window connects them.
+    QToolButton *SearchButton() const { return FSearchBtn; }
+    QToolButton *StatButton() const { return FStatBtn; }
     // "Загрузить" (the current row's talk) and "Загрузить все".
     QList<QToolButton *> TalkDownloadButtons() const { return {FGetTalkBtn, FGetAllBtn}; }
     // Set once the talk-download window exists and takes the buttons' clicks;
@@ -59,6 +62,8 @@ private:
     void playFromPopup(bool Message);
 
     QToolButton *FFilterBtn = nullptr;
+    QToolButton *FSearchBtn = nullptr;
+    QToolButton *FStatBtn = nullptr;
     QToolButton *FPlayRecBtn = nullptr;
     QToolButton *FPlayMessBtn = nullptr;
     QToolButton *FDeleteBtn = nullptr;
