@@ -1,4 +1,5 @@
 #include "TMain.h"
+#include "TRobotFieldsEditor.h"
 #include "TRobotRecording.h"
 #include "robot/TFormPhoneRobot.h"
 #include "phone/TQtPhoneClock.h"
@@ -1305,6 +1306,13 @@ void TMain::createRobot()
     };
     connect(FCallHandler.get(), &TCallHandler::RobotLineStateChanged, FRobot.get(),
             &TFormPhoneRobot::RobotLineStateChanged);
+    if (FFieldsEdit) {
+        FRobotFieldsEdit = std::make_unique<TRobotFieldsEditor>(*FFieldsEdit, *this);
+        FRobot->Run().SetFieldsEditor(FRobotFieldsEdit.get());
+        FFieldsEdit->SetRobotWindow(FRobot.get());
+        connect(FRobot.get(), &TFormPhoneRobot::FieldsEditWanted, this,
+                [this](const QString &Number, bool) { FRobotFieldsEdit->Open(Number); });
+    }
     RobotItem->setEnabled(true);
     connect(RobotItem, &QAction::triggered, this, &TMain::mmPhoneRobotClick);
 }

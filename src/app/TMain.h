@@ -68,6 +68,7 @@ class TStats;
 class TStatsConfig;
 class TSplash;
 class TFormPhoneRobot;
+class TRobotFieldsEditor;
 class TRobotRecording;
 struct TRobotConfig;
 struct TRobotSchedule;
@@ -297,6 +298,7 @@ private:
     std::unique_ptr<TRobotConfig> FRobotConfig;
     std::unique_ptr<TRobotSchedule> FRobotSchedule;
     std::unique_ptr<TRobotRecording> FRobotRecording;
+    std::unique_ptr<TRobotFieldsEditor> FRobotFieldsEdit;
     std::unique_ptr<TFormPhoneRobot> FRobot;
     bool FPhoneCodeKnown = false;
     std::unique_ptr<TParamModel> FParamModel;
