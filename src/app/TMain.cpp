@@ -23,6 +23,8 @@
 #include "records/TIncomingCallBook.h"
 #include "records/TOutgoingCallBook.h"
 #include "records/TTableError.h"
+#include "transfer/TFormRecordDialog.h"
+#include "transfer/TTalkDownload.h"
 #include "ui/TAddressPage.h"
 #include "ui/TAlert.h"
 #include "ui/TDialBox.h"
@@ -247,6 +249,7 @@ void TMain::Startup()
 
     // 20 and 6: the call handling with its talk clock.
     connectCallHandler();
+    connectTalkDownload();
     connectCommands();
     startFeed();
 
@@ -327,6 +330,67 @@ void TMain::connectCallHandler()
     connect(handler, &TCallHandler::MemoryReadFinished, this, &TMain::UpdateFirmwareCommands);
     connect(&handler->Recording(), &TRecordingControl::TransferFinished, this, &TMain::UpdateFirmwareCommands);
     connect(FPlayback, &TRecordPlayback::RecordClicked, handler, &TCallHandler::RecordButtonClick);
+}
+
+void TMain::connectTalkDownload()
+{
+    TRecordingControl &rec = FCallHandler->Recording();
+    FTalkDownload = std::make_unique<TTalkDownload>(*FPhone, *FSession->Host(), *FInCalls, *FOutCalls);
+    TTalkDownload *d = FTalkDownload.get();
+    d->StartRecordTalk = [&rec](const QString &File) { rec.StartRecordTalk(File); };
+    d->StopRecordTalk = [&rec] { rec.StopRecordTalk(); };
+    d->SetTransferKind = [&rec](TTalkKind Kind) { rec.TransferKind = Kind; };
+    d->SetTransferCell = [&rec](int Cell) { rec.TransferCell = Cell; };
+    d->TransferCell = [&rec] { return rec.TransferCell; };
+    d->RecordsDirectory = [this] { return FConfig->RecordsDirectory; };
+    FPhone->OnStartSendTalk = [d](TTalkKind Kind, quint16 Length, int CellNo) { d->StartSendTalk(Kind, Length, CellNo); };
+    connect(FSession.get(), &TPhoneSession::TalkSearchReplied, d, &TTalkDownload::TalkSearchReply);
+    connect(FSession.get(), &TPhoneSession::TalkSearchGivenUp, d, &TTalkDownload::FinishTalkSearch);
+    connect(&rec, &TRecordingControl::TransferTalkEnded, d, &TTalkDownload::TransferTalkEnded);
+    connect(&rec, &TRecordingControl::TransferFinished, d, &TTalkDownload::TransferFinished);
+    connect(FCallHandler.get(), &TCallHandler::LineStateChanged, d, &TTalkDownload::PhoneStateChanged);
+    connect(d, &TTalkDownload::Closed, this, &TMain::UpdateTalkDownloadButtons);
+    FRecordDialog = std::make_unique<TFormRecordDialog>(*d, this);
+    for (TJournalPage *page : {FInPage, FOutPage}) {
+        const bool in = page == FInPage;
+        const QList<QToolButton *> buttons = page->TalkDownloadButtons();
+        connect(buttons.at(0), &QToolButton::clicked, this, [this, in] { ToolButtonGetTalkMessageClicks(in, false); });
+        connect(buttons.at(1), &QToolButton::clicked, this, [this, in] { ToolButtonGetTalkMessageClicks(in, true); });
+    }
+    // A row marked, copied, deleted or cleared: the "all" buttons follow.
+    auto *pending = new QTimer(this);
+    pending->setSingleShot(true);
+    pending->setInterval(0);
+    connect(pending, &QTimer::timeout, this, &TMain::UpdateTalkDownloadButtons);
+    auto later = [pending] { pending->start(); };
+    connect(FInCalls.get(), &TRecordTable::changed, this, later);
+    connect(FOutCalls.get(), &TRecordTable::changed, this, later);
+}
+
+void TMain::ToolButtonGetTalkMessageClicks(bool Incoming, bool All)
+{
+    if (!FTalkDownload || FPhone->State() != psWaiting)
+        return;
+    if (All)
+        FTalkDownload->StartAll();
+    else if (Incoming)
+        FTalkDownload->StartIncomingRow(FInCalls->currentKey(), FInPage->PlayMessageButton()->isChecked());
+    else
+        FTalkDownload->StartOutgoingRow(FOutCalls->currentKey());
+}
+
+void TMain::UpdateTalkDownloadButtons()
+{
+    if (FShutDown || !FTalkDownload)
+        return;
+    const TPhoneCapabilities c = TPhoneCapabilities::From(FSession->Flags().Identity, paramsFileExists());
+    const bool ready = c.Known && c.TalkDownload;
+    const bool any = ready && TTalkDownload::AnyMarked(*FInCalls, *FOutCalls);
+    for (TJournalPage *page : {FInPage, FOutPage}) {
+        page->SetTalkDownloadReady(ready);
+        page->TalkDownloadButtons().at(1)->setEnabled(any);
+        page->RefreshCurrentRow();
+    }
 }
 
 void TMain::startFeed()
@@ -694,6 +758,9 @@ void TMain::Shutdown()
 {
     if (FShutDown || SecondInstance || !FStartError.isEmpty())
         return;
+    // A talk being copied stops here: its row keeps "+" and the part recorded is kept.
+    if (FTalkDownload)
+        FTalkDownload->Abort(QStringLiteral("программа завершена"));
     FShutDown = true;
     // 1, 2
     if (isVisible())
@@ -902,6 +969,7 @@ void TMain::UpdateFirmwareCommands()
     for (TJournalPage *page : {FInPage, FOutPage})
         for (QToolButton *b : page->TalkDownloadButtons())
             b->setVisible(c.TalkDownload);
+    UpdateTalkDownloadButtons();
     RobotItem->setVisible(c.Robot);
     PhoneSettingsItem->setVisible(c.PhoneSettings);
     ProfileLoadItem->setVisible(c.PhoneSettings);

@@ -39,6 +39,7 @@ class TConfigVolumeSettings;
 class TDialBox;
 class TDialControl;
 class TFormMessage;
+class TFormRecordDialog;
 class TGSMRecorder;
 class THotButtonFile;
 class THotButtonsBox;
@@ -57,6 +58,7 @@ class TSoundControl;
 class TImportCommands;
 class TSettings;
 class TSplash;
+class TTalkDownload;
 
 class TMain : public QMainWindow, public ICallView, public IMainWindowSettings, public IPageHost {
     Q_OBJECT
@@ -149,6 +151,11 @@ public:
     void FreeHotButton(int Index);
     // The commands that depend on the phone's firmware and the Params.vrx file.
     void UpdateFirmwareCommands();
+    // The "Загрузить на ПК ..." buttons of both journal pages, and their
+    // availability (the firmware, then a "+" row).
+    void ToolButtonGetTalkMessageClicks(bool Incoming, bool All);
+    void UpdateTalkDownloadButtons();
+    TFormRecordDialog *RecordDialog() const { return FRecordDialog.get(); }
     void StartModelDetection();
 
     // ICallView
@@ -185,6 +192,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+
     void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -203,6 +211,7 @@ private:
     bool openTables();
     void openTableFiles();
     void connectCallHandler();
+    void connectTalkDownload();
     void startFeed();
     void connectCommands();
     void lineStateChanged(TPhoneState State);
@@ -246,11 +255,13 @@ private:
     std::unique_ptr<TDialControl> FDialControl;
     std::unique_ptr<TCallHandler> FCallHandler;
     std::unique_ptr<TCallFeed> FFeed;
+    std::unique_ptr<TTalkDownload> FTalkDownload;
 
     // The windows, which read the objects above: freed before them.
     std::unique_ptr<TSplash> FSplash;
     std::unique_ptr<TFormMessage> FFormMessage;
     std::unique_ptr<TAlert> FAlert;
+    std::unique_ptr<TFormRecordDialog> FRecordDialog;
     std::unique_ptr<TSettings> FSettings;
     TImportCommands *FImport = nullptr;
     // The main window's own content (left column, pages); freed first.

@@ -57,9 +57,7 @@ signals:
     void TransferFinished();
 
 private:
-    void writeTransferredFile(const QString &File);
     void finishTransfer();
-    bool requestNextTalk();
 
     TPhone &FPhone;
     TPhoneSession &FSession;

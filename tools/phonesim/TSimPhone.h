@@ -4,6 +4,7 @@
 // individual number, clock, call memory and parameter store.
 #include "TSimMemory.h"
 #include "TSimPlayer.h"
+#include "TSimTalks.h"
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QMap>
@@ -80,6 +81,7 @@ private:
     QElapsedTimer FSilentSince;
     int FSilentFor = 0;
     TSimPlayer FCall;                 // the call the phone dials for command 90
+    TSimTalks FTalks;                 // talks kept in the memory cells
     QTimer FKeepAlive;
     char FKeepAliveByte = char(0xFF);
 };
