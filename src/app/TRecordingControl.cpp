@@ -10,6 +10,7 @@
 #include "records/TOutgoingCallBook.h"
 #include "transfer/TTalkTransferSteps.h"
 #include <QDir>
+#include <QScopeGuard>
 #include <QFileInfo>
 #include <exception>
 
@@ -79,6 +80,12 @@ void TRecordingControl::StartRecordTalk(const QString &FileName)
 
 void TRecordingControl::StopRecordTalk()
 {
+    // The pause below lets messages run: an end byte or an overrun cut arriving
+    // meanwhile belongs to this same talk.
+    if (FStopping)
+        return;
+    FStopping = true;
+    const QScopeGuard done([this] { FStopping = false; });
     // A recorder that stopped by itself (the sound device went) left the talk short.
     const bool intact = FRecorder.State() == rsRecording && FRecorder.FileName() == TransferFile;
     FRecorder.Stop();

@@ -59,6 +59,8 @@ signals:
 private:
     void finishTransfer();
 
+    bool FStopping = false;
+
     TPhone &FPhone;
     TPhoneSession &FSession;
     TConfig &FConfig;

@@ -490,6 +490,11 @@ void TTalkDownload::timer1Tick()
 {
     if (FExpectedLength == 0)
         return;
+    // The phone's end byte has come: the end step is under way.
+    if (FPhone.State() != psSendTalk) {
+        FTimer1->stop();
+        return;
+    }
     const qint64 elapsed = FClock->msecs() - FStartStamp;
     const int percent = int(elapsed * 0.1 / FExpectedLength);
     if (percent > ProgressMax) {

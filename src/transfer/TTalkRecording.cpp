@@ -4,6 +4,7 @@
 #include "phone/TPhone.h"
 #include "phone/TPhoneHost.h"
 #include <QEventLoop>
+#include <QScopeGuard>
 #include <QTimer>
 
 TTalkRecording::TTalkRecording(TPhone &Phone, TPhoneHost &Host, TIncomingCallBook &InCalls,
@@ -23,6 +24,12 @@ void TTalkRecording::StartRecordTalk(const QString &FileName)
 
 void TTalkRecording::StopRecordTalk()
 {
+    // The pause below lets messages run: an end byte or an overrun cut arriving
+    // meanwhile belongs to this same talk.
+    if (FStopping)
+        return;
+    FStopping = true;
+    const QScopeGuard done([this] { FStopping = false; });
     const bool intact = FRecorder.State() == rsRecording && FRecorder.FileName() == FFile;
     FRecorder.Stop();
     const QString file = FFile;

@@ -37,4 +37,5 @@ private:
     TOutgoingCallBook &FOutCalls;
     TGSMRecorder &FRecorder;
     QString FFile;
+    bool FStopping = false;
 };
