@@ -232,7 +232,7 @@ TEST_F(DownloadEndToEnd, ATalkOfLengthZeroKeepsItsMarker)
     const qint64 id = addIn(QStringLiteral("777"), at(5, 7, 0), QStringLiteral("+"), QString());
     ASSERT_TRUE(startSim(QStringLiteral("in 05.03 07:00 0:00:05 0 0 777 talk=5 announce=0\n")));
     CliProcess cli;
-    ASSERT_TRUE(cli.run(cliArgs(), 30000));
+    ASSERT_TRUE(cli.run(cliArgs(), 30000)) << cli.errorText().toStdString();
     EXPECT_TRUE(cli.errorText().contains(QStringLiteral("Запись отсутствует")));
     TIncomingCallBook in(data(QStringLiteral("InCalls")));
     EXPECT_EQ(in.rowByKey(id).at(in.schema().fieldIndex(QStringLiteral("FileName"))).toString(), QStringLiteral("+"));

@@ -164,7 +164,7 @@ int runDownload(const CliArgs &a)
                              if (!l.trimmed().isEmpty())
                                  text += QStringLiteral(" | ") + l.trimmed().replace(QLatin1Char('\n'), QLatin1Char(' '));
                          cliErr(QStringLiteral("download: ") + text);
-                         if (h == QLatin1String("Ничего не найдено") || h == QLatin1String("Внимание")) {
+                         if (h == QStringLiteral("Ничего не найдено") || h == QStringLiteral("Внимание")) {
                              nothing = true;
                              finished = true;
                          } else if (startEnabled) {
