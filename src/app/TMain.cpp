@@ -350,6 +350,9 @@ void TMain::connectTalkDownload()
     connect(&rec, &TRecordingControl::TransferFinished, d, &TTalkDownload::TransferFinished);
     connect(FCallHandler.get(), &TCallHandler::LineStateChanged, d, &TTalkDownload::PhoneStateChanged);
     connect(d, &TTalkDownload::Closed, this, &TMain::UpdateTalkDownloadButtons);
+    // The download commands follow the identification and the line's state.
+    connect(FSession.get(), &TPhoneSession::IdentityChanged, this, &TMain::UpdateFirmwareCommands);
+    connect(FCallHandler.get(), &TCallHandler::LineStateChanged, this, &TMain::UpdateFirmwareCommands);
     FRecordDialog = std::make_unique<TFormRecordDialog>(*d, this);
     for (TJournalPage *page : {FInPage, FOutPage}) {
         const bool in = page == FInPage;
@@ -967,8 +970,7 @@ void TMain::UpdateFirmwareCommands()
     if (!c.Known)
         return;
     for (TJournalPage *page : {FInPage, FOutPage})
-        for (QToolButton *b : page->TalkDownloadButtons())
-            b->setVisible(c.TalkDownload);
+        page->SetTalkDownloadVisible(c.TalkDownload);
     UpdateTalkDownloadButtons();
     RobotItem->setVisible(c.Robot);
     PhoneSettingsItem->setVisible(c.PhoneSettings);
