@@ -392,8 +392,9 @@ void TMain::UpdateTalkDownloadButtons()
     for (TJournalPage *page : {FInPage, FOutPage}) {
         page->SetTalkDownloadReady(ready);
         page->TalkDownloadButtons().at(1)->setEnabled(any);
-        page->RefreshCurrentRow();
     }
+    // The single-talk button of the page shown; the other page's follows when shown.
+    RefreshCurrentRow();
 }
 
 void TMain::startFeed()
