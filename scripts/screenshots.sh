@@ -6,9 +6,10 @@
 # the settings dialog (settings-*.png), the robot window with a list, its editor
 # and its options (robot-*.png), the information-fields editor
 # (fields-editor.png), the subscriber dialog (subscriber-dialog.png), the search
-# window, the period chooser, the statistics window and its chart, the alert,
-# the window during a call, the phone-settings editor and the parameter transfer
-# window into DIR (default /tmp/konvelo-shots), then ends.
+# window, the period chooser, the statistics window and its chart, the
+# talk-transfer dialog (record-dialog*.png), the alert, the window during a
+# call, the phone-settings editor and the parameter transfer window into DIR
+# (default /tmp/konvelo-shots), then ends.
 #   scripts/screenshots.sh [DIR]
 set -e
 cd "$(dirname "$0")/.."

@@ -5,6 +5,9 @@
 #include <QLabel>
 #include <QTableWidget>
 #include "TMain.h"
+#include "transfer/TFormRecordDialog.h"
+#include <QLabel>
+#include <QProgressBar>
 #include "common/BaseFolder.h"
 #include "config/TConfig.h"
 #include "config/TSettings.h"
@@ -597,6 +600,29 @@ void TDemo::saveSearchPages()
     stats->hide();
 }
 
+// The talk-transfer dialog in the middle of a download of three talks.
+void TDemo::saveRecordDialog()
+{
+    TFormRecordDialog *dlg = FMain->RecordDialog();
+    if (!dlg || dlg->isVisible())
+        return;
+    dlg->ShowText(QStringLiteral("ПЕРЕЗАПИСЬ"), QStringLiteral("разговоры/сообщения 1 из 3"), true, false,
+                  QStringLiteral("Разговор (входящий звонок) с номера 4951234567\nв 10:15:30 продолжительностью 1 мин. 5 сек."),
+                  false, true);
+    dlg->ProgressBar1->setValue(40);
+    dlg->ProgressBar2->setValue(25);
+    dlg->Label3->setText(QStringLiteral("осталость 2 мин. 39 сек."));
+    dlg->adjustSize();
+    QCoreApplication::processEvents();
+    save(dlg, QStringLiteral("record-dialog.png"));
+    dlg->ShowText(QStringLiteral("Подтвердите перезапись"), QStringLiteral(" Звонков - 3"), false, true,
+                  QStringLiteral("продолжительностью примерно 3 мин. 20 сек."), false, true);
+    QCoreApplication::processEvents();
+    save(dlg, QStringLiteral("record-dialog-confirm.png"));
+    dlg->hide();
+    FMain->setEnabled(true);
+}
+
 void TDemo::screenshotTick()
 {
     ++FTicks;
@@ -624,6 +650,7 @@ void TDemo::screenshotTick()
         savePhoneSettings();
         saveCallDetailPages();
         saveSearchPages();
+        saveRecordDialog();
     }
     if (FMainTaken && !FAlertTaken && FAlertShownTicks >= ShotSettleTicks) {
         FAlertTaken = save(alert, QStringLiteral("alert.png"));

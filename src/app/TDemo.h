@@ -50,6 +50,7 @@ private:
     bool writePhoneParams(QString &Error);
     void saveCallDetailPages();
     void saveSearchPages();
+    void saveRecordDialog();
     bool save(QWidget *w, const QString &name);
 
     QString FFolder;

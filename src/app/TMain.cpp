@@ -30,6 +30,8 @@
 #include "records/TIncomingCallBook.h"
 #include "records/TOutgoingCallBook.h"
 #include "records/TTableError.h"
+#include "transfer/TFormRecordDialog.h"
+#include "transfer/TTalkDownload.h"
 #include "ui/TAddressPage.h"
 #include "ui/TAlert.h"
 #include "ui/TDialBox.h"
@@ -267,6 +269,7 @@ void TMain::Startup()
 
     // 20 and 6: the call handling with its talk clock.
     connectCallHandler();
+    connectTalkDownload();
     connectCommands();
     createRobot();
     startFeed();
@@ -351,6 +354,71 @@ void TMain::connectCallHandler()
     connect(handler, &TCallHandler::MemoryReadFinished, this, &TMain::UpdateFirmwareCommands);
     connect(&handler->Recording(), &TRecordingControl::TransferFinished, this, &TMain::UpdateFirmwareCommands);
     connect(FPlayback, &TRecordPlayback::RecordClicked, handler, &TCallHandler::RecordButtonClick);
+}
+
+void TMain::connectTalkDownload()
+{
+    TRecordingControl &rec = FCallHandler->Recording();
+    FTalkDownload = std::make_unique<TTalkDownload>(*FPhone, *FSession->Host(), *FInCalls, *FOutCalls);
+    TTalkDownload *d = FTalkDownload.get();
+    d->StartRecordTalk = [&rec](const QString &File) { rec.StartRecordTalk(File); };
+    d->StopRecordTalk = [&rec] { rec.StopRecordTalk(); };
+    d->SetTransferKind = [&rec](TTalkKind Kind) { rec.TransferKind = Kind; };
+    d->SetTransferCell = [&rec](int Cell) { rec.TransferCell = Cell; };
+    d->TransferCell = [&rec] { return rec.TransferCell; };
+    d->RecordsDirectory = [this] { return FConfig->RecordsDirectory; };
+    FPhone->OnStartSendTalk = [d](TTalkKind Kind, quint16 Length, int CellNo) { d->StartSendTalk(Kind, Length, CellNo); };
+    connect(FSession.get(), &TPhoneSession::TalkSearchReplied, d, &TTalkDownload::TalkSearchReply);
+    connect(FSession.get(), &TPhoneSession::TalkSearchGivenUp, d, &TTalkDownload::FinishTalkSearch);
+    connect(&rec, &TRecordingControl::TransferTalkEnded, d, &TTalkDownload::TransferTalkEnded);
+    connect(&rec, &TRecordingControl::TransferFinished, d, &TTalkDownload::TransferFinished);
+    connect(FCallHandler.get(), &TCallHandler::LineStateChanged, d, &TTalkDownload::PhoneStateChanged);
+    connect(d, &TTalkDownload::Closed, this, &TMain::UpdateTalkDownloadButtons);
+    // The download commands follow the identification and the line's state.
+    connect(FSession.get(), &TPhoneSession::IdentityChanged, this, &TMain::UpdateFirmwareCommands);
+    connect(FCallHandler.get(), &TCallHandler::LineStateChanged, this, &TMain::UpdateFirmwareCommands);
+    FRecordDialog = std::make_unique<TFormRecordDialog>(*d, this);
+    for (TJournalPage *page : {FInPage, FOutPage}) {
+        const bool in = page == FInPage;
+        const QList<QToolButton *> buttons = page->TalkDownloadButtons();
+        connect(buttons.at(0), &QToolButton::clicked, this, [this, in] { ToolButtonGetTalkMessageClicks(in, false); });
+        connect(buttons.at(1), &QToolButton::clicked, this, [this, in] { ToolButtonGetTalkMessageClicks(in, true); });
+    }
+    // A row marked, copied, deleted or cleared: the "all" buttons follow.
+    auto *pending = new QTimer(this);
+    pending->setSingleShot(true);
+    pending->setInterval(0);
+    connect(pending, &QTimer::timeout, this, &TMain::UpdateTalkDownloadButtons);
+    auto later = [pending] { pending->start(); };
+    connect(FInCalls.get(), &TRecordTable::changed, this, later);
+    connect(FOutCalls.get(), &TRecordTable::changed, this, later);
+}
+
+void TMain::ToolButtonGetTalkMessageClicks(bool Incoming, bool All)
+{
+    if (!FTalkDownload || FPhone->State() != psWaiting)
+        return;
+    if (All)
+        FTalkDownload->StartAll();
+    else if (Incoming)
+        FTalkDownload->StartIncomingRow(FInCalls->currentKey(), FInPage->PlayMessageButton()->isChecked());
+    else
+        FTalkDownload->StartOutgoingRow(FOutCalls->currentKey());
+}
+
+void TMain::UpdateTalkDownloadButtons()
+{
+    if (FShutDown || !FTalkDownload)
+        return;
+    const TPhoneCapabilities c = TPhoneCapabilities::From(FSession->Flags().Identity, paramsFileExists());
+    const bool ready = c.Known && c.TalkDownload;
+    const bool any = ready && TTalkDownload::AnyMarked(*FInCalls, *FOutCalls);
+    for (TJournalPage *page : {FInPage, FOutPage}) {
+        page->SetTalkDownloadReady(ready);
+        page->TalkDownloadButtons().at(1)->setEnabled(any);
+    }
+    // The single-talk button of the page shown; the other page's follows when shown.
+    RefreshCurrentRow();
 }
 
 void TMain::startFeed()
@@ -792,6 +860,9 @@ void TMain::Shutdown()
 {
     if (FShutDown || SecondInstance || !FStartError.isEmpty())
         return;
+    // A talk being copied stops here: its row keeps "+" and the part recorded is kept.
+    if (FTalkDownload)
+        FTalkDownload->Abort(QStringLiteral("программа завершена"));
     FShutDown = true;
     // 1, 2
     if (isVisible())
@@ -1052,8 +1123,8 @@ void TMain::UpdateFirmwareCommands()
     if (!c.Known)
         return;
     for (TJournalPage *page : {FInPage, FOutPage})
-        for (QToolButton *b : page->TalkDownloadButtons())
-            b->setVisible(c.TalkDownload);
+        page->SetTalkDownloadVisible(c.TalkDownload);
+    UpdateTalkDownloadButtons();
     RobotItem->setVisible(c.Robot);
     PhoneSettingsItem->setVisible(c.PhoneSettings);
     ProfileLoadItem->setVisible(c.PhoneSettings);

@@ -42,6 +42,7 @@ class TFormAONSetting;
 class TFormFieldsEdit;
 class TFormMessage;
 class TFormProgress;
+class TFormRecordDialog;
 class TGSMRecorder;
 class THotButtonFile;
 class THotButtonsBox;
@@ -72,6 +73,7 @@ class TRobotFieldsEditor;
 class TRobotRecording;
 struct TRobotConfig;
 struct TRobotSchedule;
+class TTalkDownload;
 
 class TMain : public QMainWindow, public ICallView, public IMainWindowSettings, public IPageHost {
     Q_OBJECT
@@ -185,6 +187,11 @@ public:
     void FreeHotButton(int Index);
     // The commands that depend on the phone's firmware and the Params.vrx file.
     void UpdateFirmwareCommands();
+    // The "Загрузить на ПК ..." buttons of both journal pages, and their
+    // availability (the firmware, then a "+" row).
+    void ToolButtonGetTalkMessageClicks(bool Incoming, bool All);
+    void UpdateTalkDownloadButtons();
+    TFormRecordDialog *RecordDialog() const { return FRecordDialog.get(); }
     void StartModelDetection();
 
     // ICallView
@@ -221,6 +228,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+
     void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -239,6 +247,7 @@ private:
     bool openTables();
     void openTableFiles();
     void connectCallHandler();
+    void connectTalkDownload();
     void startFeed();
     void connectCommands();
     void createRobot();
@@ -287,6 +296,7 @@ private:
     std::unique_ptr<TDialControl> FDialControl;
     std::unique_ptr<TCallHandler> FCallHandler;
     std::unique_ptr<TCallFeed> FFeed;
+    std::unique_ptr<TTalkDownload> FTalkDownload;
 
     // The windows, which read the objects above: freed before them.
     std::unique_ptr<TSplash> FSplash;
@@ -294,6 +304,7 @@ private:
     std::unique_ptr<TAlert> FAlert;
     std::unique_ptr<TFormFieldsEdit> FFieldsEdit;
     std::unique_ptr<TNewPerson> FNewPerson;
+    std::unique_ptr<TFormRecordDialog> FRecordDialog;
     std::unique_ptr<TSettings> FSettings;
     std::unique_ptr<TRobotConfig> FRobotConfig;
     std::unique_ptr<TRobotSchedule> FRobotSchedule;

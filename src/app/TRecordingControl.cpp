@@ -8,7 +8,9 @@
 #include "records/TAddressBook.h"
 #include "records/TIncomingCallBook.h"
 #include "records/TOutgoingCallBook.h"
+#include "transfer/TTalkTransferSteps.h"
 #include <QDir>
+#include <QScopeGuard>
 #include <QFileInfo>
 #include <exception>
 
@@ -78,6 +80,14 @@ void TRecordingControl::StartRecordTalk(const QString &FileName)
 
 void TRecordingControl::StopRecordTalk()
 {
+    // The pause below lets messages run: an end byte or an overrun cut arriving
+    // meanwhile belongs to this same talk.
+    if (FStopping)
+        return;
+    FStopping = true;
+    const QScopeGuard done([this] { FStopping = false; });
+    // A recorder that stopped by itself (the sound device went) left the talk short.
+    const bool intact = FRecorder.State() == rsRecording && FRecorder.FileName() == TransferFile;
     FRecorder.Stop();
     const QString file = TransferFile;
     TransferFile.clear();
@@ -89,71 +99,10 @@ void TRecordingControl::StopRecordTalk()
         return;
     }
     emit TransferTalkEnded();
-    if (!file.isEmpty())
-        writeTransferredFile(file);
-    if (!requestNextTalk())
+    if (!file.isEmpty() && intact)
+        TTalkTransferSteps::WriteTransferredFile(*FSession.Host(), FInCalls, FOutCalls, TransferKind, file);
+    if (!TTalkTransferSteps::RequestNextTalk(FPhone, *FSession.Host(), TransferKind, TransferCell))
         finishTransfer();
-}
-
-void TRecordingControl::writeTransferredFile(const QString &File)
-{
-    const TPhoneHost &host = FSession.Flags();
-    const int index = host.TalkSearchIndex;
-    const bool incoming = TransferKind != tkOutTalk;
-    const TCallKind kind = incoming ? ckIncoming : ckOutgoing;
-    try {
-        if (incoming) {
-            if (index < 0 || index >= host.InBookMarks.size())
-                return;
-            const TInBookMarks &mark = host.InBookMarks.at(index);
-            const QVariantList row = FInCalls.rowByKey(mark.Call_ID);
-            if (row.isEmpty())
-                return;
-            const TTableSchema &schema = FInCalls.schema();
-            QString talk = row.at(schema.fieldIndex(QStringLiteral("FileName"))).toString();
-            QString message = row.at(schema.fieldIndex(QStringLiteral("MessageFileName"))).toString();
-            (TransferKind == tkInMessage ? message : talk) = File;
-            if (const qint64 id = FInCalls.ReplaceFileNames(mark.Call_ID, talk, message))
-                FSession.SetBookMarkCallId(kind, index, int(id));
-        } else {
-            if (index < 0 || index >= host.OutBookMarks.size())
-                return;
-            const TOutBookMarks &mark = host.OutBookMarks.at(index);
-            if (const qint64 id = FOutCalls.ReplaceFileName(mark.Call_ID, File))
-                FSession.SetBookMarkCallId(kind, index, int(id));
-        }
-    } catch (const std::exception &) {
-        // The transfer goes on with the next talk.
-    }
-}
-
-bool TRecordingControl::requestNextTalk()
-{
-    const TPhoneHost &host = FSession.Flags();
-    int start = host.TalkSearchIndex + 1;
-    if (TransferKind != tkOutTalk) {
-        for (int i = qMax(0, start); i < host.InBookMarks.size(); ++i) {
-            const TInBookMarks &mark = host.InBookMarks.at(i);
-            if (mark.CellNo < 0)
-                continue;
-            FSession.SetTalkSearchIndex(i);
-            TransferCell = mark.CellNo;
-            FPhone.RequestTalkSend(mark.MessageFileName == QLatin1String("+") ? 0x84 : 0x83,
-                                   quint16(TransferCell));
-            return true;
-        }
-        start = 0;   // the incoming bookmarks are used up: the outgoing ones from the first
-    }
-    for (int i = qMax(0, start); i < host.OutBookMarks.size(); ++i) {
-        const TOutBookMarks &mark = host.OutBookMarks.at(i);
-        if (mark.CellNo < 0)
-            continue;
-        FSession.SetTalkSearchIndex(i);
-        TransferCell = mark.CellNo;
-        FPhone.RequestTalkSend(0x85, quint16(TransferCell));
-        return true;
-    }
-    return false;
 }
 
 void TRecordingControl::finishTransfer()

@@ -57,9 +57,9 @@ signals:
     void TransferFinished();
 
 private:
-    void writeTransferredFile(const QString &File);
     void finishTransfer();
-    bool requestNextTalk();
+
+    bool FStopping = false;
 
     TPhone &FPhone;
     TPhoneSession &FSession;

@@ -84,3 +84,54 @@ bool TCallBook::updateInfoFields(qint64 key, QList<QPair<int, QVariant>> columns
     emit fieldsUpdated(key);
     return true;
 }
+
+namespace {
+QString markerCondition(const TTableSchema &schema, const QList<int> &fileColumns)
+{
+    QStringList terms;
+    for (int c : fileColumns)
+        terms << TTableSchema::quoted(schema.Fields.at(c).Name) + QStringLiteral(" = '+'");
+    return terms.join(QStringLiteral(" OR "));
+}
+}
+
+QList<QVariantList> TCallBook::markedRows() const
+{
+    QList<QVariantList> rows;
+    if (FFileColumns.isEmpty())
+        return rows;
+    QStringList cols;
+    for (const QString &n : schema().fieldNames())
+        cols << TTableSchema::quoted(n);
+    TSqliteStatement st = FDb.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %3 ORDER BY %4")
+                                          .arg(cols.join(QLatin1Char(',')), TTableSchema::quoted(schema().TableName),
+                                               markerCondition(schema(), FFileColumns),
+                                               TTableSchema::quoted(schema().keyName())));
+    while (st.step())
+        rows << st.row();
+    return rows;
+}
+
+bool TCallBook::hasMarkedRows() const
+{
+    if (FFileColumns.isEmpty())
+        return false;
+    TSqliteStatement st = FDb.prepare(QStringLiteral("SELECT 1 FROM %1 WHERE %2 LIMIT 1")
+                                          .arg(TTableSchema::quoted(schema().TableName),
+                                               markerCondition(schema(), FFileColumns)));
+    return st.step();
+}
+
+bool TCallBook::ClearMarkers(qint64 Call_ID, bool Talk, bool Message)
+{
+    const QVariantList row = rowByKey(Call_ID);
+    if (row.isEmpty())
+        return false;
+    QList<QPair<int, QVariant>> columns;
+    for (int i = 0; i < FFileColumns.size(); ++i) {
+        const int c = FFileColumns.at(i);
+        if ((i == 0 ? Talk : Message) && c < row.size() && row.at(c).toString() == QLatin1String("+"))
+            columns << qMakePair(c, QVariant());
+    }
+    return updateRow(Call_ID, columns);
+}

@@ -25,6 +25,13 @@ public:
     // The Count newest rows by Time (oldest of them first), whatever the order and
     // filter, without moving the current row.
     QList<QVariantList> newestRows(int Count) const;
+    // The rows whose talk or message is still held only in the phone ("+" in a file
+    // column), in the stored order, by an indexed-free single query.
+    QList<QVariantList> markedRows() const;
+    bool hasMarkedRows() const;
+    // Empties the row's talk (first file column) and message (second) names where
+    // they are "+"; false when there is no such row.
+    bool ClearMarkers(qint64 Call_ID, bool Talk = true, bool Message = true);
 
 signals:
     // Information fields or the reminder of a call were written (reminders to rebuild).

@@ -50,6 +50,16 @@ QToolButton *TBookPage::AddButton(const QString &Name, const QString &Text, cons
     return b;
 }
 
+void TBookPage::SetButtonVisible(QToolButton *Button, bool Visible)
+{
+    for (QAction *a : FToolBar->actions())
+        if (FToolBar->widgetForAction(a) == Button) {
+            a->setVisible(Visible);
+            return;
+        }
+    Button->setVisible(Visible);
+}
+
 TJournalGridColumns *TBookPage::Columns() const
 {
     return static_cast<TJournalGridColumns *>(FGrid->model());

@@ -64,6 +64,8 @@ protected:
     void BuildGrid(const QList<QPair<QString, QString>> &Columns, const QString &ExtraColumn = QString());
     // A toolbar button, disabled until its command applies.
     QToolButton *AddButton(const QString &Name, const QString &Text, const QString &Hint);
+    // A toolbar shows and hides its widgets through their actions.
+    void SetButtonVisible(QToolButton *Button, bool Visible);
     // True (and "Операция запрещена" shown) while deleting and editing are locked.
     bool Restricted();
     // The table's own deletion of the current row and clearing; the player

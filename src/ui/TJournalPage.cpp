@@ -78,8 +78,8 @@ TJournalPage::TJournalPage(TBookKind Kind, TRecordTable *Table, TConfig &Config,
     FGetAllBtn = AddButton(in ? QStringLiteral("ToolButtonGetAllTalks") : QStringLiteral("ToolButtonGetAllTalk"),
                            QStringLiteral("Загрузить все"), allTalksHint);
     // Shown once the phone's firmware is known to keep talks.
-    FGetTalkBtn->setVisible(false);
-    FGetAllBtn->setVisible(false);
+    SetButtonVisible(FGetTalkBtn, false);
+    SetButtonVisible(FGetAllBtn, false);
 
     if (in)
         BuildGrid({{QStringLiteral("Phone"), QStringLiteral("Телефон")},
@@ -266,6 +266,12 @@ void TJournalPage::RefreshCurrentRow()
         updateFieldPanel(incoming() ? FConfig.ShowInFieldKind : FConfig.ShowOutFieldKind);
         FFields->setProperty(TagProperty, id);
     }
+}
+
+void TJournalPage::SetTalkDownloadVisible(bool Visible)
+{
+    for (QToolButton *b : TalkDownloadButtons())
+        SetButtonVisible(b, Visible);
 }
 
 void TJournalPage::SetTalkDownloadReady(bool Ready)

@@ -32,6 +32,8 @@ public:
     // Set once the talk-download window exists and takes the buttons' clicks;
     // until then neither button is enabled, whatever the rows hold.
     void SetTalkDownloadReady(bool Ready);
+    // Shows or hides both download buttons (the phone's firmware decides).
+    void SetTalkDownloadVisible(bool Visible);
     QMenu *Popup() const { return FPopup; }
     QWidget *FieldsPanel() const { return FPanel; }
     QTableWidget *FieldsGrid() const { return FFields; }

@@ -38,9 +38,13 @@ bool TSimMemory::load(const QString &text, QString &error, QStringList *warnings
         const int hash = line.indexOf(QLatin1Char('#'));
         if (hash >= 0)
             line.truncate(hash);
-        const QStringList w = line.split(space, Qt::SkipEmptyParts);
+        QStringList w = line.split(space, Qt::SkipEmptyParts);
         if (w.isEmpty())
             continue;
+        QStringList talkWords;
+        for (int k = int(w.size()) - 1; k >= 6; --k)
+            if (w.at(k).contains(QLatin1Char('=')))
+                talkWords.prepend(w.takeAt(k));
         auto fail = [&](const QString &why) {
             error = QStringLiteral("line %1: %2: %3").arg(i + 1).arg(why, lines.at(i).trimmed());
             return false;
@@ -63,6 +67,11 @@ bool TSimMemory::load(const QString &text, QString &error, QStringList *warnings
             return fail(QStringLiteral("flags and category must be 0..255"));
         if (w.size() == 7 && !TSimScript::numberCodes(w.at(6), r.codes))
             return fail(QStringLiteral("digits must be 0-9, * or ?"));
+        for (const QString &word : talkWords) {
+            QString why;
+            if (!r.talk.parse(word, why))
+                return fail(why);
+        }
         r.day = dm[0];
         r.month = dm[1];
         r.hour = hm[0];

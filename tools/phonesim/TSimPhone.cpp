@@ -103,8 +103,9 @@ bool TSimPhoneConfig::ignoreFrom(const QString &list, TSimPhoneConfig &config, Q
 }
 
 TSimPhone::TSimPhone(const TSimPhoneConfig &config, TSimLog *log, QObject *parent)
-    : QObject(parent), FConfig(config), FLog(log), FCall(this), FRobot(log, this)
+    : QObject(parent), FConfig(config), FLog(log), FCall(this), FRobot(log, this), FTalks(log)
 {
+    FTalks.setOutput([this](const QByteArray &b) { send(b); });
     FCommandTimeout.setSingleShot(true);
     FCommandTimeout.setInterval(CommandTimeout);
     connect(&FCommandTimeout, &QTimer::timeout, this, [this] {
@@ -280,8 +281,16 @@ void TSimPhone::execute(const QByteArray &cmd)
     case 0x82:
         what = ignored ? QStringLiteral("robot call") : FRobot.dial(cmd);
         break;
-    case 0x83: case 0x84: case 0x85:
-        what = QStringLiteral("talk send cell %1 (not simulated)").arg(nibbles(cmd, 1, 4));
+    case 0x83: case 0x84: case 0x85: case 0x9E: case 0x9F:
+        if (!ignored && FConfig.replyDelay == 0) {
+            FTalks.execute(cmd, FMemory, what);
+        } else if (!ignored) {
+            what = QStringLiteral("talk command, answered after %1 ms").arg(FConfig.replyDelay);
+            QTimer::singleShot(FConfig.replyDelay, this, [this, cmd] {
+                QString later;
+                FTalks.execute(cmd, FMemory, later);
+            });
+        }
         break;
     case 0x90:
         what = QStringLiteral("dial %1 codes").arg(cmd.size() - 2);
@@ -359,9 +368,6 @@ void TSimPhone::execute(const QByteArray &cmd)
         what = QStringLiteral("model");
         answer = QByteArray(1, char(0x48)) + toNibbles(int(FConfig.modelBlock.size()), 2) + FConfig.modelBlock;
         break;
-    case 0x9E: case 0x9F:
-        what = QStringLiteral("talk search (not simulated)");
-        break;
     }
     if (FLog)
         FLog->command(TSimLog::hex(cmd) + QLatin1Char(' ') + what + (ignored ? QStringLiteral(" (ignored)") : QString()));
@@ -372,6 +378,7 @@ void TSimPhone::execute(const QByteArray &cmd)
             FLog->note(QStringLiteral("ringing call hung up"));
         FCall.stop();
         FRobot.hangUp();
+        FTalks.stop();
         reply(QByteArray(1, char(0x21)));
     } else if (code == 0x90) {
         dial(cmd.mid(2));

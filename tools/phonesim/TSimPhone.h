@@ -7,6 +7,7 @@
 #include "TSimLine.h"
 #include "TSimPlayer.h"
 #include "TSimRobot.h"
+#include "TSimTalks.h"
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QMap>
@@ -90,6 +91,7 @@ private:
     TSimPlayer FCall;                 // the call the phone dials for command 90
     TSimRobot FRobot;                 // robot calls (82, 9B)
     TSimLine FLine;                   // the scenario's line
+    TSimTalks FTalks;                 // talks kept in the memory cells
     QTimer FKeepAlive;
     char FKeepAliveByte = char(0xFF);
 };
