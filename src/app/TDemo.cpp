@@ -12,6 +12,11 @@
 #include "audio/TGsmWaveFile.h"
 #include "audio/TRingTone.h"
 #include "ui/TAlert.h"
+#include "ui/TFormNumberInfo.h"
+#include "ui/TJournalExport.h"
+#include "ui/TJournalPage.h"
+#include "ui/TReminderPanel.h"
+#include <QFileDialog>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -190,8 +195,11 @@ bool TDemo::FillFolder(QString &Error)
         const QString t = QString::fromLatin1(r.talk), m = QString::fromLatin1(r.message);
         c.FileName = t.size() > 1 ? talk(t, qMax(r.seconds, 8) > 60 ? 60 : qMax(r.seconds, 8)) : t;
         c.MessageFileName = m.size() > 1 ? talk(m, 12) : m;
-        if (c.Phone == QLatin1String("5550101"))
+        if (c.Phone == QLatin1String("5550101")) {
             c.Field_1 = QStringLiteral("Заказ бумаги");
+            if (r.daysAgo == 1)
+                c.Field_8 = at(-2, 0, 0);   // a reminder in two days
+        }
         in.AddCall(c);
     }
     TOutgoingCallBook out(data + QStringLiteral("OutCalls"));
@@ -213,6 +221,8 @@ bool TDemo::FillFolder(QString &Error)
         c.Attributes = r.attributes;
         const QString t = QString::fromLatin1(r.talk);
         c.FileName = t.size() > 1 ? talk(t, 45) : t;
+        if (c.Phone == QLatin1String("5557788"))
+            c.Field_8 = at(0, 0, 0);   // a reminder for today
         out.AddCall(c);
     }
 
@@ -353,6 +363,26 @@ void TDemo::saveSettingsPages()
     config->FillDialog();
 }
 
+// The reminder list, the number information window and the export dialog.
+void TDemo::saveCallDetails()
+{
+    if (TReminderPanel *reminders = FMain->Reminders())
+        save(reminders->parentWidget(), QStringLiteral("reminders.png"));
+    if (TFormNumberInfo *info = FMain->NumberInfo()) {
+        info->ShowNumber(QStringLiteral("5550101"), -1, FMain, 0);
+        QCoreApplication::processEvents();
+        save(info, QStringLiteral("number-info.png"));
+        info->hide();
+    }
+    if (TJournalPage *page = FMain->InPage()) {
+        std::unique_ptr<QFileDialog> dialog(page->Export().CreateDialog());
+        dialog->setDirectory(FFolder);
+        dialog->show();
+        QCoreApplication::processEvents();
+        save(dialog.get(), QStringLiteral("export-dialog.png"));
+    }
+}
+
 void TDemo::screenshotTick()
 {
     ++FTicks;
@@ -376,6 +406,7 @@ void TDemo::screenshotTick()
             pages->setCurrentIndex(shown);
         }
         saveSettingsPages();
+        saveCallDetails();
     }
     if (FMainTaken && !FAlertTaken && FAlertShownTicks >= ShotSettleTicks) {
         FAlertTaken = save(alert, QStringLiteral("alert.png"));

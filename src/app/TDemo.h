@@ -44,6 +44,7 @@ public:
 private:
     void screenshotTick();
     void saveSettingsPages();
+    void saveCallDetails();
     bool save(QWidget *w, const QString &name);
 
     QString FFolder;

@@ -39,6 +39,8 @@ class TConfigVolumeSettings;
 class TDialBox;
 class TDialControl;
 class TFormMessage;
+class TFormNumberInfo;
+class QGroupBox;
 class TGSMRecorder;
 class THotButtonFile;
 class THotButtonsBox;
@@ -53,6 +55,7 @@ class TPhoneSession;
 class TQtTickTimer;
 class TRecordPlayback;
 class TRecordTable;
+class TReminderPanel;
 class TSoundControl;
 class TImportCommands;
 class TSettings;
@@ -112,6 +115,8 @@ public:
     TAddressPage *AddressPage() const { return FAddressPage; }
     TSettings *SettingsDialog() const { return FSettings.get(); }
     TImportCommands *ImportCommands() const { return FImport; }
+    TFormNumberInfo *NumberInfo() const { return FNumberInfo.get(); }
+    TReminderPanel *Reminders() const { return FReminders; }
     // The page control and the page it shows.
     QTabWidget *Pages() const { return PageControl1; }
     TBookPage *CurrentPage() const;
@@ -205,6 +210,8 @@ private:
     void connectCallHandler();
     void startFeed();
     void connectCommands();
+    // The reminder list and the number information window, with their openers.
+    void createCallDetails();
     void lineStateChanged(TPhoneState State);
     void settingsApplied();
     void applyWindowBounds();
@@ -253,6 +260,7 @@ private:
     std::unique_ptr<TAlert> FAlert;
     std::unique_ptr<TSettings> FSettings;
     TImportCommands *FImport = nullptr;
+    std::unique_ptr<TFormNumberInfo> FNumberInfo;
     // The main window's own content (left column, pages); freed first.
     std::unique_ptr<QWidget> FCentral;
     QSystemTrayIcon *FTrayIcon = nullptr;
@@ -274,6 +282,8 @@ private:
     QToolButton *SpeedButton2 = nullptr;
     TRecordPlayback *FPlayback = nullptr;
     THotButtonsBox *FHotBox = nullptr;
+    QGroupBox *FReminderGroup = nullptr;
+    TReminderPanel *FReminders = nullptr;
 
     // Pages.
     QTabWidget *PageControl1 = nullptr;

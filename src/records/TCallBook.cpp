@@ -84,3 +84,11 @@ bool TCallBook::updateInfoFields(qint64 key, QList<QPair<int, QVariant>> columns
     emit fieldsUpdated(key);
     return true;
 }
+
+bool TCallBook::SetReminder(qint64 Call_ID, TDateTime Reminder)
+{
+    if (!updateRow(Call_ID, {qMakePair(schema().fieldIndex(QStringLiteral("Field_8")), reminder(Reminder))}))
+        return false;
+    emit fieldsUpdated(Call_ID);
+    return true;
+}

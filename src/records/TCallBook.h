@@ -25,6 +25,9 @@ public:
     // The Count newest rows by Time (oldest of them first), whatever the order and
     // filter, without moving the current row.
     QList<QVariantList> newestRows(int Count) const;
+    // Writes the reminder (zero: none) of a call whatever the filter; false when
+    // there is no such row.
+    bool SetReminder(qint64 Call_ID, TDateTime Reminder);
 
 signals:
     // Information fields or the reminder of a call were written (reminders to rebuild).

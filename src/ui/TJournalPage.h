@@ -4,9 +4,12 @@
 // of the incoming journal, deleting rows and the recording of the current row.
 #include "TBookPage.h"
 
+#include <memory>
+
 class QAction;
 class QMenu;
 class QTableWidget;
+class TJournalExport;
 
 class TJournalPage : public TBookPage {
     Q_OBJECT
@@ -14,6 +17,7 @@ public:
     // Kind is bkIncoming or bkOutgoing; Table the journal of that kind.
     TJournalPage(TBookKind Kind, TRecordTable *Table, TConfig &Config, IPageHost &Host, TFormMessage *Messages,
                  QWidget *parent = nullptr);
+    ~TJournalPage() override;
 
     void RefreshCurrentRow() override;
     void UpdateDeleteCommand() override;
@@ -35,6 +39,13 @@ public:
     // The incoming journal's talk and message choice; null on the outgoing page.
     QToolButton *PlayTalkButton() const { return FPlayRecBtn; }
     QToolButton *PlayMessageButton() const { return FPlayMessBtn; }
+    // "Экспортировать журнал записей в текстовый файл" and the command it runs.
+    QToolButton *ExportButton() const { return FExportBtn; }
+    TJournalExport &Export() const { return *FExport; }
+
+signals:
+    // "Информация о номере": the current row's number and Call_ID.
+    void NumberInfoRequested(const QString &Number, qint64 CallId);
 
 protected:
     void DeleteRow() override;
@@ -74,4 +85,6 @@ private:
     QAction *FPlayMessageItem = nullptr;
     QAction *FShowFieldsItem = nullptr;
     QAction *FNumberInfoItem = nullptr;
+    QToolButton *FExportBtn = nullptr;
+    std::unique_ptr<TJournalExport> FExport;
 };
