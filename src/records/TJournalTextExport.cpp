@@ -2,7 +2,9 @@
 #include "TCallBook.h"
 #include "TSqliteStatement.h"
 #include <QBuffer>
+#include <QDate>
 #include <QIODevice>
+#include <cmath>
 #include <unordered_map>
 #include <vector>
 
@@ -33,15 +35,50 @@ char cp1251(char16_t c)
 }
 
 constexpr int Page = 500;
+constexpr qint64 MsPerDay = 86400000;
+
+void twoDigits(QByteArray &out, int v)
+{
+    out += char('0' + v / 10 % 10);
+    out += char('0' + v % 10);
+}
+
+// The wall-clock text of a day count with its fraction, as the grid shows it:
+// "dd.MM.yyyy H:mm:ss" (WithDate) or "H:mm:ss", the fraction rounded to the
+// millisecond. Plain arithmetic: a million rows cannot afford a QDateTime each.
+void appendDateTime(QByteArray &out, double value, bool WithDate)
+{
+    qint64 days = qint64(std::trunc(value));
+    qint64 ms = std::llround(std::fabs(value - double(days)) * double(MsPerDay));
+    if (ms >= MsPerDay) {
+        ++days;
+        ms -= MsPerDay;
+    }
+    if (WithDate) {
+        const QDate d = QDate(1899, 12, 30).addDays(days);
+        twoDigits(out, d.day());
+        out += '.';
+        twoDigits(out, d.month());
+        out += '.';
+        out += QByteArray::number(d.year());
+        out += ' ';
+    }
+    const qint64 s = ms / 1000;
+    out += QByteArray::number(s / 3600);
+    out += ':';
+    twoDigits(out, int(s / 60 % 60));
+    out += ':';
+    twoDigits(out, int(s % 60));
+}
 
 }
 
 QByteArray TJournalTextExport::ToCp1251(const QString &Text)
 {
-    QByteArray out;
-    out.reserve(Text.size());
+    QByteArray out(Text.size(), Qt::Uninitialized);
+    char *p = out.data();
     for (QChar c : Text)
-        out.append(cp1251(c.unicode()));
+        *p++ = cp1251(c.unicode());
     return out;
 }
 
@@ -70,6 +107,7 @@ bool TJournalTextExport::Write(const TCallBook &Book, QIODevice &Out, const TPro
     TSqliteStatement full(Book.connection(), sql.arg(marks.join(QLatin1Char(','))));
     std::vector<qint64> keys;
     std::unordered_map<qint64, QByteArray> lines;
+    lines.reserve(Page);
     for (qint64 first = 0; first < total; first += Page) {
         const int n = int(std::min<qint64>(Page, total - first));
         keys.resize(size_t(n));
@@ -86,11 +124,12 @@ bool TJournalTextExport::Write(const TCallBook &Book, QIODevice &Out, const TPro
             q->bindInt64(i + 1, keys[size_t(i)]);
         lines.clear();
         while (q->step()) {
-            const TDateTime time(q->value(2).toDouble());
-            const QString line = q->value(1).toString() + QLatin1Char('\t') + time.toShortDateString()
-                                 + QLatin1Char(' ') + time.toLongTimeString() + QLatin1Char('\t')
-                                 + TDateTime(q->value(3).toDouble()).toLongTimeString();
-            lines.emplace(q->int64(0), ToCp1251(line));
+            QByteArray line = ToCp1251(q->value(1).toString());
+            line += '\t';
+            appendDateTime(line, q->value(2).toDouble(), true);
+            line += '\t';
+            appendDateTime(line, q->value(3).toDouble(), false);
+            lines.emplace(q->int64(0), std::move(line));
         }
         q->reset();
         for (qint64 k : keys) {
