@@ -19,6 +19,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLocale>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
@@ -294,6 +295,7 @@ void TFormNumberInfo::buildLayout()
     CheckBoxReminder->setObjectName(QStringLiteral("CheckBoxReminder"));
     DatePicker = new QDateEdit(this);
     DatePicker->setObjectName(QStringLiteral("DatePicker"));
+    DatePicker->setLocale(QLocale(QLocale::Russian, QLocale::Russia));   // the long date in Russian
     DatePicker->setDisplayFormat(QStringLiteral("d MMMM yyyy 'г.'"));
     DatePicker->setDateRange(QDate(2006, 11, 1), QDate(2100, 12, 31));
     DatePicker->setCalendarPopup(true);

@@ -46,9 +46,10 @@ TReminderPanel::TReminderPanel(TIncomingCallBook *In, TOutgoingCallBook *Out, QW
     SGReminder->setSelectionMode(QAbstractItemView::SingleSelection);
     SGReminder->setEditTriggers(QAbstractItemView::NoEditTriggers);
     SGReminder->verticalHeader()->setDefaultSectionSize(17);
+    // The date whole, the number in the rest of the width.
     SGReminder->horizontalHeader()->setStretchLastSection(false);
-    SGReminder->setColumnWidth(0, 95);
-    SGReminder->setColumnWidth(1, 72);
+    SGReminder->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    SGReminder->setColumnWidth(1, SGReminder->fontMetrics().horizontalAdvance(QStringLiteral("00.00.0000")) + 10);
     SGReminder->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     SGReminder->setContextMenuPolicy(Qt::CustomContextMenu);
     SGReminder->viewport()->installEventFilter(this);
