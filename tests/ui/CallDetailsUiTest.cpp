@@ -1,6 +1,7 @@
 // The number information window, the reminder list and the journal export as
 // the user drives them: real journal files, real windows under offscreen.
 #include "WidgetTestApp.h"
+#include "audio/AudioTestUtil.h"
 #include "audio/TMediaPlayer.h"
 #include "audio/TPulseMixer.h"
 #include "audio/TQtTickTimer.h"
@@ -351,4 +352,37 @@ TEST_F(CallDetailsUi, ExportAsksBeforeOverwritingAndKeepsTheCurrentRow)
     EXPECT_FALSE(ex.Run());
     EXPECT_EQ(asked.size(), 2);
     EXPECT_EQ(ex.ProposedName(QDate(2026, 12, 9)), QStringLiteral("Входящие 09.12.2026.txt"));
+}
+
+TEST_F(CallDetailsUi, PlaybackCountsDownAndLetsGoOfThePlayer)
+{
+    TInCall c = inCall(QStringLiteral("555"), Today - 1);
+    c.FileName = FDir.filePath(QStringLiteral("missing.wav"));
+    const qint64 missing = FIn->AddCall(c);
+    auto w = numberInfo();
+    w->ShowNumber(QStringLiteral("555"), missing, nullptr, 0);
+    // A name whose file is gone keeps the button but plays nothing.
+    EXPECT_TRUE(w->PlayBtn()->isEnabled());
+    w->PlayBtn()->click();
+    EXPECT_FALSE(w->PlayerTimer()->isActive());
+    EXPECT_FALSE(FSound.PlayerInUse());
+
+    const QString why = audiotest::NoSoundServer();
+    if (!why.isEmpty())
+        GTEST_SKIP() << why.toStdString();
+    c.FileName = FDir.filePath(QStringLiteral("talk.wav"));
+    ASSERT_TRUE(audiotest::WriteToneFile(c.FileName, 440, 8000, 4.0, true));
+    const qint64 talk = FIn->AddCall(c);
+    w->ShowNumber(QStringLiteral("555"), talk, nullptr, 0);
+    w->PlayBtn()->click();
+    ASSERT_EQ(FPlayer.Mode(), mpPlaying);
+    EXPECT_TRUE(FSound.PlayerInUse());   // the end of a call leaves this playback alone
+    EXPECT_TRUE(w->PlayerTimer()->isActive());
+    EXPECT_TRUE(w->RestTime()->text().startsWith(QStringLiteral("0:00:0"))) << w->RestTime()->text().toStdString();
+    // Closing stops it, empties the time and frees the player.
+    w->BitBtnCancelClick();
+    EXPECT_NE(FPlayer.Mode(), mpPlaying);
+    EXPECT_TRUE(w->RestTime()->text().isEmpty());
+    EXPECT_FALSE(w->PlayerTimer()->isActive());
+    EXPECT_FALSE(FSound.PlayerInUse());
 }
