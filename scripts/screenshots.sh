@@ -3,8 +3,9 @@
 # demo folder (journal rows in every icon state, subscribers with every
 # parameter icon, bound quick-dial buttons, the phone simulator playing the demo
 # line) and saves PNG grabs of the main window, each of its pages, each page of
-# the settings dialog (settings-*.png), the reminder list, the number
-# information window, the export dialog, the alert and the window during a call
+# the settings dialog (settings-*.png), the robot window with a list, its editor
+# and its options (robot-*.png), the reminder list, the number information
+# window, the export dialog, the alert and the window during a call
 # into DIR (default /tmp/konvelo-shots), then ends.
 #   scripts/screenshots.sh [DIR]
 set -e

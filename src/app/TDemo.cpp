@@ -1,4 +1,9 @@
 #include "TDemo.h"
+#include "robot/TFormPhoneRobot.h"
+#include "robot/TFormRobotEditor.h"
+#include "robot/TFormRobotOptions.h"
+#include <QLabel>
+#include <QTableWidget>
 #include "TMain.h"
 #include "common/BaseFolder.h"
 #include "config/TConfig.h"
@@ -383,6 +388,48 @@ void TDemo::saveCallDetails()
     }
 }
 
+// The robot window with a list (marks, counts, the history of a reached
+// number), its list editor and its options, shown without blocking.
+void TDemo::saveRobotPages()
+{
+    TFormPhoneRobot *robot = FMain->RobotWindow();
+    if (!robot)
+        return;
+    const QString list = QDir(FShotDir).filePath(QStringLiteral("robot-demo.txt"));
+    {
+        QFile f(list);
+        if (!f.open(QIODevice::WriteOnly))
+            return;
+        f.write("5554040 + \xCE\xCE\xCE \xAB\xD0\xEE\xEC\xE0\xF8\xEA\xE0\xBB |3\r\n"
+                "5552020 + \xC8\xE2\xE0\xED\xEE\xE2 \xC8. \xC8. |1\r\n"
+                "5550001 = \xD1\xEA\xEB\xE0\xE4 |0\r\n"
+                "5550002 = \xC0\xEF\xF2\xE5\xEA\xE0 |2\r\n");
+    }
+    robot->show();
+    robot->OpenList(list);
+    robot->SGMain->setCurrentCell(0, 1);
+    robot->Panels[0]->setText(QStringLiteral(" Линия свободна"));
+    robot->Panels[1]->setText(QStringLiteral(" Успешных дозвонов - 2 из 4"));
+    robot->Panels[2]->setText(QStringLiteral(" 1-й  проход"));
+    QCoreApplication::processEvents();
+    save(robot, QStringLiteral("robot-window.png"));
+    TFormRobotEditor *editor = robot->Editor();
+    editor->SetRows(robot->List().EditorRows());
+    editor->show();
+    QCoreApplication::processEvents();
+    save(editor, QStringLiteral("robot-editor.png"));
+    editor->hide();
+    TFormRobotOptions *options = robot->Options();
+    options->Load(TRobotConfig(), TRobotSchedule(), false);
+    options->show();
+    QCoreApplication::processEvents();
+    save(options, QStringLiteral("robot-options.png"));
+    options->hide();
+    robot->List().SetState(rlsSaved);
+    robot->hide();
+    QFile::remove(list);
+}
+
 void TDemo::screenshotTick()
 {
     ++FTicks;
@@ -407,6 +454,7 @@ void TDemo::screenshotTick()
         }
         saveSettingsPages();
         saveCallDetails();
+        saveRobotPages();
     }
     if (FMainTaken && !FAlertTaken && FAlertShownTicks >= ShotSettleTicks) {
         FAlertTaken = save(alert, QStringLiteral("alert.png"));

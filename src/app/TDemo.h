@@ -45,6 +45,7 @@ private:
     void screenshotTick();
     void saveSettingsPages();
     void saveCallDetails();
+    void saveRobotPages();
     bool save(QWidget *w, const QString &name);
 
     QString FFolder;

@@ -1,4 +1,8 @@
 #include "TMain.h"
+#include "TRobotRecording.h"
+#include "robot/TFormPhoneRobot.h"
+#include "phone/TQtPhoneClock.h"
+#include "common/BaseFolder.h"
 #include "TCallHandler.h"
 #include "TConfigVolumeSettings.h"
 #include "TDialControl.h"
@@ -251,6 +255,7 @@ void TMain::Startup()
     connectCallHandler();
     connectCommands();
     createCallDetails();
+    createRobot();
     startFeed();
 
     // 23
@@ -316,7 +321,10 @@ void TMain::connectCallHandler()
 {
     FCallHandler = std::make_unique<TCallHandler>(*FPhone, *FSession, *FConfig, *FAddressBook, *FInCalls,
                                                   *FOutCalls, *FRecorder, *FSound, *this);
-    FCallHandler->PhoneCodeReceived = [this](const QString &code) { FDetection->PhoneCodeReceived(code); };
+    FCallHandler->PhoneCodeReceived = [this](const QString &code) {
+        FPhoneCodeKnown = true;
+        FDetection->PhoneCodeReceived(code);
+    };
     connect(FCallHandler.get(), &TCallHandler::CallNotWritten, this,
             [this](const QString &t) { showInfo(QStringLiteral("Звонок не записан в журнал"), t, Caption); });
     FCallHandler->Attach(*FPhone);
@@ -711,6 +719,12 @@ void TMain::Shutdown()
     // the call out of the journal and its recording without a row.
     if (FPhone->State() == psIncomingCall || FPhone->State() == psOutgoingCall)
         FPhone->Disconnect();
+    // A robot call already reached is written with its recording so far; the
+    // list's marks went to its file as each number was reached.
+    if (FRobot)
+        FRobot->Run().Stop();
+    if (FRobotConfig)
+        TRobotSettingsFile::Save(RobotConfigFile(), *FRobotConfig, *FRobotSchedule);
     if (FRecorder->State() != rsWaiting)
         FRecorder->Stop();
     // 3
@@ -1135,4 +1149,45 @@ void TMain::ImportOutlookItemClick()
 void TMain::ImportCsvItemClick()
 {
     FImport->ImportCsvFileClick();
+}
+
+// ---------------------------------------------------------------- robot
+
+QString TMain::RobotConfigFile() const
+{
+    return TRobotSettingsFile::DefaultFileName(BaseFolder::path());
+}
+
+void TMain::createRobot()
+{
+    FRobotConfig = std::make_unique<TRobotConfig>();
+    FRobotSchedule = std::make_unique<TRobotSchedule>();
+    TRobotSettingsFile::Load(RobotConfigFile(), *FRobotConfig, *FRobotSchedule);
+    FRobotRecording = std::make_unique<TRobotRecording>(FCallHandler->Recording(), *FRecorder);
+    FRobot = std::make_unique<TFormPhoneRobot>(*FRobotConfig, *FRobotSchedule, *FPhone, *TQtPhoneClock::instance(),
+                                               FOutCalls.get(), FMediaPlayer.get(), RobotConfigFile(), this);
+    FRobot->setWindowFlag(Qt::Window);
+    FRobot->Run().SetRecorder(FRobotRecording.get());
+    FRobot->Run().SetAddressBook(FAddressBook.get());
+    FRobot->CurrentVolume = [this] { return TrackBar ? TrackBar->value() : 0; };
+    FRobot->VolumeChanged = [this](int v) {
+        if (TrackBar)
+            TrackBar->setValue(v);
+    };
+    connect(FCallHandler.get(), &TCallHandler::RobotLineStateChanged, FRobot.get(),
+            &TFormPhoneRobot::RobotLineStateChanged);
+    RobotItem->setEnabled(true);
+    connect(RobotItem, &QAction::triggered, this, &TMain::mmPhoneRobotClick);
+}
+
+void TMain::mmPhoneRobotClick()
+{
+    if (!FRobot || !FPhoneCodeKnown)
+        return;
+    StopSound();
+    FOutCalls->SortBy(QStringLiteral("Time"));
+    FOutPage->UpdateTitleFont();
+    FConfig->SetSortField(1, QStringLiteral("Time"));
+    FRobot->Run().ShowFormOnOutCall = FConfig->ShowInputFormOnOutCall;
+    FRobot->exec();
 }

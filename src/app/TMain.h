@@ -60,6 +60,10 @@ class TSoundControl;
 class TImportCommands;
 class TSettings;
 class TSplash;
+class TFormPhoneRobot;
+class TRobotRecording;
+struct TRobotConfig;
+struct TRobotSchedule;
 
 class TMain : public QMainWindow, public ICallView, public IMainWindowSettings, public IPageHost {
     Q_OBJECT
@@ -117,6 +121,8 @@ public:
     TImportCommands *ImportCommands() const { return FImport; }
     TFormNumberInfo *NumberInfo() const { return FNumberInfo.get(); }
     TReminderPanel *Reminders() const { return FReminders; }
+    TFormPhoneRobot *RobotWindow() const { return FRobot.get(); }
+    QString RobotConfigFile() const;
     // The page control and the page it shows.
     QTabWidget *Pages() const { return PageControl1; }
     TBookPage *CurrentPage() const;
@@ -138,6 +144,8 @@ public:
     void ImportOutlookItemClick();
     void ImportCsvItemClick();
     void AccessItemClick();
+    // "Телефонный робот": the robot window, modally.
+    void mmPhoneRobotClick();
 
     // Operations on the current rows and the player.
     void RefreshCurrentRow();
@@ -212,6 +220,7 @@ private:
     void connectCommands();
     // The reminder list and the number information window, with their openers.
     void createCallDetails();
+    void createRobot();
     void lineStateChanged(TPhoneState State);
     void settingsApplied();
     void applyWindowBounds();
@@ -259,6 +268,11 @@ private:
     std::unique_ptr<TFormMessage> FFormMessage;
     std::unique_ptr<TAlert> FAlert;
     std::unique_ptr<TSettings> FSettings;
+    std::unique_ptr<TRobotConfig> FRobotConfig;
+    std::unique_ptr<TRobotSchedule> FRobotSchedule;
+    std::unique_ptr<TRobotRecording> FRobotRecording;
+    std::unique_ptr<TFormPhoneRobot> FRobot;
+    bool FPhoneCodeKnown = false;
     TImportCommands *FImport = nullptr;
     std::unique_ptr<TFormNumberInfo> FNumberInfo;
     // The main window's own content (left column, pages); freed first.

@@ -103,7 +103,7 @@ bool TSimPhoneConfig::ignoreFrom(const QString &list, TSimPhoneConfig &config, Q
 }
 
 TSimPhone::TSimPhone(const TSimPhoneConfig &config, TSimLog *log, QObject *parent)
-    : QObject(parent), FConfig(config), FLog(log), FCall(this)
+    : QObject(parent), FConfig(config), FLog(log), FCall(this), FRobot(log, this)
 {
     FCommandTimeout.setSingleShot(true);
     FCommandTimeout.setInterval(CommandTimeout);
@@ -115,6 +115,8 @@ TSimPhone::TSimPhone(const TSimPhoneConfig &config, TSimLog *log, QObject *paren
     FCall.setDigitGap(FConfig.digitGap);
     FCall.setOutput([this](const QByteArray &b) { send(b); });
     FCall.start();
+    FRobot.setOutput([this](const QByteArray &b) { send(b); });
+    FRobot.setTiming(FConfig.robotStep, FConfig.robotAnswer, FConfig.talk);
     connect(&FKeepAlive, &QTimer::timeout, this, [this] {
         if (!silent())
             send(QByteArray(1, FKeepAliveByte));
@@ -293,7 +295,7 @@ void TSimPhone::execute(const QByteArray &cmd)
         break;
     }
     case 0x82:
-        what = QStringLiteral("robot call (not simulated)");
+        what = ignored ? QStringLiteral("robot call") : FRobot.dial(cmd);
         break;
     case 0x83: case 0x84: case 0x85:
         what = QStringLiteral("talk send cell %1 (not simulated)").arg(nibbles(cmd, 1, 4));
@@ -360,7 +362,7 @@ void TSimPhone::execute(const QByteArray &cmd)
         break;
     }
     case 0x9B:
-        what = QStringLiteral("play message to line (not simulated)");
+        what = ignored ? QStringLiteral("play message to line") : FRobot.message(cmd);
         break;
     case 0x9C:
         what = QStringLiteral("firmware version");
@@ -380,6 +382,7 @@ void TSimPhone::execute(const QByteArray &cmd)
         return;
     if (code == 0x80) {
         FCall.stop();
+        FRobot.hangUp();
         reply(QByteArray(1, char(0x21)));
     } else if (code == 0x90) {
         dial(cmd.mid(2));

@@ -4,6 +4,7 @@
 // individual number, clock, call memory and parameter store.
 #include "TSimMemory.h"
 #include "TSimPlayer.h"
+#include "TSimRobot.h"
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QMap>
@@ -27,6 +28,8 @@ struct TSimPhoneConfig {
     int pickup = -1;                // ms from the last dialled digit to 20; -1: nobody answers
     int talk = 3000;                // ms from 20 (or the last digit) to 21
     int digitGap = 100;             // ms between reported digits
+    int robotStep = 150;            // ms between the codes of a robot call
+    int robotAnswer = 1000;         // longest answer recording of a robot call, ms
 
     // "5.2.0.1.123" (model, sub-model, letter 0 Ц / 1 Т / 2 С or the letter itself, variant, three-character
     // code with Ф or F for 14) and "10100111" (options 1 to 8) into a model block.
@@ -80,6 +83,7 @@ private:
     QElapsedTimer FSilentSince;
     int FSilentFor = 0;
     TSimPlayer FCall;                 // the call the phone dials for command 90
+    TSimRobot FRobot;                 // robot calls (82, 9B)
     QTimer FKeepAlive;
     char FKeepAliveByte = char(0xFF);
 };

@@ -46,8 +46,11 @@ const char *Description =
     "\n"
     "Commands answered: 80 (21), 81 (its clock), 90 (28, digits, 20 after\n"
     "--pickup, 21 after --talk), 91 (clock set, logged), 92/93 (call memory),\n"
-    "95 (44 with --code), 99/9A (parameter store), 9C (47), 9D (48). Robot, talk\n"
-    "play and talk search commands are logged only.\n"
+    "95 (44 with --code), 99/9A (parameter store), 9C (47), 9D (48), 82 and 9B\n"
+    "(a robot call chosen by the number's last digit: 0 busy, 1 no answer,\n"
+    "3 the operator lifts the handset, 4 cut off while dialling once, 5 no answer\n"
+    "to the dial, others reached by the dial's criterion, then the message, 36\n"
+    "and the answer, 2D, 21). Talk play and talk search commands are logged only.\n"
     "\n"
     "--memory FILE lines: in|out DD.MM HH:MM H:MM:SS FLAGS CATEGORY [DIGITS],\n"
     "newest first, at most 97 per kind. --params FILE lines: ADDRESS=V1[,V2].\n"
@@ -149,6 +152,10 @@ int main(int argc, char **argv)
          QStringLiteral("LIST")},
         {QStringLiteral("digit-gap"), QStringLiteral("Ms between reported digits (default 100)."),
          QStringLiteral("MS")},
+        {QStringLiteral("robot-step"), QStringLiteral("Ms between the codes of a robot call (default 150)."),
+         QStringLiteral("MS")},
+        {QStringLiteral("robot-answer"), QStringLiteral("Longest answer recording of a robot call in ms (default 1000)."),
+         QStringLiteral("MS")},
         {QStringLiteral("keepalive"),
          QStringLiteral("Send --keepalive-byte after this many ms without sending (default: off)."),
          QStringLiteral("MS")},
@@ -175,6 +182,8 @@ int main(int argc, char **argv)
         || !intOption(p, QStringLiteral("code-delay"), 0, 600000, config.codeDelay, error)
         || !intOption(p, QStringLiteral("reply-delay"), 0, 600000, config.replyDelay, error)
         || !intOption(p, QStringLiteral("digit-gap"), 0, 600000, config.digitGap, error)
+        || !intOption(p, QStringLiteral("robot-step"), 0, 600000, config.robotStep, error)
+        || !intOption(p, QStringLiteral("robot-answer"), 0, 3600000, config.robotAnswer, error)
         || !secondsOption(p, QStringLiteral("pickup"), config.pickup, error)
         || !secondsOption(p, QStringLiteral("talk"), config.talk, error)
         || (p.isSet(QStringLiteral("ignore"))

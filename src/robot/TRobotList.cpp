@@ -1,0 +1,269 @@
+#include "TRobotList.h"
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <algorithm>
+
+namespace {
+
+// Windows-1251 0x80..0xBF; 0xC0..0xFF are U+0410..U+044F. 0x98 is unassigned.
+const char16_t HighHalf[64] = {
+    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, 0x20AC, 0x2030, 0x0409, 0x2039, 0x040A,
+    0x040C, 0x040B, 0x040F, 0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0xFFFD, 0x2122,
+    0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F, 0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6,
+    0x00A7, 0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407, 0x00B0, 0x00B1, 0x0406, 0x0456,
+    0x0491, 0x00B5, 0x00B6, 0x00B7, 0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457};
+
+QString fromCp1251(const QByteArray &bytes)
+{
+    QString s;
+    s.reserve(bytes.size());
+    for (char ch : bytes) {
+        const uint8_t b = uint8_t(ch);
+        if (b < 0x80)
+            s.append(QChar(b));
+        else if (b < 0xC0)
+            s.append(QChar(HighHalf[b - 0x80]));
+        else
+            s.append(QChar(char16_t(0x0410 + (b - 0xC0))));
+    }
+    return s;
+}
+
+QByteArray toCp1251(const QString &text)
+{
+    QByteArray out;
+    out.reserve(text.size());
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x80) {
+            out.append(char(u));
+        } else if (u >= 0x0410 && u <= 0x044F) {
+            out.append(char(0xC0 + (u - 0x0410)));
+        } else {
+            const auto *p = std::find(std::begin(HighHalf), std::end(HighHalf), u);
+            out.append(p != std::end(HighHalf) && u != 0xFFFD ? char(0x80 + (p - HighHalf)) : '?');
+        }
+    }
+    return out;
+}
+
+// Leading decimal integer after leading blanks, 0 when the text is not one.
+int decimal(const QString &text)
+{
+    bool ok = false;
+    const int v = text.trimmed().toInt(&ok);
+    return ok ? v : 0;
+}
+
+// Integers by value, but 0 after every non-zero value.
+int compareInts(qint64 a, qint64 b)
+{
+    if (a == b)
+        return 0;
+    if (a == 0)
+        return 1;
+    if (b == 0)
+        return -1;
+    return a < b ? -1 : 1;
+}
+
+// Upper-case texts by character code; an empty text after every non-empty one.
+int compareTexts(const QString &a, const QString &b)
+{
+    if (a.isEmpty() || b.isEmpty())
+        return a.isEmpty() == b.isEmpty() ? 0 : (a.isEmpty() ? 1 : -1);
+    return QString::compare(a.toUpper(), b.toUpper(), Qt::CaseSensitive);
+}
+
+qint64 numberKey(const QString &number)
+{
+    bool ok = false;
+    const qint64 v = number.trimmed().toLongLong(&ok);
+    return ok ? v : 0;
+}
+
+QString markText(const TRobotRow &r)
+{
+    return r.Mark.isNull() ? QString() : QString(r.Mark);
+}
+
+} // namespace
+
+TRobotRow TRobotList::ParseLine(const QString &Line, bool *Ok)
+{
+    TRobotRow row;
+    *Ok = false;
+    int sep = Line.indexOf(u'=');
+    if (sep < 0)
+        sep = Line.indexOf(u'+');
+    if (sep < 0)
+        return row;
+    row.Number = Line.left(sep).trimmed();
+    if (row.Number.isEmpty())
+        return row;
+    // The bar after the separator: a bar inside the number cuts nothing off.
+    int bar = Line.indexOf(u'|', sep + 1);
+    const bool hasBar = bar > sep;
+    if (!hasBar)
+        bar = int(Line.size());
+    row.Name = Line.mid(sep + 1, bar - sep - 1).trimmed();
+    row.Mark = Line.at(sep);
+    row.Count = hasBar && bar < Line.size() - 1 ? std::max(0, decimal(Line.mid(bar + 1))) : 0;
+    *Ok = true;
+    return row;
+}
+
+QList<TRobotRow> TRobotList::ParseList(const QByteArray &Content)
+{
+    QList<TRobotRow> rows;
+    const QString text = fromCp1251(Content);
+    for (QStringView line : QStringView(text).split(u'\n')) {
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+        if (line.isEmpty())
+            continue;
+        bool ok = false;
+        TRobotRow row = ParseLine(line.toString(), &ok);
+        if (ok)
+            rows.append(std::move(row));
+    }
+    return rows;
+}
+
+QByteArray TRobotList::FormatList(const QList<TRobotRow> &Rows)
+{
+    QByteArray out;
+    for (const TRobotRow &r : Rows) {
+        // Names and numbers are one line each: a line break would split the row.
+        QString number = r.Number, name = r.Name;
+        number.replace(u'\r', u' ').replace(u'\n', u' ');
+        name.replace(u'\r', u' ').replace(u'\n', u' ').replace(u'|', u'/');
+        // A "+" in the number or an "=" in the name would be read as the separator
+        // of a reached row: such a row keeps its number, name and count, not its mark.
+        const bool reached = r.Reached() && !number.contains(u'+') && !name.contains(u'=');
+        out += toCp1251(number + (reached ? QStringLiteral(" + ") : QStringLiteral(" = ")) + name
+                        + QStringLiteral(" |") + QString::number(r.Count));
+        out += "\r\n";
+    }
+    return out;
+}
+
+bool TRobotList::LoadList(const QString &FileName)
+{
+    QFile f(FileName);
+    if (!f.exists() || !f.open(QIODevice::ReadOnly))
+        return false;
+    FRows = ParseList(f.readAll());
+    FFileName = QFileInfo(FileName).absoluteFilePath();
+    FState = FRows.isEmpty() ? rlsNone : rlsSaved;
+    if (!FRows.isEmpty() && FSortColumn > 0)
+        SortBy(FSortColumn);
+    FLastFolder = QFileInfo(FileName).absolutePath();
+    return true;
+}
+
+bool TRobotList::SaveList(const QString &FileName, QString *Error)
+{
+    QSaveFile f(FileName);
+    if (!f.open(QIODevice::WriteOnly) || f.write(FormatList(FRows)) < 0 || !f.commit()) {
+        if (Error)
+            *Error = f.errorString();
+        return false;
+    }
+    FFileName = QFileInfo(FileName).absoluteFilePath();
+    FLastFolder = QFileInfo(FileName).absolutePath();
+    FState = rlsSaved;
+    return true;
+}
+
+void TRobotList::SetFromEditor(const QList<TRobotEditorRow> &Rows, bool New)
+{
+    FRows.clear();
+    for (const TRobotEditorRow &e : Rows) {
+        const QString number = e.Number.trimmed();
+        if (!number.isEmpty())
+            FRows.append(TRobotRow{number, e.Name, QChar(), e.Count});
+    }
+    if (FRows.isEmpty())
+        FState = rlsNone;
+    else if (New || FState == rlsNew || FState == rlsNone)
+        FState = rlsNew;
+    else
+        FState = rlsModified;
+    if (New)
+        FFileName.clear();
+}
+
+QList<TRobotEditorRow> TRobotList::EditorRows() const
+{
+    QList<TRobotEditorRow> rows;
+    for (const TRobotRow &r : FRows)
+        rows.append(TRobotEditorRow{r.Number, r.Name, r.Count});
+    rows.append(TRobotEditorRow{});
+    return rows;
+}
+
+void TRobotList::markChanged()
+{
+    if (FState == rlsSaved)
+        FState = rlsModified;
+}
+
+void TRobotList::ResetMark(int Row)
+{
+    if (Row < 0 || Row >= FRows.size())
+        return;
+    FRows[Row].Mark = u'=';
+    markChanged();
+}
+
+void TRobotList::ResetAllMarks()
+{
+    for (TRobotRow &r : FRows)
+        r.Mark = u'=';
+    if (!FRows.isEmpty())
+        markChanged();
+}
+
+void TRobotList::Clear()
+{
+    FRows.clear();
+    FState = rlsNone;
+    FFileName.clear();
+}
+
+bool TRobotList::Less(const TRobotRow &a, const TRobotRow &b, int Column)
+{
+    int c = 0;
+    switch (Column) {
+    case colNumber:
+        c = compareInts(numberKey(a.Number), numberKey(b.Number));
+        if (!c)
+            c = compareTexts(a.Name, b.Name);
+        break;
+    case colCount:
+        c = compareInts(a.Count, b.Count);
+        if (!c)
+            c = compareTexts(a.Name, b.Name);
+        break;
+    case colName:
+    case colMark:
+        c = Column == colName ? compareTexts(a.Name, b.Name) : compareTexts(markText(a), markText(b));
+        if (!c)
+            c = compareInts(numberKey(a.Number), numberKey(b.Number));
+        break;
+    default:
+        break;
+    }
+    return c < 0;
+}
+
+void TRobotList::SortBy(int Column)
+{
+    if (Column < colNumber || Column > colCount)
+        return;
+    FSortColumn = Column;
+    std::stable_sort(FRows.begin(), FRows.end(),
+                     [Column](const TRobotRow &a, const TRobotRow &b) { return Less(a, b, Column); });
+}

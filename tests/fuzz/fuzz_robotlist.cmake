@@ -1,0 +1,4 @@
+konvelo_add_fuzzer(fuzz_robotlist
+  SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_robotlist.cpp
+          ${CMAKE_SOURCE_DIR}/src/robot/TRobotList.cpp
+  LIBS Qt6::Core)
