@@ -68,6 +68,8 @@ add_custom_command(OUTPUT ${ring}
   DEPENDS konvelo-cli VERBATIM)
 list(APPEND KONVELO_PACKAGE_FILES ${ring})
 install(FILES ${ring} DESTINATION share/konvelo/Sounds/Bells)
+# and the example phone-parameter description.
+install(FILES ${CMAKE_SOURCE_DIR}/src/phonesettings/Params.vrx DESTINATION share/konvelo)
 
 add_custom_target(konvelo_package_files ALL DEPENDS ${KONVELO_PACKAGE_FILES})
 

@@ -5,8 +5,11 @@
 # line) and saves PNG grabs of the main window, each of its pages, each page of
 # the settings dialog (settings-*.png), the robot window with a list, its editor
 # and its options (robot-*.png), the reminder list, the number information
-# window, the export dialog, the alert and the window during a call
-# into DIR (default /tmp/konvelo-shots), then ends.
+# window, the export dialog, the information-fields editor
+# (fields-editor.png), the subscriber dialog (subscriber-dialog.png), the search
+# window, the period chooser, the statistics window and its chart, the alert,
+# the window during a call, the phone-settings editor and the parameter transfer
+# window into DIR (default /tmp/konvelo-shots), then ends.
 #   scripts/screenshots.sh [DIR]
 set -e
 cd "$(dirname "$0")/.."

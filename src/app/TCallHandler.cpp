@@ -1,6 +1,6 @@
 #include "TCallHandler.h"
 #include "ICallView.h"
-#include "TNullFieldsEditor.h"
+#include "ui/IFieldsEditor.h"
 #include "TPhoneSession.h"
 #include "audio/TGSMRecorder.h"
 #include "audio/TSoundControl.h"
@@ -74,7 +74,7 @@ TCallHandler::TCallHandler(TPhone &Phone, TPhoneSession &Session, TConfig &Confi
                            TSoundControl &Sound, ICallView &View, IFieldsEditor *Editor, QObject *parent)
     : QObject(parent), Clock([] { return TDateTime::now(); }), FPhone(Phone), FSession(Session), FConfig(Config),
       FAddressBook(AddressBook), FInCalls(InCalls), FOutCalls(OutCalls), FRecorder(Recorder), FSound(Sound),
-      FView(View), FEditor(nullptr), FNullEditor(std::make_unique<TNullFieldsEditor>()),
+      FView(View), FEditor(nullptr),
       FRecording(Phone, Session, Config, AddressBook, InCalls, OutCalls, Recorder, Sound, View), FInBacklog(InCalls),
       FOutBacklog(OutCalls)
 {
@@ -82,6 +82,12 @@ TCallHandler::TCallHandler(TPhone &Phone, TPhoneSession &Session, TConfig &Confi
     SetFieldsEditor(Editor);
     TalkTimer.setInterval(1000);
     connect(&TalkTimer, &QTimer::timeout, this, &TCallHandler::TalkTimerTimer);
+    BlockedNoticeTimer.setInterval(5000);
+    BlockedNoticeTimer.setSingleShot(true);
+    connect(&BlockedNoticeTimer, &QTimer::timeout, this, [this] {
+        if (FPhone.State() == psWaiting && FPhone.ReceiverState() == rsDown)
+            FView.SetStatusText(QStringLiteral("Линия свободна"));
+    });
     PendingTimer.setInterval(60000);
     connect(&PendingTimer, &QTimer::timeout, this, &TCallHandler::WritePendingCalls);
 }
@@ -105,7 +111,7 @@ TCallHandler::~TCallHandler()
 
 void TCallHandler::SetFieldsEditor(IFieldsEditor *Editor)
 {
-    FEditor = Editor ? Editor : FNullEditor.get();
+    FEditor = Editor;
 }
 
 void TCallHandler::Attach(TPhone &Phone)
@@ -155,7 +161,7 @@ void TCallHandler::PhoneStateChanged(TPhone *)
     FView.SetStateImage(StateImageIndex(FPhone));
     switch (state) {
     case psWaiting:
-        FView.SetStatusText(QStringLiteral("Линия свободна"));
+        showLineFree();
         FView.SetNumberText(QString());
         // A recording still running belongs to no call any more.
         if (FRecorder.State() != rsWaiting)
@@ -187,9 +193,14 @@ void TCallHandler::PhoneReceiverUp(TPhone *)
     FView.SetStateImage(StateImageIndex(FPhone));
 }
 
+void TCallHandler::showLineFree()
+{
+    FView.SetStatusText(BlockedNoticeTimer.isActive() ? FBlockedNotice : QStringLiteral("Линия свободна"));
+}
+
 void TCallHandler::PhoneLineFree(TPhone *)
 {
-    FView.SetStatusText(QStringLiteral("Линия свободна"));
+    showLineFree();
     TalkTimer.stop();
     if (!FSound.PlayerInUse())
         FSound.StopSound();
@@ -203,6 +214,8 @@ void TCallHandler::PhoneStartCall(TCallKind CallKind, const TBuffer &Number)
     CurrentMessageFile.clear();
     CurrentNumberText = PhoneNumberToText(Number, CallKind == ckOutgoing);
     NumberReported = false;
+    FScreened = false;
+    FBlocked = false;
     announce(CallKind, Number);
 }
 
@@ -223,6 +236,8 @@ void TCallHandler::announce(TCallKind Kind, const TBuffer &Number)
         reportNumber(Kind, Number);
         return;
     }
+    if (screen(Number))
+        return;
     FView.SetStatusText(QStringLiteral("Входящий звонок "));
     const QString text = PhoneNumberToText(Number, false);
     if (!text.isEmpty())
@@ -247,7 +262,7 @@ void TCallHandler::announce(TCallKind Kind, const TBuffer &Number)
             ring = true;
     }
     if (alert) {
-        if (FEditor->IsShowing() && !FEditor->FromAlert())
+        if (FEditor && FEditor->IsShowing() && !FEditor->FromAlert())
             finishEditor();
         if (found)
             FView.ShowCaller(FAddressBook.fieldValue(QStringLiteral("Phone")).toString(),
@@ -268,6 +283,38 @@ void TCallHandler::announce(TCallKind Kind, const TBuffer &Number)
         StartRing(found);
     // Other listeners hear of the caller after the alert and the ring.
     reportNumber(Kind, Number);
+}
+
+bool TCallHandler::screen(const TBuffer &Number)
+{
+    if (FBlocked)
+        return true;
+    // Asked once a call, as soon as the number came (also when it came empty).
+    if (FScreened || (Number.isEmpty() && !FPhone.NumberGiven()))
+        return false;
+    FScreened = true;
+    const QString text = PhoneNumberToText(Number, false);
+    bool found = false;
+    bool hangUp = false;
+    guarded([&] {
+        found = FAddressBook.FindPhone(text);
+        hangUp = found && (FAddressBook.CurrentAttributes() & HangUpCall);
+    });
+    if (!FConfig.NumberRules.Decide(text, found, hangUp).Block)
+        return false;
+    FBlocked = true;
+    FPhone.HangUp();
+    // A ring or an alert that began with the ringing, before the number came.
+    stopSound();
+    if (FView.AlertShowing())
+        FView.CloseAlert();
+    const QString shown = text.isEmpty() ? QStringLiteral("?") : text;
+    FBlockedNotice = QStringLiteral("Звонок сброшен: ") + shown;
+    FView.SetStatusText(FBlockedNotice);
+    BlockedNoticeTimer.start();
+    NumberReported = true;
+    emit CallBlocked(shown, now());
+    return true;
 }
 
 void TCallHandler::reportNumber(TCallKind Kind, const TBuffer &Number)
@@ -319,6 +366,9 @@ void TCallHandler::stopRingForTalk(TCallKind Kind)
 
 void TCallHandler::PhoneStartTalk(TCallKind CallKind)
 {
+    // A call hung up is neither recorded nor noted, whoever lifts the receiver.
+    if (FBlocked && CallKind == ckIncoming)
+        return;
     if (FConfig.MuteOnCall)
         FSound.SetMute(true);
     StatusText = QStringLiteral("Разговор");
@@ -351,7 +401,7 @@ void TCallHandler::PhoneStartTalk(TCallKind CallKind)
     }
     TalkTimer.start();
 
-    if (FEditor->IsShowing())
+    if (FEditor && FEditor->IsShowing())
         finishEditor();
     bool open;
     int attributes = 0;
@@ -366,7 +416,7 @@ void TCallHandler::PhoneStartTalk(TCallKind CallKind)
         open = FConfig.DisplayMessage && FConfig.ShowInputFormOnInCall;
     else
         open = FConfig.ShowInputFormOnOutCall;
-    if (open) {
+    if (open && FEditor) {
         FView.ProcessMessages();
         FEditor->LoadCall(CurrentNumberText, CallKind);
         FView.Wait(400);
@@ -381,6 +431,8 @@ void TCallHandler::TalkTimerTimer()
 
 void TCallHandler::PhoneCallerMessage(TPhone *)
 {
+    if (FBlocked)
+        return;
     if (FConfig.MuteOnCall)
         FSound.SetMute(true);
     StatusText = QStringLiteral("Сообщение звонящего");
@@ -406,6 +458,10 @@ void TCallHandler::PhoneEndCall(TCallKind CallKind, TCallPlace, TDateTime Time, 
     if (FView.AlertShowing())
         FView.CloseAlert();
     RecordButtonsIdle();
+    if (FBlocked && CallKind == ckIncoming) {
+        endBlockedCall(Time, PhoneNumberToText(Number, false), Category);
+        return;
+    }
 
     QString talkFile;
     if (FRecorder.State() != rsWaiting) {
@@ -425,7 +481,8 @@ void TCallHandler::PhoneEndCall(TCallKind CallKind, TCallPlace, TDateTime Time, 
     if (!NumberReported)
         emit CallNumberKnown(CallKind, text, Time);
     NumberReported = false;
-    FEditor->RestartCloseTimer();
+    if (FEditor)
+        FEditor->RestartCloseTimer();
 
     const TDateTime length(qMax(0.0, now() - Time));
     TInCall in;
@@ -449,12 +506,12 @@ void TCallHandler::PhoneEndCall(TCallKind CallKind, TCallPlace, TDateTime Time, 
         return CallKind == ckIncoming ? TIncomingCallBook::values(in) : TOutgoingCallBook::values(out);
     };
     qint64 written = 0;
-    if (FEditor->IsShowing()) {
+    if (FEditor && FEditor->IsShowing()) {
         // The user is still typing notes for this call: its OK writes into this row.
         written = addRow(CallKind, values(), text, Time);
         FEditor->SetCallId(written);
     } else {
-        if (FEditor->Edited()) {
+        if (FEditor && FEditor->Edited()) {
             const QString typed = FEditor->EditNumber();
             if (CallKind == ckIncoming && !typed.isEmpty())
                 in.Phone = typed;
@@ -486,6 +543,34 @@ void TCallHandler::PhoneEndCall(TCallKind CallKind, TCallPlace, TDateTime Time, 
     FSound.ResetVolume();
     if (FConfig.MuteOnCall)
         FSound.SetMute(false);
+}
+
+void TCallHandler::endBlockedCall(TDateTime Time, const QString &Number, uint8_t Category)
+{
+    FBlocked = false;
+    FScreened = false;
+    NumberReported = false;
+    if (FRecorder.State() != rsWaiting)
+        FRecorder.Stop();
+    stopSound();
+    // The information-fields editor belongs to other calls: this row gets no notes.
+    TInCall in;
+    in.Phone = Number.isEmpty() ? QStringLiteral("?") : Number;
+    in.Time = Time;
+    in.Length = TDateTime(0.0);
+    in.Category = Category;
+    in.Blocked = true;
+    const qint64 written = addRow(ckIncoming, TIncomingCallBook::values(in), in.Phone, Time);
+    if (written > 0)
+        emit InCallWritten(in, written, TCallAttributes{caNoTalk});
+    TalkTimer.stop();
+    CurrentNumberText.clear();
+    MessageRecording = false;
+    CurrentMessageFile.clear();
+    FView.SetStatusText(FBlockedNotice);
+    BlockedNoticeTimer.start();
+    FView.RefreshPlayerButtons();
+    FSound.ResetVolume();
 }
 
 // ------------------------------------------------------------------ recording

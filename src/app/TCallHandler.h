@@ -91,6 +91,11 @@ public:
     bool MessageRecording = false;
     QString CurrentMessageFile;
     bool NumberReported = false;   // CallNumberKnown was raised for the current call
+    // "Звонок сброшен: <number>" stays in the status bar this long after a call
+    // the number rules hung up (ms).
+    QTimer BlockedNoticeTimer;
+    // The number rules hung the current call up.
+    bool Blocked() const { return FBlocked; }
     TCallRec NewestInCall;
     TCallRec NewestOutCall;
 
@@ -105,6 +110,9 @@ signals:
     // A call's number became known (the incoming caller's, the dialled one
     // complete), once per call; "?" at the end of a call whose number never came.
     void CallNumberKnown(TCallKind Kind, const QString &Number, TDateTime Start);
+    // The number rules hung an incoming call up (Number "?" without a number);
+    // its row follows as an InCallWritten with Blocked set.
+    void CallBlocked(const QString &Number, TDateTime Start);
     // A finished call's row went into its journal (with its key and the
     // attributes the phone reported for it).
     void InCallWritten(const TInCall &Row, qint64 CallId, TCallAttributes Attributes);
@@ -122,6 +130,11 @@ private:
     qint64 addRow(TCallKind Kind, const QVariantList &Values, const QString &Phone, TDateTime Time);
     void reportPending(TCallKind Kind, const QString &Phone, TDateTime Time, const QString &Error);
     void announce(TCallKind Kind, const TBuffer &Number);
+    // Once the incoming number is known: hangs the call up when the rules say
+    // so. True while the current call is one hung up.
+    bool screen(const TBuffer &Number);
+    void endBlockedCall(TDateTime Time, const QString &Number, uint8_t Category);
+    void showLineFree();
     void finishEditor();
     void reportNumber(TCallKind Kind, const TBuffer &Number);
     void stopRingForTalk(TCallKind Kind);
@@ -140,9 +153,11 @@ private:
     TGSMRecorder &FRecorder;
     TSoundControl &FSound;
     ICallView &FView;
-    IFieldsEditor *FEditor;
-    std::unique_ptr<IFieldsEditor> FNullEditor;
+    IFieldsEditor *FEditor;   // null: the program shows no editor
     TRecordingControl FRecording;
     TCallBacklog FInBacklog;
     TCallBacklog FOutBacklog;
+    bool FScreened = false;   // the rules were asked for the current call
+    bool FBlocked = false;
+    QString FBlockedNotice;
 };

@@ -22,10 +22,24 @@
 #include "ui/TJournalPage.h"
 #include "ui/TReminderPanel.h"
 #include <QFileDialog>
+#include "ui/TFindCall.h"
+#include "ui/TFormDateInterval.h"
+#include "ui/TFormFieldsEdit.h"
+#include "ui/THotButtonsBox.h"
+#include "ui/TNewPerson.h"
+#include "ui/TStats.h"
+#include "phonesettings/TFormAONSetting.h"
+#include "phonesettings/TFormProgress.h"
+#include "phonesettings/TParamModel.h"
+#include <QListWidget>
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
+#include <QLineEdit>
+#include <QTabBar>
 #include <QLockFile>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTimer>
@@ -143,6 +157,18 @@ bool TDemo::FillFolder(QString &Error)
             Error = QStringLiteral("cannot write the demo settings in ") + config.StoreLocation();
             return false;
         }
+        // Number rules: one toll-free service let through, the other toll-free
+        // numbers and calls without a number hung up.
+        TNumberRules rules;
+        rules.Add(QStringLiteral("88005551234"), false);
+        rules.Add(QStringLiteral("8800*"), true);
+        rules.Add(QStringLiteral("?"), true);
+        const auto store = TSettingsStore::Open();
+        rules.Store(*store);
+        if (!store->Flush()) {
+            Error = QStringLiteral("cannot write the demo settings in ") + store->Location();
+            return false;
+        }
     }
 
     const QString data = BaseFolder::dataPath() + QLatin1Char('/');
@@ -160,6 +186,8 @@ bool TDemo::FillFolder(QString &Error)
                    QStringLiteral("Не звонить после 20:00."), QString(), -1, false);
     book.AddPerson(QStringLiteral("5554040"), QStringLiteral("Бухгалтерия"), 2 | 32, QStringLiteral("ул. Садовая, 1"),
                    QString(), QString(), -1, false);
+    book.AddPerson(QStringLiteral("5556060"), QStringLiteral("Навязчивая реклама"), TPersonAttributes::HangUpCall,
+                   QString(), QStringLiteral("Звонки сбрасываются."), QString(), -1, false);
 
     // Quick-dial buttons 1, 2, 3 (the first column) and 5 bound.
     THotButtonFile hot(data + QStringLiteral("HotBtns.cfg"));
@@ -205,6 +233,15 @@ bool TDemo::FillFolder(QString &Error)
             if (r.daysAgo == 1)
                 c.Field_8 = at(-2, 0, 0);   // a reminder in two days
         }
+        in.AddCall(c);
+    }
+    // Calls the number rules hung up this week.
+    for (const auto &[phone, minutesAgo] : {std::pair{"88003334455", 90}, std::pair{"5556060", 30}}) {
+        TInCall c;
+        c.Phone = QString::fromLatin1(phone);
+        c.Time = TDateTime::fromQDateTime(QDateTime::currentDateTime().addSecs(-60 * minutesAgo));
+        c.Category = 1;
+        c.Blocked = true;
         in.AddCall(c);
     }
     TOutgoingCallBook out(data + QStringLiteral("OutCalls"));
@@ -281,9 +318,12 @@ bool TDemo::Prepare(QString &Error, bool &Busy)
         Error = QStringLiteral("cannot write ") + scenario;
         return false;
     }
+    if (!writePhoneParams(Error))
+        return false;
     QStringList args{QStringLiteral("--digit-gap"), QStringLiteral("300"), QStringLiteral("--keepalive"),
                      QStringLiteral("5000"), QStringLiteral("--log"),
-                     QDir(FFolder).filePath(QStringLiteral("phone.log"))};
+                     QDir(FFolder).filePath(QStringLiteral("phone.log")), QStringLiteral("--params-store"),
+                     FParamsStore};
     if (!FMemoryFile.isEmpty())
         args << QStringLiteral("--memory") << FMemoryFile;
     args << scenario;
@@ -310,6 +350,83 @@ bool TDemo::Prepare(QString &Error, bool &Busy)
         return false;
     }
     return true;
+}
+
+bool TDemo::writePhoneParams(QString &Error)
+{
+    const QDir dir(FFolder);
+    const QString vrx = dir.filePath(QStringLiteral("Params.vrx"));
+    if (!QFile::exists(vrx) && !QFile::copy(QStringLiteral(":/demo/Params.vrx"), vrx)) {
+        Error = QStringLiteral("cannot write ") + vrx;
+        return false;
+    }
+    QFile(vrx).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    FParamsStore = dir.filePath(QStringLiteral("phone-params.AON"));
+    if (QFile::exists(FParamsStore))
+        return true;
+    // Every parameter of the simulator's firmware with a value: the first
+    // option, the lowest allowed number, the first two boxes ticked.
+    QStringList lines;
+    if (!TParamModel::ReadDescriptionFile(vrx, lines, Error))
+        return false;
+    TParamModel model;
+    model.LoadDescription(lines, 0xFFFF);
+    for (auto &g : model.Groups)
+        for (auto &p : g->Params) {
+            if (p->Id == 0)
+                continue;
+            for (TParamValue &v : p->Values) {
+                if (v.Kind == skGroup && !v.Labels.isEmpty())
+                    v.Value = quint16(TParamModel::ParseOptionLabel(v.Labels.last()).Number & 0xFF);
+                else if (v.Kind == skSet)
+                    v.Value = quint16(TParamModel::AllowedMax(v.Allowed) / 2 + TParamModel::AllowedMin(v.Allowed) / 2);
+                else if (v.Kind == skFlag)
+                    v.Value = 0x13;
+            }
+            p->State = pvDefined;
+        }
+    if (!model.SaveProfile(FParamsStore, Error)) {
+        Error = FParamsStore + QStringLiteral(": ") + Error;
+        return false;
+    }
+    return true;
+}
+
+// The phone-settings editor with the demo phone's values, and the transfer
+// window while it reads them.
+void TDemo::savePhoneSettings()
+{
+    TFormAONSetting *editor = FMain->AONSetting();
+    TParamModel *model = FMain->ParamModel();
+    if (!editor || !model)
+        return;
+    editor->BuildModel();
+    if (!editor->HasModel())
+        return;
+    editor->show();
+    QCoreApplication::processEvents();
+    QFile store(FParamsStore);
+    if (store.open(QIODevice::ReadOnly))
+        model->ApplyProfileBytes(store.readAll());
+    editor->SelectTab(1);
+    editor->SelectParam(14);
+    editor->SelectParam(16);
+    QCoreApplication::processEvents();
+    save(editor, QStringLiteral("phone-settings.png"));
+    editor->SelectParam(14);
+    QCoreApplication::processEvents();
+    save(editor, QStringLiteral("phone-settings-numbers.png"));
+    TFormProgress *progress = FMain->FormProgress();
+    progress->StartTransfer(ptmRead);
+    for (int i = 0; i < 20 && progress->Running(); ++i) {
+        QEventLoop wait;
+        QTimer::singleShot(25, &wait, &QEventLoop::quit);
+        wait.exec();
+    }
+    save(progress, QStringLiteral("phone-settings-progress.png"));
+    if (progress->Running())
+        progress->ButtonCancel->click();
+    editor->hide();
 }
 
 void TDemo::StopSimulator()
@@ -357,8 +474,8 @@ void TDemo::saveSettingsPages()
     dlg->show();
     const char *names[] = {"settings-general.png", "settings-records.png", "settings-signals.png",
                            "settings-port.png",    "settings-view.png",    "settings-data.png",
-                           "settings-network.png"};
-    for (int i = 0; i < dlg->PageControl1->count() && i < 7; ++i) {
+                           "settings-network.png", "settings-rules.png"};
+    for (int i = 0; i < dlg->PageControl1->count() && i < 8; ++i) {
         dlg->PageControl1->setCurrentIndex(i);
         QCoreApplication::processEvents();
         save(dlg, QString::fromLatin1(names[i]));
@@ -430,6 +547,86 @@ void TDemo::saveRobotPages()
     QFile::remove(list);
 }
 
+// The information-fields editor for the newest incoming call's number and the
+// subscriber dialog filled with the first subscriber, each shown for its grab.
+void TDemo::saveCallDetailPages()
+{
+    if (TFormFieldsEdit *editor = FMain->FieldsEditor()) {
+        TIncomingCallBook *in = FMain->InCalls();
+        const QString number = in->rowByKey(in->newestCall()).value(1).toString();
+        editor->LoadCall(number, ckIncoming);
+        if (auto *field = editor->findChild<QLineEdit *>(QStringLiteral("Field1Edit")))
+            field->setText(QStringLiteral("Уточнить сроки поставки"));
+        editor->show();
+        QCoreApplication::processEvents();
+        save(editor, QStringLiteral("fields-editor.png"));
+        editor->CancelBtnClick();
+    }
+    if (TNewPerson *person = FMain->NewPerson()) {
+        TAddressBook *book = FMain->AddressBook();
+        TSubscriber s;
+        if (!book->isEmpty()) {
+            book->first();
+            s.Phone = book->fieldValue(QStringLiteral("Phone")).toString();
+            s.Name = book->fieldValue(QStringLiteral("Name")).toString();
+            s.Address = book->fieldValue(QStringLiteral("Address")).toString();
+            s.Notes = book->fieldValue(QStringLiteral("Notes")).toString();
+            s.Attributes = book->CurrentAttributes();
+            const QVariant volume = book->fieldValue(QStringLiteral("Volume"));
+            s.Volume = volume.isNull() ? -1 : volume.toInt();
+            s.HotButton = FMain->HotButtons() ? FMain->HotButtons()->HotButtonOf(book->currentKey()) + 1 : 0;
+        }
+        person->ClearSubscriber();
+        person->SetSubscriber(s);
+        person->show();
+        QCoreApplication::processEvents();
+        save(person, QStringLiteral("subscriber-dialog.png"));
+        person->hide();
+    }
+}
+
+// The search window on both pages with found rows, the period chooser on both
+// pages, and the statistics window on a list and on its chart.
+void TDemo::saveSearchPages()
+{
+    TFindCall *find = FMain->FindCall();
+    if (!find)
+        return;
+    find->Prepare(bkIncoming);
+    find->show();
+    find->SearchBtnClick();
+    QCoreApplication::processEvents();
+    save(find, QStringLiteral("search-calls.png"));
+    find->Pages()->setCurrentIndex(1);
+    find->SearchBtnClick();
+    QCoreApplication::processEvents();
+    save(find, QStringLiteral("search-subscribers.png"));
+    find->ResultView()->clear();
+    find->hide();
+
+    TFormDateInterval *chooser = FMain->DateInterval();
+    chooser->show();
+    chooser->Pages()->setCurrentIndex(1);
+    QCoreApplication::processEvents();
+    save(chooser, QStringLiteral("period-chooser.png"));
+    chooser->Pages()->setCurrentIndex(0);
+    QCoreApplication::processEvents();
+    save(chooser, QStringLiteral("period-chooser-interval.png"));
+    chooser->Pages()->setCurrentIndex(1);
+    chooser->hide();
+
+    TStats *stats = FMain->Stats();
+    FMain->StatBtnClick();
+    stats->resize(900, 640);
+    QCoreApplication::processEvents();
+    save(stats, QStringLiteral("statistics.png"));
+    stats->Tabs(0)->setCurrentIndex(stats->Tabs(0)->count() - 1);
+    QCoreApplication::processEvents();
+    save(stats, QStringLiteral("statistics-chart.png"));
+    stats->Tabs(0)->setCurrentIndex(0);
+    stats->hide();
+}
+
 void TDemo::screenshotTick()
 {
     ++FTicks;
@@ -455,6 +652,9 @@ void TDemo::screenshotTick()
         saveSettingsPages();
         saveCallDetails();
         saveRobotPages();
+        savePhoneSettings();
+        saveCallDetailPages();
+        saveSearchPages();
     }
     if (FMainTaken && !FAlertTaken && FAlertShownTicks >= ShotSettleTicks) {
         FAlertTaken = save(alert, QStringLiteral("alert.png"));

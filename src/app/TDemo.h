@@ -46,10 +46,16 @@ private:
     void saveSettingsPages();
     void saveCallDetails();
     void saveRobotPages();
+    void savePhoneSettings();
+    // Params.vrx and the simulated phone's parameter store in the demo folder.
+    bool writePhoneParams(QString &Error);
+    void saveCallDetailPages();
+    void saveSearchPages();
     bool save(QWidget *w, const QString &name);
 
     QString FFolder;
     QString FMemoryFile;
+    QString FParamsStore;
     QString FDevice;
     QProcess FSim;
     TMain *FMain = nullptr;

@@ -19,6 +19,8 @@
 #include "config/TSettings.h"
 #include "import/TImportCommands.h"
 #include "feed/TCallFeed.h"
+#include "ui/TBlockedCallsLabel.h"
+#include <QToolBar>
 #include "phone/TPhone.h"
 #include "phone/TPhoneCapabilities.h"
 #include "phone/TPhoneDetection.h"
@@ -31,8 +33,14 @@
 #include "ui/TAlert.h"
 #include "ui/TDialBox.h"
 #include "ui/TFieldGrid.h"
+#include "ui/TFindCall.h"
+#include "ui/TFormDateInterval.h"
+#include "ui/TFormFieldsEdit.h"
 #include "ui/TFormMessage.h"
 #include "ui/TFormNumberInfo.h"
+#include "ui/TNewPerson.h"
+#include "ui/TStats.h"
+#include "ui/TStatsConfig.h"
 #include "ui/THotButtonsBox.h"
 #include "ui/TJournalGridDelegate.h"
 #include "ui/TJournalPage.h"
@@ -40,6 +48,10 @@
 #include "ui/TReminderPanel.h"
 #include "ui/TSplash.h"
 #include "ui/TToolButton.h"
+#include "phonesettings/TFormAONSetting.h"
+#include "phonesettings/TFormProgress.h"
+#include "phonesettings/TParamModel.h"
+#include "phonesettings/TPhoneParamLink.h"
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
@@ -239,9 +251,12 @@ void TMain::Startup()
     connect(FSession.get(), &TPhoneSession::IdentityChanged, this,
             [this] { FSettings->SetMobileChannel(FSession->Flags().Identity.PhoneOption2); });
     connect(SettingsItem, &QAction::triggered, this, &TMain::SettingsItemClick);
+    createPhoneSettings();
     FImport = new TImportCommands(*FAddressBook, *FConfig, this);
     connect(FAddressPage, &TAddressPage::ImportContactsRequested, FImport, &TImportCommands::ImportContactsClick);
+    createSearchWindows();
     FAlert->OnStopRing = [this] { FSound->StopRing(); };
+    createCallDetailWindows();
     createRecordGroup();
     FInCalls->first();
     FOutCalls->first();
@@ -320,7 +335,7 @@ void TMain::Startup()
 void TMain::connectCallHandler()
 {
     FCallHandler = std::make_unique<TCallHandler>(*FPhone, *FSession, *FConfig, *FAddressBook, *FInCalls,
-                                                  *FOutCalls, *FRecorder, *FSound, *this);
+                                                  *FOutCalls, *FRecorder, *FSound, *this, FFieldsEdit.get());
     FCallHandler->PhoneCodeReceived = [this](const QString &code) {
         FPhoneCodeKnown = true;
         FDetection->PhoneCodeReceived(code);
@@ -350,6 +365,8 @@ void TMain::startFeed()
             [feed](TCallKind Kind, const QString &Number, TDateTime Start) {
                 feed->CallNumberKnown(Kind, Number, QString(), Start);
             });
+    connect(FCallHandler.get(), &TCallHandler::CallBlocked, feed,
+            [feed](const QString &Number, TDateTime Start) { feed->CallBlocked(Number, QString(), Start); });
     connect(FCallHandler.get(), &TCallHandler::InCallWritten, feed,
             [feed](const TInCall &Row, qint64, TCallAttributes Attributes) { feed->CallEnded(Row, Attributes); });
     connect(FCallHandler.get(), &TCallHandler::OutCallWritten, feed,
@@ -571,6 +588,7 @@ void TMain::createPages()
     FInPage = new TJournalPage(bkIncoming, FInCalls.get(), *FConfig, *this, FFormMessage.get(), PageControl1);
     FOutPage = new TJournalPage(bkOutgoing, FOutCalls.get(), *FConfig, *this, FFormMessage.get(), PageControl1);
     FAddressPage = new TAddressPage(FAddressBook.get(), *FConfig, *this, FFormMessage.get(), PageControl1);
+    FAddressPage->ToolBar()->addWidget(new TBlockedCallsLabel(*FInCalls, FAddressPage->ToolBar()));
     const struct {
         TBookPage *Page;
         QString Caption, Hint;
@@ -645,6 +663,11 @@ void TMain::createCallDetails()
             [this](const QString &n, qint64 id) { FNumberInfo->ShowNumber(n, id, this, 1); });
     connect(FAddressPage, &TAddressPage::NumberInfoRequested, this,
             [this](const QString &n) { FNumberInfo->ShowNumber(n, -1, this, 0); });
+    // The statistics window's "Информация": the number window returns to it.
+    FStats->SetNumberInfoReady(true);
+    connect(FStats.get(), &TStats::NumberInfoWanted, this, [this](const QString &phone, TCallKind kind) {
+        FNumberInfo->ShowNumber(phone, -1, FStats.get(), kind == ckIncoming ? 0 : 1);
+    });
     connect(SpeedButtonNumberInfo, &QToolButton::clicked, this, [this] {
         const QString number = phNumber->text().trimmed();
         if (!number.isEmpty())
@@ -658,6 +681,77 @@ void TMain::createCallDetails()
     });
     connect(FNumberInfo.get(), &TFormNumberInfo::Applied, this, [this] { RefreshCurrentRow(); });
     connect(FNumberInfo.get(), &TFormNumberInfo::Cancelled, phNumber, [this] { phNumber->clear(); });
+}
+
+void TMain::createCallDetailWindows()
+{
+    FFieldsEdit = std::make_unique<TFormFieldsEdit>(FInCalls.get(), FOutCalls.get(), FAddressBook.get(), FConfig.get(),
+                                                    FPhone.get());
+    FFieldsEdit->SetMainWindow(this);
+    FFieldsEdit->SetAlertWindow(FAlert.get());
+    FFieldsEdit->SetImages(TJournalGridDelegate::GridImages(), PageControl1->tabIcon(0), PageControl1->tabIcon(1));
+    connect(FFieldsEdit.get(), &TFormFieldsEdit::RowUpdated, this, &TMain::RefreshCurrentRow);
+    connect(FFieldsEdit.get(), &TFormFieldsEdit::PhoneStateChangeWanted, this, &TMain::RefreshLineStatus);
+    FAlert->SetShowInputForm([this](const QString &number) { FFieldsEdit->OpenFromAlert(number); });
+
+    FNewPerson = std::make_unique<TNewPerson>(FConfig.get(), FHotButtons.get(), FMediaPlayer.get(), this);
+    FAddressPage->SetPersonDialog(FNewPerson.get());
+    for (TJournalPage *page : {FInPage, FOutPage})
+        connect(page, &TJournalPage::CopyToBookRequested, this, [this](const QString &phone) {
+            PageControl1->setCurrentWidget(FAddressPage);
+            FAddressPage->CopyToBook(phone);
+        });
+    EditCellItem->setEnabled(true);
+    connect(EditCellItem, &QAction::triggered, this, [this] {
+        PageControl1->setCurrentWidget(FAddressPage);
+        FAddressPage->EditPersonClick();
+    });
+}
+
+void TMain::createSearchWindows()
+{
+    FDateInterval = std::make_unique<TFormDateInterval>(this);
+    FFindCall = std::make_unique<TFindCall>(FInCalls.get(), FOutCalls.get(), FAddressBook.get(), FDateInterval.get(),
+                                            this);
+    connect(FFindCall.get(), &TFindCall::PageWanted, this, [this](TBookKind Kind) {
+        PageControl1->setCurrentIndex(Kind == bkIncoming ? 0 : Kind == bkOutgoing ? 1 : 2);
+    });
+    connect(FFindCall.get(), &TFindCall::FilterSet, this, [this](TBookKind Kind) {
+        QToolButton *b = (Kind == bkIncoming ? FInPage : FOutPage)->FilterButton();
+        b->setEnabled(true);
+        const QSignalBlocker block(b);
+        b->setChecked(true);
+    });
+    FStatsConfig = std::make_unique<TStatsConfig>(*FConfig, FDateInterval.get(), this);
+    FStats = std::make_unique<TStats>(FInCalls.get(), FOutCalls.get(), *FConfig, FStatsConfig.get(), this);
+    FStats->SetMainCaption(Caption);
+    for (QToolButton *b : {FInPage->SearchButton(), FOutPage->SearchButton(), FAddressPage->SearchButton()}) {
+        b->setEnabled(true);
+        connect(b, &QToolButton::clicked, this, &TMain::FindItemClick);
+    }
+    for (QToolButton *b : {FInPage->StatButton(), FOutPage->StatButton()}) {
+        b->setEnabled(true);
+        connect(b, &QToolButton::clicked, this, &TMain::StatBtnClick);
+    }
+    FindItem->setEnabled(true);
+    connect(FindItem, &QAction::triggered, this, &TMain::FindItemClick);
+    StatOptionsItem->setEnabled(true);
+    connect(StatOptionsItem, &QAction::triggered, FStatsConfig.get(), [this] { FStatsConfig->exec(); });
+}
+
+void TMain::FindItemClick()
+{
+    const int page = PageControl1->currentIndex();
+    FFindCall->Prepare(page == 0 ? bkIncoming : page == 1 ? bkOutgoing : bkAddress);
+    FFindCall->exec();
+}
+
+void TMain::StatBtnClick()
+{
+    FStats->RefreshStats();
+    FStats->show();
+    FStats->raise();
+    FStats->activateWindow();
 }
 
 void TMain::createTrayIcon()
@@ -741,6 +835,11 @@ void TMain::Shutdown()
     FAlert->hide();
     if (FNumberInfo)
         FNumberInfo->hide();
+    // Notes typed for a call that has its row are kept as OK keeps them.
+    if (FFieldsEdit->isVisible() && FFieldsEdit->Edited())
+        FFieldsEdit->PressOK();
+    FFieldsEdit->hide();
+    FCallHandler->SetFieldsEditor(nullptr);
     FFormMessage->hide();
 }
 
@@ -879,6 +978,47 @@ void TMain::AccessItemClick()
     FSettings->Execute(TSettings::pgData);
 }
 
+void TMain::createPhoneSettings()
+{
+    FParamModel = std::make_unique<TParamModel>();
+    FParamLink = std::make_unique<TPhoneParamLink>(*FPhone);
+    FFormProgress = std::make_unique<TFormProgress>(*FParamModel, *FParamLink);
+    FAONSetting = std::make_unique<TFormAONSetting>(
+        *FParamModel, *FParamLink, *FFormProgress, FConfig.get(), FSession->Flags().Identity,
+        QDir(BaseFolder::path()).filePath(QStringLiteral("Params.vrx")), this);
+    FFormProgress->OnTransferDone = [this](TTransferResult r) { FAONSetting->TransferDone(r); };
+    connect(FSession.get(), &TPhoneSession::ParamValueReceived, FAONSetting.get(), &TFormAONSetting::ParamReceived);
+    connect(PhoneSettingsItem, &QAction::triggered, this, &TMain::mmAONSettingClick);
+    connect(ProfileLoadItem, &QAction::triggered, this, &TMain::mmFileInVRXClick);
+    PhoneSettingsItem->setEnabled(FAONSetting->DescriptionLoaded()
+                                  && (FSession->Flags().Identity.FirmwareVersion == 0 || FAONSetting->HasModel()));
+}
+
+void TMain::mmAONSettingClick()
+{
+    const TPhoneIdentity &id = FSession->Flags().Identity;
+    if (id.PhoneModel == 0 && FPhone->Online()) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        for (int i = 0; i < 6 && id.PhoneModel == 0; ++i) {
+            FPhone->SendCommandByte(0x9D);
+            Wait(400);
+        }
+        QApplication::restoreOverrideCursor();
+    }
+    if (id.PhoneModel == 0) {
+        StartModelDetection();
+        return;
+    }
+    FAONSetting->exec();
+}
+
+void TMain::mmFileInVRXClick()
+{
+    const QString file = FAONSetting->OpenProfileDialog();
+    if (!file.isEmpty())
+        FAONSetting->LoadProfileIntoPhone(file);
+}
+
 void TMain::PhoneModelItemClick()
 {
     if (!FPhone->Online()) {
@@ -906,8 +1046,10 @@ void TMain::explainPortAccess()
 void TMain::lineStateChanged(TPhoneState State)
 {
     UpdateFirmwareCommands();
-    // The profile-loading window comes later; the item stays disabled until then.
     FProfileLoadWanted = State == psWaiting;
+    ProfileLoadItem->setEnabled(State == psWaiting);
+    if (FAONSetting)
+        FAONSetting->PhoneStateChanged();
     ModelItem->setEnabled(FPhone->Online());
     FDialControl->PhoneStateChanged(State);
 }
@@ -929,6 +1071,9 @@ void TMain::UpdateFirmwareCommands()
     RobotItem->setVisible(c.Robot);
     PhoneSettingsItem->setVisible(c.PhoneSettings);
     ProfileLoadItem->setVisible(c.PhoneSettings);
+    // The model is built once the firmware is known; the editor needs a tab.
+    if (FAONSetting && c.PhoneSettings)
+        PhoneSettingsItem->setEnabled(FAONSetting->BuildModel());
 }
 
 // ---------------------------------------------------------------- operations

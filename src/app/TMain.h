@@ -38,16 +38,22 @@ class TConfig;
 class TConfigVolumeSettings;
 class TDialBox;
 class TDialControl;
+class TFormAONSetting;
+class TFormFieldsEdit;
 class TFormMessage;
 class TFormNumberInfo;
 class QGroupBox;
+class TFormProgress;
 class TGSMRecorder;
 class THotButtonFile;
 class THotButtonsBox;
 class TIncomingCallBook;
 class TJournalPage;
 class TMediaPlayer;
+class TNewPerson;
 class TOutgoingCallBook;
+class TParamModel;
+class TPhoneParamLink;
 class TPhone;
 class TPhoneDetection;
 class TPhoneLinkAdapter;
@@ -59,6 +65,10 @@ class TReminderPanel;
 class TSoundControl;
 class TImportCommands;
 class TSettings;
+class TFindCall;
+class TFormDateInterval;
+class TStats;
+class TStatsConfig;
 class TSplash;
 class TFormPhoneRobot;
 class TRobotRecording;
@@ -108,6 +118,8 @@ public:
     TCallFeed *Feed() const { return FFeed.get(); }
     TAlert *Alert() const { return FAlert.get(); }
     TFormMessage *FormMessage() const { return FFormMessage.get(); }
+    TFormFieldsEdit *FieldsEditor() const { return FFieldsEdit.get(); }
+    TNewPerson *NewPerson() const { return FNewPerson.get(); }
     TSplash *Splash() const { return FSplash.get(); }
     QSystemTrayIcon *TrayIcon() const { return FTrayIcon; }
     QMenu *TrayMenu() const { return FTrayMenu; }
@@ -123,6 +135,18 @@ public:
     TReminderPanel *Reminders() const { return FReminders; }
     TFormPhoneRobot *RobotWindow() const { return FRobot.get(); }
     QString RobotConfigFile() const;
+    TFormAONSetting *AONSetting() const { return FAONSetting.get(); }
+    TFormProgress *FormProgress() const { return FFormProgress.get(); }
+    TParamModel *ParamModel() const { return FParamModel.get(); }
+    // Search, the period chooser and the statistics.
+    TFormDateInterval *DateInterval() const { return FDateInterval.get(); }
+    TFindCall *FindCall() const { return FFindCall.get(); }
+    TStatsConfig *StatsConfig() const { return FStatsConfig.get(); }
+    TStats *Stats() const { return FStats.get(); }
+    // The search window for the shown page, modally ("&Найти", the search buttons).
+    void FindItemClick();
+    // The statistics recomputed and shown (the statistics buttons).
+    void StatBtnClick();
     // The page control and the page it shows.
     QTabWidget *Pages() const { return PageControl1; }
     TBookPage *CurrentPage() const;
@@ -146,6 +170,9 @@ public:
     void AccessItemClick();
     // "Телефонный робот": the robot window, modally.
     void mmPhoneRobotClick();
+    // "&Редактор настроек телефона" and "&Загрузка профиля в телефон".
+    void mmAONSettingClick();
+    void mmFileInVRXClick();
 
     // Operations on the current rows and the player.
     void RefreshCurrentRow();
@@ -221,6 +248,10 @@ private:
     // The reminder list and the number information window, with their openers.
     void createCallDetails();
     void createRobot();
+    void createPhoneSettings();
+    // The information-fields editor and the subscriber dialog.
+    void createCallDetailWindows();
+    void createSearchWindows();
     void lineStateChanged(TPhoneState State);
     void settingsApplied();
     void applyWindowBounds();
@@ -267,12 +298,22 @@ private:
     std::unique_ptr<TSplash> FSplash;
     std::unique_ptr<TFormMessage> FFormMessage;
     std::unique_ptr<TAlert> FAlert;
+    std::unique_ptr<TFormFieldsEdit> FFieldsEdit;
+    std::unique_ptr<TNewPerson> FNewPerson;
     std::unique_ptr<TSettings> FSettings;
     std::unique_ptr<TRobotConfig> FRobotConfig;
     std::unique_ptr<TRobotSchedule> FRobotSchedule;
     std::unique_ptr<TRobotRecording> FRobotRecording;
     std::unique_ptr<TFormPhoneRobot> FRobot;
     bool FPhoneCodeKnown = false;
+    std::unique_ptr<TParamModel> FParamModel;
+    std::unique_ptr<TPhoneParamLink> FParamLink;
+    std::unique_ptr<TFormProgress> FFormProgress;
+    std::unique_ptr<TFormAONSetting> FAONSetting;
+    std::unique_ptr<TFormDateInterval> FDateInterval;
+    std::unique_ptr<TFindCall> FFindCall;
+    std::unique_ptr<TStatsConfig> FStatsConfig;
+    std::unique_ptr<TStats> FStats;
     TImportCommands *FImport = nullptr;
     std::unique_ptr<TFormNumberInfo> FNumberInfo;
     // The main window's own content (left column, pages); freed first.

@@ -1,7 +1,7 @@
 #pragma once
 // The information-fields editor as the robot uses it: what a written robot
 // call takes from it, and its opening when the operator reached a number.
-#include "IFieldsEditor.h"
+#include "ui/IFieldsEditor.h"
 #include "robot/IRobotFieldsEditor.h"
 
 class ICallView;

@@ -116,6 +116,8 @@ void TConfig::SetDefaults()
     ypw.clear();
     yrd = false;
     Feed = TFeedSettings();
+    // Rules written before the first full start (konvelo-cli rules) are kept.
+    NumberRules = TNumberRules::Load(*FStore);
     ChannelType = 0;
     IncomingSort = QStringLiteral("Time");
     OutgoingSort = QStringLiteral("Time");
@@ -208,6 +210,7 @@ bool TConfig::FirstRun(const QString &RecordsFolder)
     WriteStatistics();
     WriteOutlook();
     Feed.Store(*FStore);
+    NumberRules.Store(*FStore);
     return FStore->Flush();
 }
 
@@ -294,6 +297,7 @@ void TConfig::Load()
     OutlOtherName = s.ReadString(KOutlook, QStringLiteral("OutlOtherName"));
 
     Feed = TFeedSettings::Load(s);
+    NumberRules = TNumberRules::Load(s);
 }
 
 void TConfig::WriteData(bool all)
@@ -407,6 +411,7 @@ TSettingsDialogValues TConfig::DialogValues() const
     v.StartMinimized = NeedStartMinimized;
     v.Autostart = TAutostart::Enabled();
     v.Feed = Feed;
+    v.Rules = NumberRules;
     v.AdjustSound = AdjustSoundSettings;
     v.RestrictDeletion = yrd;
     v.PasswordSet = !ypw.isEmpty();
@@ -630,6 +635,12 @@ bool TConfig::SaveAll(bool apply)
         Take(Feed.WebhookSecret, now.Feed.WebhookSecret, was.Feed.WebhookSecret);
     }
     Feed.Store(*FStore);
+    // Written only when the dialog changed them: the rules konvelo-cli edits
+    // while the program runs are not overwritten at exit.
+    if (fromDialog && !(now.Rules == was.Rules)) {
+        NumberRules = now.Rules;
+        NumberRules.Store(*FStore);
+    }
     const bool written = FStore->Flush();
 
     if (fromDialog) {

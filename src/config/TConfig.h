@@ -13,6 +13,7 @@
 #include <memory>
 #include "common/TDateTime.h"
 #include "TFeedSettings.h"
+#include "TNumberRules.h"
 #include "TPortSettings.h"
 #include "TSettingsDialogValues.h"
 #include "TSettingsStore.h"
@@ -153,6 +154,9 @@ public:
 
     // Feed: the call feed's server and webhooks.
     TFeedSettings Feed;
+
+    // Rules: the numbers whose calls are hung up at once.
+    TNumberRules NumberRules;
 
     // Run-time only: the sound card can play while it records.
     bool CanPlayWhileRecording = true;

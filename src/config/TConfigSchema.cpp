@@ -1,5 +1,6 @@
 #include "TConfigSchema.h"
 #include "TFeedSettings.h"
+#include "TNumberRules.h"
 #include "TPortSettings.h"
 #include <QDateTime>
 
@@ -79,6 +80,7 @@ QList<TConfigSchema::TEntry> Build()
     e.append({feed, QStringLiteral("AllowedClients"), S::vkString, false});
     e.append({feed, QStringLiteral("Webhooks"), S::vkString, false});
     e.append({feed, QStringLiteral("WebhookSecret"), S::vkString, false});
+    e.append({TNumberRules::Key, TNumberRules::Name, S::vkString, false});
     return e;
 }
 

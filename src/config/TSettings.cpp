@@ -1,4 +1,5 @@
 #include "TSettings.h"
+#include "TRulesPage.h"
 #include "TConfig.h"
 #include "TPasswordDlg.h"
 #include "audio/TMediaPlayer.h"
@@ -116,6 +117,8 @@ TSettings::TSettings(TConfig &Config, QWidget *parent) : QDialog(parent), FConfi
     PageControl1->addTab(buildDataPage(), QStringLiteral("&Данные"));
     PageControl1->setTabVisible(pgData, false);
     PageControl1->addTab(buildNetworkPage(), QStringLiteral("Се&ть"));
+    RulesPage = new TRulesPage;
+    PageControl1->addTab(RulesPage, QStringLiteral("Правила"));
     connect(PageControl1, &QTabWidget::currentChanged, this, &TSettings::pageChanged);
 
     OKBtn = named(new QPushButton(QStringLiteral("&OK"), this), QStringLiteral("OKBtn"));
@@ -466,6 +469,7 @@ void TSettings::watchChanges()
     for (QLineEdit *e : {FeedAddressEdit, FeedAllowedEdit, FeedWebhooksEdit, FeedSecretEdit})
         connect(e, &QLineEdit::textChanged, this, mark);
     connect(FeedPortSpin, qOverload<int>(&QSpinBox::valueChanged), this, mark);
+    connect(RulesPage, &TRulesPage::Changed, this, mark);
     for (QCheckBox *c : {MuteOnCallCheck, AskRecordsCheck, StartMinimizedCheck, AutostartCheck, FeedEnabledCheck,
                          AdjustSoundCheck, RecordInCheck,
                          RecordOutCheck, CreschendoCheck, PlaySoundCheck, NoMessageOnStartTalkCheck,
@@ -557,6 +561,7 @@ void TSettings::SetValues(const TSettingsDialogValues &v)
     FeedAllowedEdit->setText(v.Feed.AllowedClients);
     FeedWebhooksEdit->setText(v.Feed.Webhooks);
     FeedSecretEdit->setText(v.Feed.WebhookSecret);
+    RulesPage->SetRules(v.Rules);
     AdjustSoundCheck->setChecked(v.AdjustSound);
     {
         const QSignalBlocker block(RestrictDeletionCheck);
@@ -626,6 +631,7 @@ TSettingsDialogValues TSettings::Values() const
     v.Feed.AllowedClients = FeedAllowedEdit->text().trimmed();
     v.Feed.Webhooks = FeedWebhooksEdit->text().trimmed();
     v.Feed.WebhookSecret = FeedSecretEdit->text();
+    v.Rules = RulesPage->Rules();
     v.AdjustSound = AdjustSoundCheck->isChecked();
     v.RestrictDeletion = RestrictDeletionCheck->isChecked();
     v.PasswordSet = !FConfig.ypw.isEmpty();

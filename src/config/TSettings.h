@@ -26,13 +26,14 @@ class QToolButton;
 class TConfig;
 class TMediaPlayer;
 class TPasswordDlg;
+class TRulesPage;
 class TSoundPlayer;
 
 class TSettings : public QDialog, public ISettingsDialog {
     Q_OBJECT
 public:
     // Pages of PageControl1.
-    enum TPage { pgGeneral, pgRecords, pgSignals, pgPort, pgView, pgData, pgNetwork };
+    enum TPage { pgGeneral, pgRecords, pgSignals, pgPort, pgView, pgData, pgNetwork, pgRules };
 
     // Attaches itself to Config (which fills it) and detaches when destroyed.
     explicit TSettings(TConfig &Config, QWidget *parent = nullptr);
@@ -79,6 +80,8 @@ public:
     QLineEdit *FeedAllowedEdit;
     QLineEdit *FeedWebhooksEdit;
     QLineEdit *FeedSecretEdit;
+    // "Правила"
+    TRulesPage *RulesPage;
     QCheckBox *AdjustSoundCheck;
     QCheckBox *RestrictDeletionCheck;
     QPushButton *ChangePasswordBitBtn;

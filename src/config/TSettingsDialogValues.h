@@ -3,6 +3,7 @@
 // and Save takes them back. Arrays of the information fields are indexed by
 // the field's number 1..7; index 0 is unused.
 #include "TFeedSettings.h"
+#include "TNumberRules.h"
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -58,6 +59,9 @@ struct TSettingsDialogValues {
     // "Се&ть": the call feed (server and webhooks)
     TFeedSettings Feed;                    // FeedEnabledCheck, FeedAddressEdit, FeedPortSpin,
                                            // FeedAllowedEdit, FeedWebhooksEdit, FeedSecretEdit
+
+    // "Правила": the numbers hung up at once
+    TNumberRules Rules;                    // RulesList
 
     // "&Данные"
     bool AddOutlPostfix = true;            // AddOutlPhonePostfixCheck

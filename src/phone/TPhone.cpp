@@ -183,6 +183,7 @@ void TPhone::dispatch(const TPhoneMessage &msg)
     case 0x30:
         if (FState == psWaiting) {
             FState = psIncomingCall;
+            FNumberGiven = false;
             stateChanged();
             if (OnStartCall)
                 OnStartCall(ckIncoming, TBuffer());
@@ -197,6 +198,7 @@ void TPhone::dispatch(const TPhoneMessage &msg)
             break;
         FCategory = uint8_t(b.at(0));
         FCurrentPhone = b.mid(2, uint8_t(b.at(1)));
+        FNumberGiven = true;
         if (FState == psWaiting) {
             FState = psIncomingCall;
             stateChanged();
@@ -373,6 +375,7 @@ void TPhone::lineFree()
     FAutoAnswered = false;
     FCurrentPhone.clear();
     FCategory = 0;
+    FNumberGiven = false;
     FCallStart = TDateTime();
     stateChanged();
     if (OnLineFree)

@@ -69,6 +69,9 @@ public:
     TDateTime CallStart() const { return FCallStart; }
     TDateTime LastReceive() const { return FLastReceive; }
     uint8_t Category() const { return FCategory; }
+    // The phone reported the caller's number (code 31) for the incoming call
+    // now in progress, also when it reported it empty.
+    bool NumberGiven() const { return FNumberGiven; }
     bool AutoAnswered() const { return FAutoAnswered; }
     bool PhoneCodePending() const { return FPhoneCodePending; }
     bool DigitWatch() const { return FDigitWatch; }
@@ -167,6 +170,7 @@ private:
     bool FDigitWatch = true;
     QString FLastAutoDialNumber;
     uint8_t FCategory = 0;
+    bool FNumberGiven = false;
     bool FAutoAnswered = false;
     bool FPhoneCodePending = false;
     bool FPhoneRobotMode = false;

@@ -12,6 +12,8 @@ constexpr int AlwaysShow = 4;
 constexpr int AlwaysRecord = 8;
 constexpr int NeverRecord = 16;
 constexpr int AlwaysRing = 32;
+// Hang up this subscriber's calls.
+constexpr int HangUpCall = 64;
 }
 
 class TAddressBook : public TRecordTable {

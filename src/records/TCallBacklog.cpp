@@ -80,11 +80,17 @@ void TCallBacklog::load()
     if (whole) {
         for (const QJsonValue &v : o.value(QStringLiteral("rows")).toArray()) {
             const QJsonArray a = v.toArray();
-            bool ok = v.isArray() && a.size() == width;
+            // Rows kept before fields were added lack them at their end: 0 there.
+            const int missing = int(width - a.size());
+            bool ok = v.isArray() && missing >= 0 && missing <= FBook.schema().AddedLater.size();
             for (const QJsonValue &cell : a)
                 ok = ok && (cell.isNull() || cell.isString() || cell.isDouble() || cell.isBool());
-            if (ok)
-                FRows << a.toVariantList();
+            if (ok) {
+                QVariantList row = a.toVariantList();
+                for (int i = 0; i < missing; ++i)
+                    row << QVariant(qint64(0));
+                FRows << row;
+            }
             else
                 whole = false;
         }

@@ -14,4 +14,5 @@ struct TInCall {
     QString MessageFileName;
     QString Field_1, Field_2, Field_3, Field_4, Field_5, Field_6, Field_7;
     TDateTime Field_8;
+    bool Blocked = false;   // hung up at once by the number rules
 };

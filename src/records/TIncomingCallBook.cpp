@@ -14,7 +14,8 @@ QVariantList TIncomingCallBook::values(const TInCall &c)
             QVariant(c.Time.value()), QVariant(c.Length.value()), QVariant(qint64(c.AutoAnswer ? 1 : 0)),
             optionalText(c.FileName), optionalText(c.MessageFileName), optionalText(c.Field_1),
             optionalText(c.Field_2), optionalText(c.Field_3), optionalText(c.Field_4), optionalText(c.Field_5),
-            optionalText(c.Field_6), optionalText(c.Field_7), reminder(c.Field_8)};
+            optionalText(c.Field_6), optionalText(c.Field_7), reminder(c.Field_8),
+            QVariant(qint64(c.Blocked ? 1 : 0))};
 }
 
 qint64 TIncomingCallBook::AddCall(const TInCall &call)
@@ -38,4 +39,13 @@ qint64 TIncomingCallBook::ReplaceFileNames(qint64 Call_ID, const QString &FileNa
     row[schema().fieldIndex(QStringLiteral("FileName")) - 1] = optionalText(FileName);
     row[schema().fieldIndex(QStringLiteral("MessageFileName")) - 1] = optionalText(MessageFileName);
     return replaceRow(Call_ID, row);
+}
+
+qint64 TIncomingCallBook::BlockedSince(TDateTime From) const
+{
+    TSqliteStatement st = FDb.prepare(
+        QStringLiteral("SELECT COUNT(*) FROM %1 WHERE \"Time\" >= ? AND \"Blocked\" = 1")
+            .arg(TTableSchema::quoted(schema().TableName)));
+    st.bind(1, QVariant(From.value()));
+    return st.step() ? st.int64(0) : 0;
 }

@@ -16,5 +16,9 @@ public:
     // transaction. Returns the new Call_ID, 0 when there is no such row.
     qint64 ReplaceFileNames(qint64 Call_ID, const QString &FileName, const QString &MessageFileName);
 
+    // The calls the number rules hung up that started at From or later (by the
+    // Time index).
+    qint64 BlockedSince(TDateTime From) const;
+
     static QVariantList values(const TInCall &call);
 };

@@ -1,28 +1,36 @@
 #pragma once
-// Every call of one number from both journals, newest first, by indexed lookups
-// on Phone, whatever the journals' filters and orders (their current rows do not
-// move). The number window lists it and finds a call in it by Call_ID and direction.
+// The calls of one number in both journals, newest first: indexed lookups on
+// Phone that neither move the journals' current rows nor heed their filters.
 #include "common/TDateTime.h"
+#include <QList>
 #include <QString>
-#include <vector>
 
+class TIncomingCallBook;
+class TOutgoingCallBook;
 class TCallBook;
 
-struct TNumberCall {
+struct TNumberHistoryRow {
     qint64 CallId = 0;
     bool Incoming = true;
     TDateTime Time;
     TDateTime Length;
     int Value = 0;   // Category (incoming) or Attributes (outgoing)
-    bool AutoAnswer = false;
     QString FileName;
-    QString MessageFileName;
+    QString MessageFileName;   // incoming only
+    int Days = 0;              // whole days of Time
+    qint64 Micro = 0;          // time of day in millionths of a day, rounded
 };
 
-class TNumberHistory {
-public:
-    // A journal may be null.
-    static std::vector<TNumberCall> Load(const TCallBook *In, const TCallBook *Out, const QString &Number);
-    // The position of the call with this Call_ID in this direction; -1 when none.
-    static int IndexOf(const std::vector<TNumberCall> &Calls, qint64 CallId, bool Incoming);
+struct TCallFields {
+    bool Found = false;
+    QString Field[7];   // Field_1 .. Field_7
+    TDateTime Reminder; // Field_8, zero when none
 };
+
+namespace TNumberHistory {
+// Every call with exactly this Phone, sorted by day then time of day,
+// newest first. A journal that cannot be read (or is null) adds nothing.
+QList<TNumberHistoryRow> Load(const TIncomingCallBook *In, const TOutgoingCallBook *Out, const QString &Number);
+// The information fields of a row by key, whatever the filter.
+TCallFields Fields(const TCallBook *Book, qint64 CallId);
+}

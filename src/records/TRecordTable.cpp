@@ -89,7 +89,23 @@ bool TRecordTable::validLayout()
     QStringList columns;
     while (info.step())
         columns << info.value(1).toString();
-    return columns == FSchema.fieldNames();
+    info = TSqliteStatement();
+    const QStringList names = FSchema.fieldNames();
+    if (columns == names)
+        return true;
+    // A file written before the fields added later: it lacks some of them at
+    // its end and gets them in one transaction, every row kept.
+    const qsizetype have = columns.size();
+    if (have == 0 || have >= names.size() || columns != names.mid(0, have))
+        return false;
+    for (qsizetype i = have; i < names.size(); ++i)
+        if (!FSchema.AddedLater.contains(names.at(i)))
+            return false;
+    TSqliteDatabase::Transaction tr(FDb);
+    for (qsizetype i = have; i < names.size(); ++i)
+        FDb.exec(FSchema.addColumnSql(names.at(i)));
+    tr.commit();
+    return true;
 }
 
 void TRecordTable::appendOpenMessage(const QString &text)

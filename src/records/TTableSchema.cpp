@@ -73,9 +73,17 @@ QString TTableSchema::createSql() const
         if (i.Type == TFieldType::ftAutoInc)
             cols << quoted(i.Name) + QStringLiteral(" INTEGER PRIMARY KEY AUTOINCREMENT");
         else
-            cols << quoted(i.Name) + QLatin1Char(' ') + sqlType(i.Type);
+            cols << quoted(i.Name) + QLatin1Char(' ') + sqlType(i.Type)
+                        + (AddedLater.contains(i.Name) ? QStringLiteral(" DEFAULT 0") : QString());
     }
     return QStringLiteral("CREATE TABLE %1 (%2)").arg(quoted(TableName), cols.join(QStringLiteral(", ")));
+}
+
+QString TTableSchema::addColumnSql(const QString &name) const
+{
+    const TFieldInfo *i = field(name);
+    return QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3 DEFAULT 0")
+        .arg(quoted(TableName), quoted(name), i ? sqlType(i->Type) : QStringLiteral("INTEGER"));
 }
 
 QString TTableSchema::indexSql(const QString &table, const QString &field)
@@ -127,6 +135,9 @@ const TTableSchema &TTableSchema::incomingCalls()
                     f("FileName", TFieldType::ftMemo),
                     f("MessageFileName", TFieldType::ftMemo)};
         addInfoFields(t);
+        // The call was hung up by the number rules.
+        t.Fields << f("Blocked", TFieldType::ftBoolean);
+        t.AddedLater = {QStringLiteral("Blocked")};
         t.NotSorted = {QStringLiteral("FileName"), QStringLiteral("MessageFileName"),
                        QStringLiteral("Field_1"), QStringLiteral("Field_2"), QStringLiteral("Field_3")};
         t.Descending = {QStringLiteral("Time"), QStringLiteral("Length")};

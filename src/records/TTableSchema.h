@@ -12,6 +12,10 @@ public:
     QStringList NotSorted;     // names SortBy ignores
     QStringList Descending;    // fields ordered newest or longest first
     QStringList Indexed;       // fields indexed when the table is created
+    // Fields appended after files of this table were first written (the last
+    // ones of Fields, flags 0 or 1): a file without them gets them, 0 in every
+    // row, when it is opened.
+    QStringList AddedLater;
 
     QString keyName() const { return Fields.first().Name; }
     int fieldIndex(const QString &name) const;   // -1 when no such field
@@ -21,6 +25,8 @@ public:
     // "CREATE TABLE ..." and the index statements of a new file.
     QString createSql() const;
     QStringList indexSql() const;
+    // "ALTER TABLE ... ADD COLUMN" for an added field.
+    QString addColumnSql(const QString &field) const;
     static QString indexSql(const QString &table, const QString &field);
     static QString quoted(const QString &identifier);   // "Name", doubling any quote
 

@@ -1,6 +1,7 @@
 #include "TAddressPage.h"
 #include "IPageHost.h"
 #include "THotButtonsBox.h"
+#include "TNewPerson.h"
 #include "TRecordPlayback.h"
 #include "config/TConfig.h"
 #include "records/TAddressBook.h"
@@ -21,13 +22,15 @@ TAddressPage::TAddressPage(TAddressBook *Book, TConfig &Config, IPageHost &Host,
 {
     setObjectName(QStringLiteral("TabSheetAddress"));
     FToolBar->setObjectName(QStringLiteral("AddressToolBar"));
-    AddButton(QStringLiteral("AddrSearchBtn"), QStringLiteral("Искать"), QStringLiteral("Искать абонента"));
-    AddButton(QStringLiteral("NewPersonBtn"), QStringLiteral("Добавить"), QStringLiteral("Добавить абонента"));
+    FSearchBtn = AddButton(QStringLiteral("AddrSearchBtn"), QStringLiteral("Искать"), QStringLiteral("Искать абонента"));
+    FNewBtn = AddButton(QStringLiteral("NewPersonBtn"), QStringLiteral("Добавить"), QStringLiteral("Добавить абонента"));
+    connect(FNewBtn, &QToolButton::clicked, this, &TAddressPage::AddPersonClick);
     FEditBtn = AddButton(QStringLiteral("EditPersonBtn"), QStringLiteral("Редактировать"),
                          QStringLiteral("Редактировать абонента"));
     FDeleteBtn = AddButton(QStringLiteral("DeletePersonBtn"), QStringLiteral("Удалить"),
                            QStringLiteral("Удалить абонента"));
     connect(FDeleteBtn, &QToolButton::clicked, this, &TAddressPage::DeletePersonClick);
+    connect(FEditBtn, &QToolButton::clicked, this, &TAddressPage::EditPersonClick);
     // The undefined number ("???????") is as long as the regional numbers, also
     // right after the settings change them.
     FBook->setRegionalNumberLength(FConfig.RegionalNumberLength);
@@ -57,9 +60,10 @@ TAddressPage::TAddressPage(TAddressBook *Book, TConfig &Config, IPageHost &Host,
         a->setEnabled(enabled);
         return a;
     };
-    // The subscriber dialog and the number information window come later.
-    item(QStringLiteral("AddPersonItem"), QStringLiteral("&Добавить абонента"), false);
+    FAddItem = item(QStringLiteral("AddPersonItem"), QStringLiteral("&Добавить абонента"), false);
+    connect(FAddItem, &QAction::triggered, this, &TAddressPage::AddPersonClick);
     FEditItem = item(QStringLiteral("EditPersonItem"), QStringLiteral("&Редактировать абонента"), false);
+    connect(FEditItem, &QAction::triggered, this, &TAddressPage::EditPersonClick);
     FDeleteItem = item(QStringLiteral("DeletePersonItem"), QStringLiteral("&Удалить абонента"), true);
     connect(FDeleteItem, &QAction::triggered, this, &TAddressPage::DeletePersonClick);
     FDialItem = item(QStringLiteral("DialPersonItem"), QStringLiteral("&Набрать номер"), true);
@@ -97,9 +101,103 @@ void TAddressPage::UpdateAddressCommands()
     const bool any = !FBook->isEmpty();
     for (QAction *a : {FEditItem, FDeleteItem, FDialItem})
         a->setVisible(any);
-    // Editing opens the subscriber dialog, which this program does not offer yet.
-    FEditBtn->setEnabled(false);
+    const bool dialog = FPersonDialog != nullptr;
+    FAddItem->setEnabled(dialog);
+    FNewBtn->setEnabled(dialog);
+    FEditItem->setEnabled(dialog);
+    FEditBtn->setEnabled(dialog && any);
     FDeleteBtn->setEnabled(any);
+}
+
+void TAddressPage::SetPersonDialog(TNewPerson *Dialog)
+{
+    FPersonDialog = Dialog;
+    UpdateAddressCommands();
+}
+
+void TAddressPage::showTableError(const QString &Text)
+{
+    QMessageBox::warning(window(), QApplication::applicationName(), Text);
+}
+
+void TAddressPage::addFromDialog()
+{
+    if (FPersonDialog->exec() == QDialog::Accepted) {
+        const TSubscriber s = FPersonDialog->GetSubscriber();
+        try {
+            FBook->AddPerson(s.Phone, s.Name, uint8_t(s.Attributes), s.Address, s.Notes, s.SoundFile, s.Volume,
+                             s.Creschendo);
+            // The new row is the current one: the button goes to it.
+            if (FHotButtons) {
+                if (s.HotButton > 0)
+                    FHotButtons->AssignHotButton(s.HotButton);
+                FHotButtons->RefreshHotButtons();
+            }
+        } catch (const TTableError &e) {
+            showTableError(e.message());
+        }
+        FGrid->viewport()->update();
+        emit CurrentRowChanged();
+    }
+    UpdateAddressCommands();
+}
+
+void TAddressPage::AddPersonClick()
+{
+    if (!FPersonDialog || Restricted())
+        return;
+    FPersonDialog->ClearSubscriber();
+    addFromDialog();
+}
+
+void TAddressPage::CopyToBook(const QString &Phone)
+{
+    if (!FPersonDialog || Restricted())
+        return;
+    FPersonDialog->ClearSubscriber();
+    FPersonDialog->SetPhone(Phone);
+    addFromDialog();
+}
+
+void TAddressPage::EditPersonClick()
+{
+    if (!FPersonDialog || Restricted() || FBook->isEmpty())
+        return;
+    const qint64 person = FBook->currentKey();
+    const int oldEntry = FHotButtons ? FHotButtons->HotButtonOf(person) : -1;
+    TSubscriber old;
+    old.Phone = FBook->fieldValue(QStringLiteral("Phone")).toString();
+    old.Name = FBook->fieldValue(QStringLiteral("Name")).toString();
+    old.Address = FBook->fieldValue(QStringLiteral("Address")).toString();
+    old.Notes = FBook->fieldValue(QStringLiteral("Notes")).toString();
+    old.SoundFile = FBook->fieldValue(QStringLiteral("SoundFile")).toString();
+    const QVariant volume = FBook->fieldValue(QStringLiteral("Volume"));
+    old.Volume = volume.isNull() ? -1 : volume.toInt();
+    old.Creschendo = FBook->fieldValue(QStringLiteral("Creschendo")).toBool();
+    old.Attributes = FBook->CurrentAttributes();
+    old.HotButton = oldEntry + 1;
+    FPersonDialog->ClearSubscriber();
+    FPersonDialog->SetSubscriber(old);
+    if (FPersonDialog->exec() == QDialog::Accepted) {
+        const TSubscriber s = FPersonDialog->GetSubscriber();
+        try {
+            if (FBook->UpdatePerson(person, s.Phone, s.Name, uint8_t(s.Attributes), s.Address, s.Notes, s.SoundFile,
+                                    s.Volume, s.Creschendo)
+                && FHotButtons) {
+                // A subscriber holds one button at most: a new number frees the old one.
+                if (s.HotButton > 0 && FBook->FindPerson(person))
+                    FHotButtons->AssignHotButton(s.HotButton);
+                if (oldEntry >= 0 && oldEntry + 1 != s.HotButton)
+                    FHotButtons->FreeHotButton(oldEntry);
+                FHotButtons->RefreshHotButtons();
+            }
+        } catch (const TTableError &e) {
+            showTableError(e.message());
+        }
+        FGrid->viewport()->update();
+        emit CurrentRowChanged();
+    }
+    UpdateAddressCommands();
 }
 
 void TAddressPage::freeHotButtonOfCurrentPerson()

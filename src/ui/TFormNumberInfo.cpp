@@ -46,7 +46,7 @@ bool fileExists(const QString &name)
 // The calls of the number; one empty row when there are none.
 class TFormNumberInfo::THistoryModel : public QAbstractTableModel {
 public:
-    THistoryModel(const std::vector<TNumberCall> &Calls, QObject *parent) : QAbstractTableModel(parent), FCalls(Calls) {}
+    THistoryModel(const QList<TNumberHistoryRow> &Calls, QObject *parent) : QAbstractTableModel(parent), FCalls(Calls) {}
 
     void reset()
     {
@@ -82,7 +82,7 @@ public:
             return QString::number(index.row() + 1);
         if (index.row() >= int(FCalls.size()))
             return QVariant();
-        const TNumberCall &c = FCalls[size_t(index.row())];
+        const TNumberHistoryRow &c = FCalls.at(index.row());
         if (role == Qt::UserRole) {
             if (column == hcIndex)
                 return c.CallId;
@@ -122,7 +122,7 @@ public:
     }
 
 private:
-    const std::vector<TNumberCall> &FCalls;
+    const QList<TNumberHistoryRow> &FCalls;
 };
 
 // The current row light blue, the others white; the direction as the page
@@ -374,12 +374,12 @@ int TFormNumberInfo::HistoryRowCount() const
     return int(FCalls.size());
 }
 
-const TNumberCall *TFormNumberInfo::CurrentCall() const
+const TNumberHistoryRow *TFormNumberInfo::CurrentCall() const
 {
-    return FRow >= 0 && FRow < int(FCalls.size()) ? &FCalls[size_t(FRow)] : nullptr;
+    return FRow >= 0 && FRow < int(FCalls.size()) ? &FCalls.at(FRow) : nullptr;
 }
 
-TCallBook *TFormNumberInfo::bookOf(const TNumberCall &Call) const
+TCallBook *TFormNumberInfo::bookOf(const TNumberHistoryRow &Call) const
 {
     return Call.Incoming ? static_cast<TCallBook *>(FIn) : static_cast<TCallBook *>(FOut);
 }
@@ -414,13 +414,13 @@ void TFormNumberInfo::ShowNumber(const QString &Number, qint64 CallId, QWidget *
         } catch (const TTableError &) {
         }
     }
-    try {
-        FCalls = TNumberHistory::Load(FIn, FOut, Number);
-    } catch (const TTableError &) {
-        FCalls.clear();
-    }
+    FCalls = TNumberHistory::Load(FIn, FOut, Number);   // a journal that cannot be read adds nothing
     FHistory->reset();
-    const int found = CallId >= 0 ? TNumberHistory::IndexOf(FCalls, CallId, Direction == 0) : -1;
+    // Both journals count their keys from 1: the direction tells equal Call_IDs apart.
+    int found = -1;
+    for (int i = 0; CallId >= 0 && i < FCalls.size() && found < 0; ++i)
+        if (FCalls.at(i).CallId == CallId && FCalls.at(i).Incoming == (Direction == 0))
+            found = i;
     FRow = -1;
     SGNumbersInfoSelectCell(found >= 0 ? found : 0);
     SGNumbersInfo->scrollTo(FHistory->index(FRow, hcTime));
@@ -451,7 +451,7 @@ bool TFormNumberInfo::SGNumbersInfoSelectCell(int Row)
     }
     SGNumbersInfo->viewport()->update();
 
-    const TNumberCall *call = CurrentCall();
+    const TNumberHistoryRow *call = CurrentCall();
     PlayButton->setEnabled(call && (!call->FileName.isEmpty() || !call->MessageFileName.isEmpty()));
     FLoaded = false;
     const QSignalBlocker blockFields(SGFields);
@@ -516,7 +516,7 @@ void TFormNumberInfo::edited()
 
 void TFormNumberInfo::ApplyBtnClick()
 {
-    const TNumberCall *call = CurrentCall();
+    const TNumberHistoryRow *call = CurrentCall();
     TCallBook *book = call ? bookOf(*call) : nullptr;
     {
         // Leaving the current cell commits an open editor's text into its cell.
@@ -593,7 +593,7 @@ void TFormNumberInfo::SpeedButtonDialClick()
 
 void TFormNumberInfo::SpeedButtonGotoCellClick()
 {
-    const TNumberCall *call = CurrentCall();
+    const TNumberHistoryRow *call = CurrentCall();
     TCallBook *book = call ? bookOf(*call) : nullptr;
     if (!book || !book->FindCall(call->CallId))
         return;
@@ -611,7 +611,7 @@ void TFormNumberInfo::PlayButtonClick()
         TimerPlayer->start();
         return;
     }
-    const TNumberCall *call = CurrentCall();
+    const TNumberHistoryRow *call = CurrentCall();
     if (!call)
         return;
     const int column = SGNumbersInfo->currentIndex().column();

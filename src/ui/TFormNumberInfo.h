@@ -10,7 +10,6 @@
 #include <QList>
 #include <QPointer>
 #include <QWidget>
-#include <vector>
 
 class QCheckBox;
 class QDateEdit;
@@ -57,7 +56,7 @@ public:
     QString Number() const { return FNumber; }
     int HistoryRowCount() const;   // calls listed (0: the one empty row)
     int CurrentRow() const { return FRow; }
-    const TNumberCall *CurrentCall() const;
+    const TNumberHistoryRow *CurrentCall() const;
     bool Loaded() const { return FLoaded; }
     QWidget *ReturnForm() const { return FReturnForm; }
 
@@ -112,7 +111,7 @@ private:
     void showReminder(bool Visible);
     void closeWindow();
     void showReturnForm();
-    TCallBook *bookOf(const TNumberCall &Call) const;
+    TCallBook *bookOf(const TNumberHistoryRow &Call) const;
     bool locked() const;
 
     TIncomingCallBook *FIn;
@@ -123,7 +122,7 @@ private:
     TSoundControl &FSound;
 
     QString FNumber;
-    std::vector<TNumberCall> FCalls;
+    QList<TNumberHistoryRow> FCalls;
     int FRow = 0;
     bool FLoaded = false;
     bool FWasActive = false;

@@ -33,7 +33,7 @@ QIcon TJournalGridDelegate::GridIcon(int Index)
     // Made once: an icon made from its file renders the drawing anew each time.
     static const QList<QIcon> Icons = [] {
         QList<QIcon> list;
-        for (int i = 0; i <= 10; ++i)
+        for (int i = 0; i <= BlockedIcon; ++i)
             list << (i == 5 ? QIcon() : QIcon(QStringLiteral(":/icons/grid%1.svg").arg(i)));
         return list;
     }();
@@ -43,7 +43,7 @@ QIcon TJournalGridDelegate::GridIcon(int Index)
 QList<QIcon> TJournalGridDelegate::GridImages()
 {
     QList<QIcon> list;
-    for (int i = 0; i <= 10; ++i)
+    for (int i = 0; i <= BlockedIcon; ++i)
         list << GridIcon(i);
     return list;
 }
@@ -108,12 +108,17 @@ QList<TJournalGridDelegate::TCellIcon> TJournalGridDelegate::CellIcons(const QMo
             slot(2, 9);
         else if (bits & AlwaysRing)
             slot(2, 8);
+        if (bits & HangUpCall)
+            slot(3, BlockedIcon);
         return icons;
     }
 
     const QVariant v = m->data(index, Qt::EditRole);
     const int middleLeft = cell.left() + (cell.width() - w) / 2;
-    if (f == QLatin1String("FileName") || f == QLatin1String("MessageFileName")) {
+    if (f == QLatin1String("FileName") && value(index, QStringLiteral("Blocked")).toInt() == 1) {
+        // A call the number rules hung up has no talk: its place shows why.
+        icons << TCellIcon{BlockedIcon, centred(middleLeft, top)};
+    } else if (f == QLatin1String("FileName") || f == QLatin1String("MessageFileName")) {
         if (!v.isNull())
             icons << TCellIcon{v.toString() == QLatin1String("+") ? 1 : 0, centred(middleLeft, top)};
     } else if (f == QLatin1String("Attributes")) {

@@ -1,7 +1,7 @@
 #pragma once
 // Cell drawing of the journal grids and of the address book's "Параметры" column:
-// night rows on sky blue, the recording, place, answering-machine and subscriber
-// icons of GridImageList by index. The grid's model is a TJournalGridColumns.
+// night rows on sky blue, the recording, place, answering-machine, subscriber
+// and hung-up icons of GridImageList by index. The grid's model is a TJournalGridColumns.
 #include "common/TDateTime.h"
 #include <QIcon>
 #include <QList>
@@ -12,6 +12,8 @@ class TJournalGridDelegate : public QStyledItemDelegate {
 public:
     enum TGridKind { gkJournal, gkAddress };
     static constexpr int IconSize = 16;
+    // A call hung up by the number rules; a subscriber whose calls are.
+    static constexpr int BlockedIcon = 11;
     static const QColor NightColor;   // sky blue, RGB 166, 202, 240
 
     struct TCellIcon {

@@ -58,7 +58,7 @@ TJournalPage::TJournalPage(TBookKind Kind, TRecordTable *Table, TConfig &Config,
     const QString x = in ? QStringLiteral("In") : QStringLiteral("Out");
     const QString talkHint = QStringLiteral("Загрузить на ПК разговор");
     const QString allTalksHint = QStringLiteral("Загрузить на ПК все разговоры");
-    AddButton(x + QStringLiteral("SearchBtn"), QStringLiteral("Искать"), QStringLiteral("Искать"));
+    FSearchBtn = AddButton(x + QStringLiteral("SearchBtn"), QStringLiteral("Искать"), QStringLiteral("Искать"));
     FFilterBtn = AddButton(x + QStringLiteral("FilterBtn"), QStringLiteral("Фильтр"), QStringLiteral("Фильтровать записи"));
     if (in) {
         FPlayRecBtn = AddButton(QStringLiteral("PlayRecBtn"), QStringLiteral("Разговор"),
@@ -82,7 +82,7 @@ TJournalPage::TJournalPage(TBookKind Kind, TRecordTable *Table, TConfig &Config,
             FHost.ShowStatusNow(text);
     };
     connect(FExportBtn, &QToolButton::clicked, this, [this] { FExport->Run(); });
-    AddButton(x + QStringLiteral("StatBtn"), QStringLiteral("Статистика"), QStringLiteral("Статистика звонков"));
+    FStatBtn = AddButton(x + QStringLiteral("StatBtn"), QStringLiteral("Статистика"), QStringLiteral("Статистика звонков"));
     FGetTalkBtn = AddButton(in ? QStringLiteral("ToolButtonGetTalk") : QStringLiteral("ToolButtonGetOutTalk"),
                             QStringLiteral("Загрузить"), talkHint);
     FGetAllBtn = AddButton(in ? QStringLiteral("ToolButtonGetAllTalks") : QStringLiteral("ToolButtonGetAllTalk"),
@@ -198,9 +198,8 @@ void TJournalPage::buildPopup()
 {
     FPopup = new QMenu(this);
     FPopup->setObjectName(QStringLiteral("GridPopup"));
-    // The subscriber dialog and the number information window come later.
-    FCopyToBookItem = popupItem(FPopup, QStringLiteral("CopyToBookItem"), QStringLiteral("Копировать в записную книжку"),
-                                false);
+    FCopyToBookItem = popupItem(FPopup, QStringLiteral("CopyToBookItem"), QStringLiteral("Копировать в записную книжку"));
+    connect(FCopyToBookItem, &QAction::triggered, this, &TJournalPage::CopyToBookClick);
     FDeleteRecordItem = popupItem(FPopup, QStringLiteral("DeleteRecordItem"), QStringLiteral("&Удалить запись"));
     connect(FDeleteRecordItem, &QAction::triggered, this, &TJournalPage::DeleteCurrentRow);
     FPlayTalkItem = popupItem(FPopup, QStringLiteral("PlayTalkItem"), QStringLiteral("Проиграть &запись"));
@@ -221,6 +220,13 @@ void TJournalPage::buildPopup()
 }
 
 TJournalPage::~TJournalPage() = default;
+
+void TJournalPage::CopyToBookClick()
+{
+    if (Restricted() || FTable->isEmpty())
+        return;
+    emit CopyToBookRequested(FTable->fieldValue(QStringLiteral("Phone")).toString());
+}
 
 void TJournalPage::playFromPopup(bool Message)
 {

@@ -28,6 +28,9 @@ public:
     QToolButton *SaveButton() const { return FSaveBtn; }
     // The filter button, down while the journal is filtered.
     QToolButton *FilterButton() const { return FFilterBtn; }
+    // "Искать" and "Статистика": disabled until the main window connects them.
+    QToolButton *SearchButton() const { return FSearchBtn; }
+    QToolButton *StatButton() const { return FStatBtn; }
     // "Загрузить" (the current row's talk) and "Загрузить все".
     QList<QToolButton *> TalkDownloadButtons() const { return {FGetTalkBtn, FGetAllBtn}; }
     // Set once the talk-download window exists and takes the buttons' clicks;
@@ -43,9 +46,13 @@ public:
     QToolButton *ExportButton() const { return FExportBtn; }
     TJournalExport &Export() const { return *FExport; }
 
+    // "Копировать в записную книжку": the current row's number for a new subscriber.
+    void CopyToBookClick();
+
 signals:
     // "Информация о номере": the current row's number and Call_ID.
     void NumberInfoRequested(const QString &Number, qint64 CallId);
+    void CopyToBookRequested(const QString &Phone);
 
 protected:
     void DeleteRow() override;
@@ -65,6 +72,8 @@ private:
     void playFromPopup(bool Message);
 
     QToolButton *FFilterBtn = nullptr;
+    QToolButton *FSearchBtn = nullptr;
+    QToolButton *FStatBtn = nullptr;
     QToolButton *FPlayRecBtn = nullptr;
     QToolButton *FPlayMessBtn = nullptr;
     QToolButton *FDeleteBtn = nullptr;

@@ -1,7 +1,7 @@
 // The call handling end to end: konvelo-phonesim plays calls into a TPhone, the
 // handler writes the journals and tells the window layer what to show.
 #include "CallTestLine.h"
-#include "app/IFieldsEditor.h"
+#include "ui/IFieldsEditor.h"
 #include <QDir>
 #include <QFileInfo>
 
@@ -261,6 +261,92 @@ TEST_F(FieldsEditorCallTest, RowOfACallEndingWhileTheEditorIsOpenOrHoldsInput)
     ASSERT_TRUE(playCall(QStringLiteral("number 1 5551111\nring\nwait 0.2\nlift\nwait 0.3\nhangup")));
     ASSERT_EQ(inRows().size(), 3);
     EXPECT_EQ(FEditor.Id, inRows().last().value("Call_ID").toLongLong());
+}
+
+} // namespace
+
+#include "audio/TTickTimer.h"
+#include "ui/TFormFieldsEdit.h"
+#include <QLineEdit>
+#include <QTest>
+
+namespace {
+
+class EditorTimer : public TTickTimer {
+public:
+    void Start(int) override { Running = true; }
+    void Stop() override { Running = false; }
+    bool Active() const override { return Running; }
+    bool Running = false;
+};
+
+// The real editor, opened by the handler when a talk starts.
+class FieldsEditorWindowTest : public CallHandlerTest {
+protected:
+    void SetUp() override
+    {
+        CallHandlerTest::SetUp();
+        FConfig->RecordIncomingCalls = false;
+        FConfig->DisplayMessage = true;
+        FConfig->ShowInputFormOnInCall = true;
+        FConfig->InFieldYes[2] = true;
+        auto timer = std::make_unique<EditorTimer>();
+        FTimer = timer.get();
+        FEditor = std::make_unique<TFormFieldsEdit>(FIn.get(), FOut.get(), FBook.get(), FConfig.get(), FPhone.get(),
+                                                    std::move(timer));
+        FHandler->SetFieldsEditor(FEditor.get());
+    }
+    void TearDown() override
+    {
+        FHandler->SetFieldsEditor(nullptr);
+        FEditor.reset();
+        CallHandlerTest::TearDown();
+    }
+    // Runs Typing once the talk has started and the editor shows.
+    void onTalk(std::function<void()> Typing)
+    {
+        if (!FTyping) {
+            auto startTalk = FPhone->OnStartTalk;
+            FPhone->OnStartTalk = [this, startTalk](TCallKind k) {
+                startTalk(k);
+                if (FEditor->isVisible())
+                    FTyping();
+            };
+        }
+        FTyping = std::move(Typing);
+    }
+    std::function<void()> FTyping;
+    std::unique_ptr<TFormFieldsEdit> FEditor;
+    EditorTimer *FTimer = nullptr;
+};
+
+TEST_F(FieldsEditorWindowTest, ValuesTypedDuringTheTalkReachTheRowAndAnUntouchedEditorClosesLater)
+{
+    ASSERT_TRUE(startLine());
+    bool typed = false;
+    onTalk([&] {
+        EXPECT_TRUE(FPhone->OutCallInputMode());   // the watchdog waits while the user types
+        QTest::keyClicks(FEditor->findChild<QLineEdit *>(QStringLiteral("Field2Edit")), QStringLiteral("order 12"));
+        FEditor->PressOK();   // before hanging up: the values wait for the row
+        typed = true;
+    });
+    ASSERT_TRUE(playCall(QStringLiteral("number 1 5553412\nring\nwait 0.2\nlift\nwait 0.3\nhangup")));
+    ASSERT_TRUE(typed);
+    EXPECT_FALSE(FPhone->OutCallInputMode());
+    ASSERT_EQ(inRows().size(), 1);
+    EXPECT_EQ(inRows().last().value("Field_2").toString(), QStringLiteral("order 12"));
+    EXPECT_FALSE(FEditor->Edited());
+
+    // Untouched: the row is written while it shows, and the minute's wait closes it empty.
+    onTalk([] {});
+    ASSERT_TRUE(playCall(QStringLiteral("number 1 5553412\nring\nwait 0.2\nlift\nwait 0.3\nhangup")));
+    ASSERT_EQ(inRows().size(), 2);
+    EXPECT_TRUE(FEditor->isVisible());
+    EXPECT_EQ(FEditor->CallId(), inRows().last().value("Call_ID").toLongLong());
+    ASSERT_TRUE(FTimer->Running);
+    FTimer->OnTimer();
+    EXPECT_FALSE(FEditor->isVisible());
+    EXPECT_TRUE(inRows().last().value("Field_2").toString().isEmpty());
 }
 
 } // namespace

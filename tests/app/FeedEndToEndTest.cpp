@@ -4,6 +4,9 @@
 #include "app/TMain.h"
 #include "common/BaseFolder.h"
 #include "config/TConfig.h"
+#include "config/TSettingsStore.h"
+#include <QLabel>
+#include <QStatusBar>
 #include "records/TIncomingCallBook.h"
 #include "tools/PhoneSimProcess.h"
 #include <QDir>
@@ -108,6 +111,13 @@ protected:
                                       c.Feed.Webhooks = FHooks->url();
                                   }));
         BaseFolder::set(FDir.path());
+        {
+            const auto store = TSettingsStore::Open();
+            TNumberRules rules;
+            rules.Add(QStringLiteral("8800*"), true);
+            rules.Store(*store);
+            ASSERT_TRUE(store->Flush());
+        }
         FMain = std::make_unique<TMain>();
         FMain->ConfirmExit = [] { return true; };
         ASSERT_TRUE(SpinUntil([this] { return FMain->isVisible(); }));
@@ -177,6 +187,27 @@ TEST_F(FeedEndToEnd, AnsweredUnansweredAndNumberlessCallsReachTheClientAndTheWeb
     for (const QString &l : late.Lines)
         logged += l.startsWith(QStringLiteral("CIDLOG:"));
     EXPECT_EQ(logged, 3);
+}
+
+TEST_F(FeedEndToEnd, HungUpCallGivesHupTheStatusTextAndTheWeeksCount)
+{
+    FeedClient client(FPort);
+    ASSERT_FALSE(client.waitFor(QStringLiteral("300 End of connection startup")).isEmpty());
+    auto *count = FMain->findChild<QLabel *>(QStringLiteral("BlockedCallsLabel"));
+    ASSERT_NE(count, nullptr);
+    EXPECT_EQ(count->text(), QStringLiteral("Сброшено за неделю: 0"));
+
+    ASSERT_TRUE(playIncoming(QStringLiteral("number 1 88001234567\nring\nwait 0.3\nlift\nwait 1\nhangup")));
+    const QString hup = client.waitFor(QStringLiteral("HUP:"));
+    EXPECT_TRUE(hup.contains(QStringLiteral("*NMBR*88001234567*"))) << hup.toStdString();
+    EXPECT_TRUE(client.waitFor(QStringLiteral("CID:"), 0, 300).isEmpty());
+    const TIncomingCallBook *in = FMain->InCalls();
+    EXPECT_EQ(in->fieldValue(QStringLiteral("Blocked")).toInt(), 1);
+    EXPECT_EQ(count->text(), QStringLiteral("Сброшено за неделю: 1"));
+    bool shown = false;
+    for (QLabel *l : FMain->statusBar()->findChildren<QLabel *>())
+        shown = shown || l->text() == QStringLiteral("Звонок сброшен: 88001234567");
+    EXPECT_TRUE(shown);
 }
 
 TEST_F(FeedEndToEnd, OutgoingCallGivesOut)

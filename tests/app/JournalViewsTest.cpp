@@ -4,7 +4,9 @@
 #include "MainTestSupport.h"
 #include "app/TMain.h"
 #include "app/TCallHandler.h"
+#include "phone/TPhone.h"
 #include "ui/TAlert.h"
+#include "ui/TFormFieldsEdit.h"
 #include "ui/TAddressPage.h"
 #include "ui/TBookPage.h"
 #include "audio/TGsmEncoder.h"
@@ -658,7 +660,7 @@ TEST_F(JournalViews, CurrentRowSetsThePlayChoiceAndThePopup)
     EXPECT_TRUE(action("DeleteRecordItem")->isVisible());
     EXPECT_TRUE(action("PlayMessageItem")->isVisible());
     EXPECT_TRUE(action("CopyToBookItem")->isVisible());
-    EXPECT_FALSE(action("CopyToBookItem")->isEnabled());
+    EXPECT_TRUE(action("CopyToBookItem")->isEnabled());
     go(inPhone);
     QMetaObject::invokeMethod(popup, "aboutToShow");
     EXPECT_FALSE(action("PlayMessageItem")->isVisible());
@@ -927,12 +929,21 @@ TEST_F(JournalViews, ButtonsOfWindowsNotYetBuiltStayDisabled)
             if (auto *b = widget<QToolButton>(name))
                 EXPECT_FALSE(b->isEnabled()) << name;
     }
-    // The alert's "&Параметры" without an information-fields editor.
+    // The alert's "&Параметры" opens the information-fields editor for the caller.
     m.ShowCaller(QStringLiteral("5551"), QString(), QString(), QString());
     auto *parameters = m.Alert()->findChild<QPushButton *>(QStringLiteral("ShowInputFormBtn"));
     ASSERT_NE(parameters, nullptr);
-    EXPECT_FALSE(parameters->isEnabled());
-    m.CloseAlert();
+    ASSERT_TRUE(parameters->isEnabled());
+    parameters->click();
+    EXPECT_TRUE(m.FieldsEditor()->isVisible());
+    EXPECT_TRUE(m.FieldsEditor()->FromAlert());
+    EXPECT_FALSE(m.Alert()->isVisible());
+    EXPECT_EQ(m.FieldsEditor()->HistoryRowCount(), 1);
+    EXPECT_TRUE(m.Phone()->OutCallInputMode());
+    EXPECT_FALSE(m.isEnabled());
+    m.FieldsEditor()->CancelBtnClick();
+    EXPECT_FALSE(m.Phone()->OutCallInputMode());
+    EXPECT_TRUE(m.isEnabled());
 }
 
 TEST_F(JournalViews, SettingsDialogFromTheMenuAppliesToTheWindow)

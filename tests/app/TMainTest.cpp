@@ -193,9 +193,9 @@ TEST_F(TMainTest, StartsOnTheSimulatorWithTheWholeFrame)
     for (const Item &i : {Item{"&Экспортировать запись", false}, Item{"Очистка памяти &входящих", true},
                           Item{"Очистка памяти &исходящих", true}, Item{"&Очистка записной книжки", true},
                           Item{"&Выход", true}, Item{"&Набрать номер", true}, Item{"&Сброс", true},
-                          Item{"&Найти", false}, Item{"&Удалить ячейку памяти", true},
-                          Item{"&Редактировать ячейку записной книжки", false},
-                          Item{"&Отключиться от аппарата", true}, Item{"&Параметры статистики", false},
+                          Item{"&Найти", true}, Item{"&Удалить ячейку памяти", true},
+                          Item{"&Редактировать ячейку записной книжки", true},
+                          Item{"&Отключиться от аппарата", true}, Item{"&Параметры статистики", true},
                           Item{"&Настройки программы", true}, Item{"&Редактор настроек телефона", false},
                           Item{"&Загрузка профиля в телефон", false}, Item{"Телефонный робот", false},
                           Item{"Сп&равка", false}, Item{"&О программе", true}, Item{"&Модель телефона", true}}) {

@@ -127,5 +127,6 @@ TEST_F(CliConfig, DumpHoldsEveryValue)
     EXPECT_FALSE(o.contains("Config/BDPath"));
     EXPECT_EQ(o.value("Feed/Port"), QJsonValue(3333));
     EXPECT_EQ(o.value("Feed/ListenAddress").toString(), QStringLiteral("127.0.0.1"));
-    EXPECT_EQ(o.size(), 9 + 14 + 61 + 16 + 5 + 6);
+    EXPECT_EQ(o.value("Rules/List").toString(), QString());
+    EXPECT_EQ(o.size(), 9 + 14 + 61 + 16 + 5 + 6 + 1);
 }

@@ -1,8 +1,7 @@
-// The reminder list, a number's history and the journal text export over real
+// The reminder list and the journal text export over real
 // journal files; konvelo-cli journal export --format text writes the same text.
 #include "records/TIncomingCallBook.h"
 #include "records/TJournalTextExport.h"
-#include "records/TNumberHistory.h"
 #include "records/TOutgoingCallBook.h"
 #include "records/TReminderList.h"
 #include <QDir>
@@ -105,27 +104,6 @@ TEST_F(CallDetails, MidnightIntervalAndTheReminderIndex)
     ASSERT_EQ(sqlite3_step(st), SQLITE_ROW);
     EXPECT_EQ(sqlite3_column_int(st, 0), 2);
     sqlite3_finalize(st);
-}
-
-TEST_F(CallDetails, HistoryListsBothJournalsNewestFirstAndTellsEqualCallIdsApart)
-{
-    TIncomingCallBook inBook(base("InCalls"));
-    TOutgoingCallBook outBook(base("OutCalls"));
-    const qint64 inId = inBook.AddCall(in(QStringLiteral("555"), Today - 2));
-    inBook.AddCall(in(QStringLiteral("other"), Today));
-    const qint64 outId = outBook.AddCall(out(QStringLiteral("555"), Today - 1));
-    ASSERT_EQ(inId, outId);   // both journals start their keys at 1
-    inBook.setFilter(QStringLiteral("Phone = 'other'"));
-    inBook.setFiltered(true);
-
-    const std::vector<TNumberCall> calls = TNumberHistory::Load(&inBook, &outBook, QStringLiteral("555"));
-    ASSERT_EQ(calls.size(), 2u);
-    EXPECT_FALSE(calls[0].Incoming);   // the newer, outgoing call first
-    EXPECT_TRUE(calls[1].Incoming);
-    EXPECT_EQ(TNumberHistory::IndexOf(calls, outId, false), 0);
-    EXPECT_EQ(TNumberHistory::IndexOf(calls, inId, true), 1);
-    EXPECT_EQ(TNumberHistory::IndexOf(calls, 7, true), -1);
-    EXPECT_TRUE(TNumberHistory::Load(&inBook, &outBook, QStringLiteral("55")).empty());
 }
 
 TEST_F(CallDetails, TextExportIsTheViewInWindows1251WithCrLf)

@@ -61,7 +61,7 @@ TEST_F(Journals, AddCallReturnsTheKeyMakesTheRowCurrentAndStoresEveryField)
     EXPECT_EQ(j.currentKey(), third);
     ASSERT_TRUE(j.FindCall(id));
     const QVariantList row = j.currentRow();
-    ASSERT_EQ(row.size(), 16);
+    ASSERT_EQ(row.size(), 17);
     EXPECT_EQ(row.at(1).toString(), QStringLiteral("2345678"));
     EXPECT_EQ(row.at(2).toInt(), 200);
     EXPECT_DOUBLE_EQ(row.at(3).toDouble(), 46000.25);
@@ -71,6 +71,7 @@ TEST_F(Journals, AddCallReturnsTheKeyMakesTheRowCurrentAndStoresEveryField)
     EXPECT_EQ(row.at(7).toString(), QStringLiteral("+"));
     EXPECT_EQ(row.at(10).toString(), QStringLiteral("Заметка"));
     EXPECT_DOUBLE_EQ(row.at(15).toDouble(), 46001.5);
+    EXPECT_EQ(row.at(16), QVariant(qint64(0)));   // not hung up
     EXPECT_FALSE(j.FindCall(9999));
 }
 
@@ -368,7 +369,7 @@ TEST_F(Journals, ModelFollowsTheViewAndFetchesOnlyPages)
     j.SortBy(QStringLiteral("Time"));
     TRecordTableModel model(&j);
     EXPECT_EQ(model.rowCount(), 1000);
-    EXPECT_EQ(model.columnCount(), 16);
+    EXPECT_EQ(model.columnCount(), 17);
     EXPECT_EQ(model.headerData(3, Qt::Horizontal).toString(), QStringLiteral("Time"));
     EXPECT_EQ(model.data(model.index(0, 1)).toString(), QStringLiteral("999"));
     EXPECT_EQ(model.data(model.index(999, 1)).toString(), QStringLiteral("0"));

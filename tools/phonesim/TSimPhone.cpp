@@ -125,33 +125,7 @@ TSimPhone::TSimPhone(const TSimPhoneConfig &config, TSimLog *log, QObject *paren
 
 bool TSimPhone::loadParams(const QString &text, QString &error)
 {
-    FParams.clear();
-    static const QRegularExpression re(QStringLiteral("^\\s*(\\d+)\\s*=\\s*(\\d+)\\s*(?:,\\s*(\\d+)\\s*)?$"));
-    const QStringList lines = text.split(QLatin1Char('\n'));
-    for (int i = 0; i < lines.size(); ++i) {
-        QString line = lines.at(i);
-        const int hash = line.indexOf(QLatin1Char('#'));
-        if (hash >= 0)
-            line.truncate(hash);
-        if (line.trimmed().isEmpty())
-            continue;
-        const QRegularExpressionMatch m = re.match(line);
-        bool ok = m.hasMatch();
-        const int address = ok ? m.captured(1).toInt(&ok) : 0;
-        QVector<int> values;
-        for (int k = 2; ok && k <= 3; ++k)
-            if (!m.captured(k).isEmpty())
-                values.append(m.captured(k).toInt());
-        for (int v : values)
-            ok = ok && v <= 255;
-        if (!ok || address > 65535) {
-            error = QStringLiteral("line %1: expects ADDRESS=V1[,V2] (address 0..65535, values 0..255): %2")
-                        .arg(i + 1).arg(lines.at(i).trimmed());
-            return false;
-        }
-        FParams.insert(address, values);
-    }
-    return true;
+    return FParams.loadText(text, error);
 }
 
 void TSimPhone::setKeepAlive(int msecs, char byte)
@@ -192,6 +166,15 @@ void TSimPhone::send(const QByteArray &bytes)
         FKeepAlive.start();
     if (FWrite)
         FWrite(bytes);
+}
+
+void TSimPhone::sendScripted(const QByteArray &bytes)
+{
+    if (FLine.PassScripted(bytes)) {
+        send(bytes);
+    } else if (FLog) {
+        FLog->note(QStringLiteral("caller hung up, not sent: ") + TSimLog::hex(bytes));
+    }
 }
 
 int TSimPhone::nibbles(const QByteArray &bytes, int from, int count)
@@ -342,23 +325,27 @@ void TSimPhone::execute(const QByteArray &cmd)
         what = QStringLiteral("write parameter %1 = %2").arg(address).arg(text.join(QLatin1Char(',')));
         if (ignored)
             break;
-        if (!FParams.contains(address))
-            what += QStringLiteral(" (unknown address, not stored)");
-        else if (count > 0)
-            FParams[address] = values;
+        QString note;
+        FParams.write(address, values, note);
+        what += note;
+        if (FParams.goesOffline()) {
+            what += QStringLiteral(" (the phone goes off line)");
+            silence(24 * 3600 * 1000);
+        }
         break;
     }
     case 0x9A: {
         const int address = nibbles(cmd, 1, 4);
         what = QStringLiteral("read parameter %1").arg(address);
-        if (!FParams.contains(address)) {
-            what += QStringLiteral(" (unknown address, no answer)");
-            break;
+        QString note;
+        const QByteArray body = FParams.read(address, note);
+        what += note;
+        if (!body.isEmpty())
+            answer = QByteArray(1, char(0x45)) + body;
+        if (FParams.goesOffline()) {
+            what += QStringLiteral(" (the phone goes off line)");
+            silence(24 * 3600 * 1000);
         }
-        const QVector<int> values = FParams.value(address);
-        answer = QByteArray(1, char(0x45)) + toNibbles(address, 4) + toNibbles(int(values.size()), 2);
-        for (int v : values)
-            answer += toNibbles(v, 2);
         break;
     }
     case 0x9B:
@@ -381,6 +368,8 @@ void TSimPhone::execute(const QByteArray &cmd)
     if (ignored)
         return;
     if (code == 0x80) {
+        if (FLine.HangUp() && FLog)
+            FLog->note(QStringLiteral("ringing call hung up"));
         FCall.stop();
         FRobot.hangUp();
         reply(QByteArray(1, char(0x21)));

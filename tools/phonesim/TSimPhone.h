@@ -3,6 +3,8 @@
 // bytes received and answers them as the phone does, from its model, firmware,
 // individual number, clock, call memory and parameter store.
 #include "TSimMemory.h"
+#include "TSimParams.h"
+#include "TSimLine.h"
 #include "TSimPlayer.h"
 #include "TSimRobot.h"
 #include <QByteArray>
@@ -50,10 +52,13 @@ public:
     void setMemory(const TSimMemory &memory) { FMemory = memory; }
     // ADDRESS=V1[,V2] lines; false with a message naming the line.
     bool loadParams(const QString &text, QString &error);
+    TSimParams &params() { return FParams; }
     void setKeepAlive(int msecs, char byte);
 
     // Everything the phone sends goes through here: dropped while silent.
     void send(const QByteArray &bytes);
+    // A scenario message: dropped when it belongs to a call hung up while ringing.
+    void sendScripted(const QByteArray &bytes);
     void silence(int msecs);
     bool silent() const;
 
@@ -75,7 +80,7 @@ private:
     TSimPhoneConfig FConfig;
     TSimLog *FLog;
     TSimMemory FMemory;
-    QMap<int, QVector<int>> FParams;
+    TSimParams FParams;
     std::function<void(const QByteArray &)> FWrite;
     QByteArray FCommand;
     QTimer FCommandTimeout;
@@ -84,6 +89,7 @@ private:
     int FSilentFor = 0;
     TSimPlayer FCall;                 // the call the phone dials for command 90
     TSimRobot FRobot;                 // robot calls (82, 9B)
+    TSimLine FLine;                   // the scenario's line
     QTimer FKeepAlive;
     char FKeepAliveByte = char(0xFF);
 };

@@ -44,7 +44,7 @@ const char *Description =
     "  silence SECONDS          pause sending nothing at all, not even replies\n"
     "  repeat N ... end         the lines between, N times\n"
     "\n"
-    "Commands answered: 80 (21), 81 (its clock), 90 (28, digits, 20 after\n"
+    "Commands answered: 80 (21; a call still ringing plays no further), 81 (its clock), 90 (28, digits, 20 after\n"
     "--pickup, 21 after --talk), 91 (clock set, logged), 92/93 (call memory),\n"
     "95 (44 with --code), 99/9A (parameter store), 9C (47), 9D (48), 82 and 9B\n"
     "(a robot call chosen by the number's last digit: 0 busy, 1 no answer,\n"
@@ -54,6 +54,8 @@ const char *Description =
     "\n"
     "--memory FILE lines: in|out DD.MM HH:MM H:MM:SS FLAGS CATEGORY [DIGITS],\n"
     "newest first, at most 97 per kind. --params FILE lines: ADDRESS=V1[,V2].\n"
+    "--params-store FILE.AON keeps the store as 12-byte profile records; a write\n"
+    "to an address it lacks adds it.\n"
     "The --log file gets one line per received byte (\"<time> RX 9C\"), per sent\n"
     "message (TX), per decoded command (CMD) and notes (NOTE).";
 
@@ -143,6 +145,13 @@ int main(int argc, char **argv)
         {QStringLiteral("no-code"), QStringLiteral("Never answer the individual-number request.")},
         {QStringLiteral("memory"), QStringLiteral("Call memory file."), QStringLiteral("FILE")},
         {QStringLiteral("params"), QStringLiteral("Parameter store file."), QStringLiteral("FILE")},
+        {QStringLiteral("params-store"),
+         QStringLiteral("Parameter store as a profile (*.AON), read at start and saved after every write."),
+         QStringLiteral("FILE.AON")},
+        {QStringLiteral("drop-param"), QStringLiteral("Never answer the request for this parameter (repeatable)."),
+         QStringLiteral("ADDR")},
+        {QStringLiteral("offline-after-params"),
+         QStringLiteral("Fall silent for good after this many parameter commands."), QStringLiteral("N")},
         {QStringLiteral("pickup"), QStringLiteral("Seconds from a dialled number to its answer (default: none)."),
          QStringLiteral("SECONDS")},
         {QStringLiteral("talk"), QStringLiteral("Seconds from the answer (or the dialling) to line free (default 3)."),
@@ -219,6 +228,21 @@ int main(int argc, char **argv)
         if (!readText(p.value(QStringLiteral("params")), text, error) || !phone.loadParams(text, error))
             return usage(QStringLiteral("--params: ") + error);
     }
+    if (p.isSet(QStringLiteral("params-store")) && !phone.params().loadStore(p.value(QStringLiteral("params-store")), error))
+        return usage(QStringLiteral("--params-store: ") + error);
+    for (const QString &a : p.values(QStringLiteral("drop-param"))) {
+        bool ok = false;
+        const int address = a.toInt(&ok);
+        if (!ok || address < 0 || address > 65535)
+            return usage(QStringLiteral("--drop-param expects an address 0..65535"));
+        phone.params().drop(address);
+    }
+    if (p.isSet(QStringLiteral("offline-after-params"))) {
+        int n = 0;
+        if (!intOption(p, QStringLiteral("offline-after-params"), 0, 1000000, n, error))
+            return usage(error);
+        phone.params().setOfflineAfter(n);
+    }
 
     // The scenario: a file is parsed whole before anything starts.
     const QStringList positional = p.positionalArguments();
@@ -228,7 +252,7 @@ int main(int argc, char **argv)
     TSimScript script;
     TSimPlayer player;
     player.setDigitGap(config.digitGap);
-    player.setOutput([&phone](const QByteArray &b) { phone.send(b); }, [&phone](int ms) { phone.silence(ms); });
+    player.setOutput([&phone](const QByteArray &b) { phone.sendScripted(b); }, [&phone](int ms) { phone.silence(ms); });
     bool inputDone = false;
     if (!fromStdin) {
         QString text;

@@ -1,0 +1,640 @@
+#include "TParamModel.h"
+#include "phone/TPhoneIdentity.h"
+#include <QFile>
+#include <QSaveFile>
+#include <QSet>
+#include <QStringDecoder>
+#include <QtEndian>
+
+const QString TParamModel::ProfileFilter = QStringLiteral("Профили телефонов VRX (*.AON)|*.AON");
+const QString TParamModel::ProfileExtension = QStringLiteral("AON");
+const QStringList TParamModel::StateTexts = {
+    QStringLiteral("значение параметра определяется"), QStringLiteral("значение параметра определено"),
+    QStringLiteral("параметр изменен"),                QStringLiteral("изменение запрещено"),
+    QStringLiteral("выберете параметр"),               QStringLiteral("модуль отсутствует в конфигурации")};
+
+namespace {
+
+// Windows-1251, bytes 0x80..0xBF; 0xC0..0xFF are А..я in order.
+const char16_t Cp1251High[64] = {
+    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, 0x20AC, 0x2030, 0x0409, 0x2039, 0x040A,
+    0x040C, 0x040B, 0x040F, 0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0xFFFD, 0x2122,
+    0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F, 0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6,
+    0x00A7, 0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407, 0x00B0, 0x00B1, 0x0406, 0x0456,
+    0x0491, 0x00B5, 0x00B6, 0x00B7, 0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457};
+
+QString fromCp1251(const char *p, qsizetype n)
+{
+    QString s(n, Qt::Uninitialized);
+    QChar *out = s.data();
+    for (qsizetype i = 0; i < n; ++i) {
+        const uchar c = uchar(p[i]);
+        out[i] = c < 0x80 ? QChar(c) : c >= 0xC0 ? QChar(char16_t(0x0410 + c - 0xC0)) : QChar(Cp1251High[c - 0x80]);
+    }
+    return s;
+}
+
+bool blank(QChar c)
+{
+    return c.unicode() <= 32;
+}
+
+// Trimmed of characters with codes up to 32 at both ends.
+QString trim32(const QString &s)
+{
+    qsizetype b = 0, e = s.size();
+    while (b < e && blank(s.at(b)))
+        ++b;
+    while (e > b && blank(s.at(e - 1)))
+        --e;
+    return (b == 0 && e == s.size()) ? s : s.mid(b, e - b);
+}
+
+QString leftTrim(const QString &s)
+{
+    qsizetype b = 0;
+    while (b < s.size() && blank(s.at(b)))
+        ++b;
+    return s.mid(b);
+}
+
+// "KEYWORD", blanks, "=": the text after the "=" in Rest.
+bool keyword(const QString &t, QLatin1StringView kw, QString &Rest)
+{
+    if (!t.startsWith(kw))
+        return false;
+    qsizetype i = kw.size();
+    while (i < t.size() && blank(t.at(i)))
+        ++i;
+    if (i >= t.size() || t.at(i) != QLatin1Char('='))
+        return false;
+    Rest = t.mid(i + 1);
+    return true;
+}
+
+// A decimal number, or Def.
+qint64 number(const QString &text, qint64 Def)
+{
+    bool ok = false;
+    const qint64 v = trim32(text).toLongLong(&ok);
+    return ok ? v : Def;
+}
+
+// Block reader states; the negative results end the block.
+enum {
+    S1, S2, S3a, S3b, S4, S5, S6a, S6b, S7, StateCount,
+    CompleteHere = -1,    // the line completes the block
+    CompleteBefore = -2,  // the line ends a complete block and is read again by the main pass
+    DropBefore = -3,
+};
+
+int step(int st, const QString &raw, const QString &t, TParam *P)
+{
+    if (st == S7) {
+        const qsizetype q = raw.indexOf(QLatin1Char('\''));
+        if (P)
+            P->Description << (q >= 0 ? raw.left(q) : raw);
+        return q >= 0 ? CompleteHere : S7;
+    }
+    if (t.isEmpty())
+        return st;
+    const QChar c = t.at(0);
+    if (c == QLatin1Char('<') || c == QLatin1Char('['))
+        return (st == S3b || st == S5) ? CompleteBefore : DropBefore;
+    QString rest;
+    switch (st) {
+    case S1:
+        if (!keyword(t, QLatin1StringView("ID"), rest))
+            return S1;
+        {
+            const qint64 n = number(rest, -1);
+            const qint32 id = (n < INT32_MIN || n > INT32_MAX) ? -1 : qint32(n);
+            if (P)
+                P->Id = id;
+            return id == 0 ? S3a : S2;
+        }
+    case S2:
+        if (!keyword(t, QLatin1StringView("NAME"), rest))
+            return S2;
+        if (P)
+            P->Name = leftTrim(rest);
+        return S3a;
+    case S3a:
+    case S3b:
+        if (c == QLatin1Char('{')) {
+            if (P)
+                P->Values.append(TParamValue());
+            return S4;
+        }
+        if (c == QLatin1Char('\'')) {
+            const QString text = t.mid(1);
+            const qsizetype q = text.indexOf(QLatin1Char('\''));
+            if (q >= 0) {
+                if (P)
+                    P->Description << text.left(q);
+                return CompleteHere;
+            }
+            if (P && !text.isEmpty())
+                P->Description << text;
+            return S7;
+        }
+        return st;
+    case S4: {
+        if (!keyword(t, QLatin1StringView("TYPE"), rest))
+            return S4;
+        const QString word = trim32(rest);
+        const TParamKind kind = word == QLatin1String("GROUP") ? skGroup
+            : word == QLatin1String("SET")                     ? skSet
+            : word == QLatin1String("FLAG")                    ? skFlag
+                                                               : skNone;
+        if (kind == skNone)
+            return S4;
+        if (P)
+            P->Values.last().Kind = kind;
+        return kind == skSet ? S6a : S5;
+    }
+    case S5: {
+        QString line = t;
+        const qsizetype b = line.indexOf(QLatin1Char('}'));
+        const bool close = b >= 0 && b == line.size() - 1;
+        if (close)
+            line.chop(1);
+        if (P && line.startsWith(QLatin1Char('*')))
+            P->Values.last().Labels << trim32(line.mid(1));
+        return close ? S3b : S5;
+    }
+    case S6a:
+        if (c != QLatin1Char('*'))
+            return S6a;
+        if (P)
+            P->Values.last().Labels << leftTrim(t.mid(1));
+        return S6b;
+    case S6b:
+        if (!keyword(t, QLatin1StringView("RANGE"), rest))
+            return S6b;
+        if (P)
+            P->Values.last().Allowed = TParamModel::ParseRange(rest);
+        return S3b;
+    }
+    return st;
+}
+
+} // namespace
+
+QList<quint16> TParam::SlotValues() const
+{
+    QList<quint16> v;
+    for (const TParamValue &s : Values)
+        v << s.Value;
+    return v;
+}
+
+QByteArray TProfileRecord::ToBytes() const
+{
+    QByteArray b(Size, '\0');
+    char *p = b.data();
+    qToLittleEndian<qint32>(ParamId, p);
+    p[4] = char(Count);
+    qToLittleEndian<quint16>(Value1, p + 6);
+    qToLittleEndian<quint16>(Value2, p + 8);
+    return b;
+}
+
+TProfileRecord TProfileRecord::FromBytes(const char *Data)
+{
+    TProfileRecord r;
+    r.ParamId = qFromLittleEndian<qint32>(Data);
+    r.Count = uint8_t(Data[4]);
+    r.Value1 = qFromLittleEndian<quint16>(Data + 6);
+    r.Value2 = qFromLittleEndian<quint16>(Data + 8);
+    return r;
+}
+
+void TParamModel::Clear()
+{
+    Groups.clear();
+    TabCaptions.clear();
+    SelectedTab = -1;
+}
+
+bool TParamModel::ReadDescriptionFile(const QString &FileName, QStringList &Lines, QString &Error)
+{
+    QFile f(FileName);
+    if (!f.open(QIODevice::ReadOnly)) {
+        Error = f.errorString();
+        return false;
+    }
+    const QByteArray bytes = f.readAll();
+    if (f.error() != QFileDevice::NoError) {
+        Error = f.errorString();
+        return false;
+    }
+    Lines = DescriptionLines(bytes);
+    return true;
+}
+
+QStringList TParamModel::DescriptionLines(const QByteArray &Bytes)
+{
+    QByteArray b = Bytes;
+    if (b.startsWith("\xEF\xBB\xBF"))
+        b.remove(0, 3);
+    // A file saved as UTF-8 is taken as such; Russian Windows-1251 text is
+    // practically never valid UTF-8.
+    bool utf8 = false;
+    for (char c : b)
+        if (uchar(c) >= 0x80) {
+            QStringDecoder d(QStringDecoder::Utf8);
+            const QString s = d.decode(b);
+            utf8 = !d.hasError();
+            break;
+        }
+    QStringList lines;
+    const char *p = b.constData();
+    const qsizetype n = b.size();
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= n; ++i) {
+        if (i < n && p[i] != '\n' && p[i] != '\r')
+            continue;
+        if (i == n && start == n)
+            break;
+        lines << (utf8 ? QString::fromUtf8(p + start, i - start) : fromCp1251(p + start, i - start));
+        if (i + 1 < n && p[i] == '\r' && p[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+    }
+    return lines;
+}
+
+void TParamModel::LoadDescription(const QStringList &Lines, quint16 FirmwareVersion)
+{
+    Clear();
+    const int n = int(Lines.size());
+    std::vector<QString> raw(Lines.cbegin(), Lines.cend());
+    std::vector<QString> trimmed(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i)
+        trimmed[size_t(i)] = trim32(raw[size_t(i)]);
+    std::vector<int> memo;
+    bool active = true;
+    TParamGroup *group = nullptr;
+    int i = 0;
+    while (i < n) {
+        const QString &t = trimmed[size_t(i)];
+        if (t.isEmpty() || t.at(0) == QLatin1Char(';')) {
+            ++i;
+            continue;
+        }
+        if (t.startsWith(QLatin1String("VER"))) {
+            QString rest;
+            if (keyword(t, QLatin1StringView("VER"), rest)) {
+                const qsizetype dash = rest.indexOf(QLatin1Char('-'));
+                const quint16 a = dash < 0 ? 0 : quint16(number(rest.left(dash), 0));
+                quint16 b = quint16(number(dash < 0 ? rest : rest.mid(dash + 1), 0));
+                if (b == 0)
+                    b = 65535;
+                active = a <= FirmwareVersion && FirmwareVersion <= b;
+            }
+            ++i;
+            continue;
+        }
+        if (!active) {
+            ++i;
+            continue;
+        }
+        if (t.size() >= 2 && t.startsWith(QLatin1Char('[')) && t.endsWith(QLatin1Char(']'))) {
+            TabCaptions << t.mid(1, t.size() - 2);
+            SelectedTab = int(TabCaptions.size()) - 1;
+            auto g = std::make_unique<TParamGroup>();
+            g->TabIndex = SelectedTab;
+            for (int k = i + 1; k < n; ++k) {
+                const QString &u = trimmed[size_t(k)];
+                if (u.isEmpty() || u.at(0) == QLatin1Char(';'))
+                    continue;
+                QString rest;
+                if (u.startsWith(QLatin1String("MODULE")) && keyword(u, QLatin1StringView("MODULE"), rest))
+                    g->Module = uint8_t(number(rest, 0) & 0xFF);
+                break;
+            }
+            group = g.get();
+            Groups.push_back(std::move(g));
+            ++i;
+            continue;
+        }
+        if (!group) {
+            ++i;
+            continue;
+        }
+        if (t.at(0) == QLatin1Char('<')) {
+            qsizetype k = 1;
+            while (k < t.size() && blank(t.at(k)))
+                ++k;
+            if (k < t.size() && t.at(k) >= QLatin1Char('0') && t.at(k) <= QLatin1Char('9')) {
+                auto node = std::make_unique<TNode>();
+                node->Name = t.mid(k + 1);
+                const int level = t.at(k).unicode() - '0';
+                TNode *parent = nullptr;
+                if (level > 0)
+                    for (TNode *x = group->CurrentNode; x; x = x->Parent)
+                        if (x->Level == level - 1) {
+                            parent = x;
+                            break;
+                        }
+                node->Parent = parent;
+                node->Level = parent ? level : 0;
+                group->CurrentNode = node.get();
+                group->Nodes.push_back(std::move(node));
+            }
+            ++i;
+            continue;
+        }
+        if (!group->CurrentNode) {
+            ++i;
+            continue;
+        }
+        if (memo.empty())
+            memo.assign(size_t(n) * StateCount, -1);
+        i = readBlock(raw, trimmed, i, *group, memo);
+    }
+    for (auto &g : Groups)
+        g->CurrentNode = nullptr;
+}
+
+// Reads the parameter block starting at Start; returns where the main pass
+// goes on. Where a block ends depends only on the reader's state and the line,
+// so the outcome of every (state, line) reached is remembered: no content
+// makes the reading quadratic.
+int TParamModel::readBlock(const std::vector<QString> &Raw, const std::vector<QString> &Trim, int Start,
+                           TParamGroup &Group, std::vector<int> &Memo)
+{
+    const int n = int(Raw.size());
+    enum { Dropped = 0, EndsHere = 1, EndsBefore = 2 };
+    std::vector<qsizetype> &path = FPath;
+    path.clear();
+    int st = S1, j = Start, outcome = Dropped;
+    for (;;) {
+        if (j >= n) {
+            outcome = Dropped;
+            break;
+        }
+        const qsizetype key = qsizetype(st) * n + j;
+        if (Memo[size_t(key)] != -1) {
+            outcome = Memo[size_t(key)];
+            break;
+        }
+        path.push_back(key);
+        const int r = step(st, Raw[size_t(j)], Trim[size_t(j)], nullptr);
+        if (r == CompleteHere || r == CompleteBefore || r == DropBefore) {
+            outcome = r == CompleteHere ? (j << 2) | EndsHere : r == CompleteBefore ? (j << 2) | EndsBefore : Dropped;
+            break;
+        }
+        st = r;
+        ++j;
+    }
+    for (qsizetype key : path)
+        Memo[size_t(key)] = outcome;
+    if ((outcome & 3) == Dropped)
+        return Start + 1;
+    const int end = outcome >> 2;
+    const int last = (outcome & 3) == EndsHere ? end : end - 1;
+    auto param = std::make_unique<TParam>();
+    st = S1;
+    for (int k = Start; k <= last && st >= 0; ++k)
+        st = step(st, Raw[size_t(k)], Trim[size_t(k)], param.get());
+    param->State = param->Id == 0 ? pvNoValue : pvQuerying;
+    param->Node = Group.CurrentNode;
+    Group.CurrentNode->Param = param.get();
+    Group.Params.push_back(std::move(param));
+    return (outcome & 3) == EndsHere ? end + 1 : end;
+}
+
+void TParamModel::RefreshModules(const TPhoneIdentity &Identity)
+{
+    for (auto &g : Groups) {
+        for (auto &p : g->Params)
+            if (p->State != pvNoValue)
+                p->State = pvQuerying;
+        if (g->Module == 1)
+            g->ModulePresent = Identity.PhoneVariant;
+        else if (g->Module >= 2 && g->Module <= 9)
+            g->ModulePresent = Identity.PhoneOption(g->Module - 1);
+        else
+            g->ModulePresent = true;
+    }
+}
+
+std::vector<TTreeItem> TParamModel::BuildTree(const TParamGroup &Group)
+{
+    std::vector<TTreeItem> items;
+    int prev = -1;
+    for (const auto &node : Group.Nodes) {
+        int parent = -2;   // -2: no place
+        if (!node->Parent || node->Level == 0)
+            parent = -1;
+        else if (prev >= 0 && node->Level == items[size_t(prev)].Depth + 1)
+            parent = prev;
+        else
+            for (int x = prev; x >= 0; x = items[size_t(x)].Parent) {
+                const int p = items[size_t(x)].Parent;
+                if (p >= 0 && items[size_t(p)].Depth + 1 == node->Level) {
+                    parent = p;
+                    break;
+                }
+            }
+        if (parent == -2)
+            continue;
+        TTreeItem item;
+        item.Caption = node->Name;
+        item.Parent = parent;
+        item.Depth = parent < 0 ? 0 : items[size_t(parent)].Depth + 1;
+        item.Node = node.get();
+        item.Param = node->Param;
+        items.push_back(item);
+        prev = int(items.size()) - 1;
+    }
+    return items;
+}
+
+void TParamModel::ApplyProfileRecord(const TProfileRecord &Record)
+{
+    // Id 0 marks the description-only entries, which never take values.
+    if (Record.Count == 0 || Record.ParamId == 0)
+        return;
+    for (auto &g : Groups)
+        for (auto &p : g->Params)
+            if (p->Id == Record.ParamId) {
+                p->Values.resize(Record.Count);
+                p->Values[0].Value = Record.Value1;
+                if (Record.Count > 1)
+                    p->Values[1].Value = Record.Value2;
+                p->State = pvDefined;
+                break;
+            }
+}
+
+QByteArray TParamModel::ProfileBytes(bool MarkSaved)
+{
+    QByteArray out;
+    for (auto &g : Groups)
+        for (auto &p : g->Params) {
+            if (p->Id == 0)
+                continue;
+            TProfileRecord r;
+            r.ParamId = p->Id;
+            if (p->Known()) {
+                r.Count = uint8_t(qMin<qsizetype>(p->Values.size(), 255));
+                if (p->Values.size() > 0)
+                    r.Value1 = p->Values[0].Value;
+                if (p->Values.size() > 1)
+                    r.Value2 = p->Values[1].Value;
+                if (MarkSaved)
+                    p->State = pvDefined;
+            }
+            out += r.ToBytes();
+        }
+    return out;
+}
+
+int TParamModel::ApplyProfileBytes(const QByteArray &Bytes)
+{
+    // Each record is looked up by number, not by walking every parameter.
+    QHash<qint32, QVector<TParam *>> index;
+    for (auto &g : Groups) {
+        QSet<qint32> seen;
+        for (auto &p : g->Params)
+            if (p->Id != 0 && !seen.contains(p->Id)) {
+                seen.insert(p->Id);
+                index[p->Id].append(p.get());
+            }
+    }
+    const int records = int(Bytes.size() / TProfileRecord::Size);
+    for (int i = 0; i < records; ++i) {
+        const TProfileRecord r = TProfileRecord::FromBytes(Bytes.constData() + qsizetype(i) * TProfileRecord::Size);
+        if (r.Count == 0)
+            continue;
+        for (TParam *p : index.value(r.ParamId)) {
+            p->Values.resize(r.Count);
+            p->Values[0].Value = r.Value1;
+            if (r.Count > 1)
+                p->Values[1].Value = r.Value2;
+            p->State = pvDefined;
+        }
+    }
+    return records;
+}
+
+bool TParamModel::SaveProfile(const QString &FileName, QString &Error)
+{
+    const QByteArray bytes = ProfileBytes(false);
+    QSaveFile f(FileName);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit()) {
+        Error = f.errorString();
+        return false;
+    }
+    ProfileBytes(true);
+    return true;
+}
+
+bool TParamModel::LoadProfile(const QString &FileName, QString &Error, QString *Warning)
+{
+    QFile f(FileName);
+    if (!f.open(QIODevice::ReadOnly)) {
+        Error = f.errorString();
+        return false;
+    }
+    // In pieces, so that a huge file never sits in memory whole.
+    constexpr qint64 Chunk = TProfileRecord::Size * 65536;
+    qint64 total = 0;
+    for (;;) {
+        const QByteArray part = f.read(Chunk);
+        if (part.isEmpty())
+            break;
+        total += part.size();
+        ApplyProfileBytes(part);
+        if (part.size() < Chunk)
+            break;
+    }
+    if (f.error() != QFileDevice::NoError) {
+        Error = f.errorString();
+        return false;
+    }
+    if (Warning && total % TProfileRecord::Size)
+        *Warning = QStringLiteral("the last %1 bytes form no whole record and were ignored")
+                       .arg(total % TProfileRecord::Size);
+    return true;
+}
+
+TOptionLabel TParamModel::ParseOptionLabel(const QString &Label)
+{
+    const qsizetype gt = Label.indexOf(QLatin1Char('>'));
+    if (gt < 0)
+        return {0, Label};
+    return {int(number(Label.left(gt), 0) & 0x7FFFFFFF), Label.mid(gt + 1)};
+}
+
+TAllowedSet TParamModel::ParseRange(const QString &List)
+{
+    TAllowedSet set;
+    const QString text = List.left(255);
+    int cur = 0, from = 0;
+    bool dash = false;
+    auto close = [&] {
+        if (dash) {
+            for (int v = from; v <= cur; ++v)
+                set.set(size_t(v));
+        } else
+            set.set(size_t(cur));
+        cur = 0;
+        dash = false;
+    };
+    for (QChar c : text) {
+        if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
+            cur = (cur * 10 + (c.unicode() - '0')) % 256;
+        else if (c == QLatin1Char('-')) {
+            from = cur;
+            cur = 0;
+            dash = true;
+        } else if (c == QLatin1Char(','))
+            close();
+    }
+    close();
+    if (set.none() || (set.count() == 1 && set.test(0)))
+        set.set();
+    return set;
+}
+
+bool TParamModel::Accepts(const TParamValue &Slot, int Value)
+{
+    return Value >= 0 && Value <= 255 && Slot.Allowed.test(size_t(Value));
+}
+
+int TParamModel::AllowedMin(const TAllowedSet &Allowed)
+{
+    for (int v = 0; v < 256; ++v)
+        if (Allowed.test(size_t(v)))
+            return v;
+    return 0;
+}
+
+int TParamModel::AllowedMax(const TAllowedSet &Allowed)
+{
+    for (int v = 255; v >= 0; --v)
+        if (Allowed.test(size_t(v)))
+            return v;
+    return 0;
+}
+
+int TParamModel::ParamCount() const
+{
+    int n = 0;
+    for (const auto &g : Groups)
+        n += int(g->Params.size());
+    return n;
+}
+
+TParamGroup *TParamModel::GroupOf(const TParam *Param) const
+{
+    for (const auto &g : Groups)
+        for (const auto &p : g->Params)
+            if (p.get() == Param)
+                return g.get();
+    return nullptr;
+}

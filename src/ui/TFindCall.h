@@ -1,0 +1,111 @@
+#pragma once
+// The search window "Поиск": the "calls" page builds a filter for a journal,
+// the "subscribers" page searches the address book by number and keywords; the
+// found rows are listed with their keys, can be jumped to, copied, or the
+// criteria set as the journal's filter.
+#include "TBookPage.h"
+#include "search/TCallSearch.h"
+#include <QDialog>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+class QTabWidget;
+class QTimeEdit;
+class TAddressBook;
+class TFormDateInterval;
+class TRecordTable;
+
+class TFindCall : public QDialog {
+    Q_OBJECT
+public:
+    TFindCall(TRecordTable *InCalls, TRecordTable *OutCalls, TAddressBook *Book, TFormDateInterval *Chooser,
+              QWidget *parent = nullptr);
+
+    // Prepares the window for the page the main window shows (FormShow); then exec().
+    void Prepare(TBookKind Shown);
+
+    // The "calls" page's criteria as the controls hold them.
+    TCallCriteria Criteria() const;
+    TAddressCriteria AddressCriteria() const;
+    TPeriod Period() const { return FPeriod; }
+    void SetPeriod(const TPeriod &Period);
+
+    void SearchBtnClick();
+    void FeedBtnClick();
+    void CopyToClipboard();
+    // Jumps to the first selected item's row; true (and the window closed) when found.
+    bool JumpToSelected();
+    // The ids of the listed rows, in list order.
+    QList<qint64> ResultIds() const;
+
+    QTabWidget *Pages() const { return FPages; }
+    QListWidget *ResultView() const { return FResult; }
+    QLineEdit *NumEdit() const { return FNumEdit; }
+    QPushButton *FeedBtn() const { return FFeedBtn; }
+
+signals:
+    // Closing with a non-empty list: the main window shows the searched table's page.
+    void PageWanted(TBookKind Kind);
+    // The criteria became the journal's filter: its filter button is to be shown down.
+    void FilterSet(TBookKind Kind);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void done(int r) override;
+
+private:
+    void buildCallsPage(QWidget *page);
+    void buildAddressPage(QWidget *page);
+    void callKindChanged();
+    void updateEnables();
+    void pageChanged(int Index);
+    void clearResult();
+    void searchAddressBook();
+    void intervalClick();
+    void fillResult(const QList<TFoundRow> &Rows);
+    bool addressPage() const;
+    TRecordTable *journal() const;
+    static void numberEdited(QLineEdit *Edit);
+
+    TRecordTable *FInCalls;
+    TRecordTable *FOutCalls;
+    TAddressBook *FBook;
+    TFormDateInterval *FChooser;
+    TPeriod FPeriod;
+
+    QTabWidget *FPages = nullptr;
+    QRadioButton *FIncoming = nullptr;
+    QRadioButton *FOutgoing = nullptr;
+    QCheckBox *NumSearchCheck = nullptr;
+    QLineEdit *FNumEdit = nullptr;
+    QCheckBox *CatSearchCheck = nullptr;
+    QComboBox *CatCombo = nullptr;
+    QCheckBox *LengthCheck = nullptr;
+    QComboBox *MoreLessCombo = nullptr;
+    QTimeEdit *LengthEdit = nullptr;
+    QCheckBox *GotRecord = nullptr;
+    QCheckBox *GotMessage = nullptr;
+    QCheckBox *GotAutoAnswer = nullptr;
+    QCheckBox *GotCallPlace = nullptr;
+    QRadioButton *CallFromVrx = nullptr;
+    QRadioButton *CallFromPar = nullptr;
+    QLabel *LabelInterval = nullptr;
+    QLineEdit *PhoneEdit = nullptr;
+    QLineEdit *NameEdit = nullptr;
+    QLineEdit *AddressEdit = nullptr;
+    QLineEdit *NotesEdit = nullptr;
+    QListWidget *FResult = nullptr;
+    QPushButton *FSearchBtn = nullptr;
+    QPushButton *FFeedBtn = nullptr;
+    QMenu *FPopup = nullptr;
+    QAction *FSelectAll = nullptr;
+    QAction *FCopy = nullptr;
+    int FSearchedPage = 0;           // page the listed rows came from
+    TCallKind FSearchedKind = ckIncoming;
+};

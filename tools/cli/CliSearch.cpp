@@ -1,0 +1,106 @@
+// search in|out|book: the search window's criteria from the command line; the
+// matching rows as JSON lines in the table's stored order.
+#include "CliCommand.h"
+#include "CliSearchArgs.h"
+#include "common/JsonLine.h"
+#include "records/TAddressBook.h"
+#include "records/TFilterExpression.h"
+#include "records/TRecordTable.h"
+#include "records/TTableError.h"
+#include "search/TCallSearch.h"
+#include <QTime>
+
+namespace {
+bool lengthSeconds(const QString &Text, int &Seconds)
+{
+    for (const char *f : {"H:mm:ss", "m:ss"}) {
+        const QTime t = QTime::fromString(Text.trimmed(), QString::fromLatin1(f));
+        if (t.isValid()) {
+            Seconds = t.msecsSinceStartOfDay() / 1000;
+            return true;
+        }
+    }
+    return false;
+}
+
+int search(const CliArgs &a)
+{
+    if (a.words.size() != 2) {
+        cliErr(QStringLiteral("usage: search in|out|book [criteria]"));
+        return CliUsage;
+    }
+    const QString which = a.words.at(1);
+    std::unique_ptr<TRecordTable> table = cliOpenTable(which, true);
+    if (!table)
+        return CliUsage;
+    QList<TFoundRow> rows;
+    try {
+        if (which == QLatin1String("book")) {
+            TAddressCriteria c{a.option(QStringLiteral("phone")), a.option(QStringLiteral("name")),
+                               a.option(QStringLiteral("address")), a.option(QStringLiteral("notes"))};
+            rows = TCallSearch::SearchAddressBook(*static_cast<TAddressBook *>(table.get()), c);
+        } else {
+            TCallCriteria c;
+            c.Kind = which == QLatin1String("in") ? ckIncoming : ckOutgoing;
+            c.NumberOn = a.options.contains(QStringLiteral("number"));
+            c.Number = a.option(QStringLiteral("number")).toUpper();
+            if (a.options.contains(QStringLiteral("category"))) {
+                bool ok = false;
+                c.Category = a.option(QStringLiteral("category")).toInt(&ok);
+                if (!ok || c.Category < 0 || c.Category > 9) {
+                    cliErr(QStringLiteral("--category needs a digit 0..9"));
+                    return CliUsage;
+                }
+                c.CategoryOn = true;
+            }
+            for (const QString &name : {QStringLiteral("longer"), QStringLiteral("shorter")}) {
+                if (!a.options.contains(name))
+                    continue;
+                if (c.LengthOn || !lengthSeconds(a.option(name), c.LengthSeconds)) {
+                    cliErr(QStringLiteral("one of --longer or --shorter, with a length H:mm:ss"));
+                    return CliUsage;
+                }
+                c.LengthOn = true;
+                c.LengthLess = name == QLatin1String("shorter");
+            }
+            c.Record = a.flags.contains(QStringLiteral("record"));
+            c.Message = a.flags.contains(QStringLiteral("message"));
+            c.AutoAnswer = a.flags.contains(QStringLiteral("auto-answer"));
+            if (a.options.contains(QStringLiteral("place"))) {
+                const QString place = a.option(QStringLiteral("place"));
+                if (place != QLatin1String("vrx") && place != QLatin1String("parallel")) {
+                    cliErr(QStringLiteral("--place vrx or --place parallel"));
+                    return CliUsage;
+                }
+                c.PlaceOn = true;
+                c.PlaceParallel = place == QLatin1String("parallel");
+            }
+            if (!cliPeriod(a, c.Period))
+                return CliUsage;
+            cliErr(QStringLiteral("searching %1 rows").arg(table->totalCount()));
+            rows = TCallSearch::SearchCalls(*table, c);
+        }
+    } catch (const TFilterError &e) {
+        cliErr(e.message());
+        return CliUsage;
+    } catch (const TTableError &e) {
+        cliErr(e.message());
+        return CliNotFound;
+    }
+    for (const TFoundRow &r : rows)
+        cliOut(JsonLine().add(QStringLiteral("id"), r.Id).add(QStringLiteral("text"), r.Text).toString());
+    cliErr(QStringLiteral("found %1").arg(rows.size()));
+    return CliOk;
+}
+
+const CliRegistration searchCommand(
+    {QStringLiteral("search"),
+     QStringLiteral("search in|out [--number N[*]] [--category D] [--longer|--shorter H:mm:ss] [--record] [--message] "
+                    "[--auto-answer] [--place vrx|parallel] [--from DATE] [--to DATE] | "
+                    "search book [--phone N] [--name WORDS] [--address WORDS] [--notes WORDS]"),
+     {QStringLiteral("number"), QStringLiteral("category"), QStringLiteral("longer"), QStringLiteral("shorter"),
+      QStringLiteral("place"), QStringLiteral("from"), QStringLiteral("to"), QStringLiteral("phone"),
+      QStringLiteral("name"), QStringLiteral("address"), QStringLiteral("notes")},
+     {QStringLiteral("record"), QStringLiteral("message"), QStringLiteral("auto-answer")},
+     search});
+}

@@ -1,0 +1,70 @@
+// stats in|out: the statistics groupings of a journal as JSON lines, one per
+// key (largest count first) and one total per grouping.
+#include "CliCommand.h"
+#include "CliSearchArgs.h"
+#include "common/JsonLine.h"
+#include "records/TRecordTable.h"
+#include "records/TTableError.h"
+#include "search/TCallStatistics.h"
+#include "search/TStatsList.h"
+#include <cmath>
+
+namespace {
+int stats(const CliArgs &a)
+{
+    if (a.words.size() != 2) {
+        cliErr(QStringLiteral("usage: stats in|out [--from DATE] [--to DATE] [--group phone|field1..field7]"));
+        return CliUsage;
+    }
+    QStringList groups{QStringLiteral("phone")};
+    for (int i = 1; i <= 7; ++i)
+        groups << QStringLiteral("field%1").arg(i);
+    QStringList wanted = groups;
+    if (a.options.contains(QStringLiteral("group"))) {
+        const QString g = a.option(QStringLiteral("group")).toLower();
+        if (!groups.contains(g)) {
+            cliErr(QStringLiteral("--group phone or field1..field7, not: ") + g);
+            return CliUsage;
+        }
+        wanted = {g};
+    }
+    TPeriod period;
+    if (!cliPeriod(a, period))
+        return CliUsage;
+    std::unique_ptr<TRecordTable> table = cliOpenTable(a.words.at(1), false);
+    if (!table)
+        return CliUsage;
+    try {
+        for (const QString &g : wanted) {
+            const QString field = g == QLatin1String("phone") ? QStringLiteral("Phone")
+                                                              : QStringLiteral("Field_") + g.mid(5);
+            cliErr(QStringLiteral("grouping by %1").arg(field));
+            TStatsList list;
+            list.Fill(TCallStatistics::CollectStats(*table, field, period), field, g == QLatin1String("phone"));
+            for (const TStatRow &r : list.Rows())
+                cliOut(JsonLine()
+                           .add(QStringLiteral("group"), g)
+                           .add(QStringLiteral("key"), r.Key)
+                           .add(QStringLiteral("count"), r.Count)
+                           .add(QStringLiteral("seconds"), qint64(std::llround(r.Length * 86400.0)))
+                           .toString());
+            cliOut(JsonLine()
+                       .add(QStringLiteral("group"), g)
+                       .add(QStringLiteral("total_count"), list.TotalCount())
+                       .add(QStringLiteral("total_seconds"), qint64(std::llround(list.TotalLength() * 86400.0)))
+                       .add(QStringLiteral("keys"), qint64(list.Rows().size()))
+                       .toString());
+        }
+    } catch (const TTableError &e) {
+        cliErr(e.message());
+        return CliNotFound;
+    }
+    return CliOk;
+}
+
+const CliRegistration statsCommand({QStringLiteral("stats"),
+                                    QStringLiteral("stats in|out [--from DATE] [--to DATE] [--group phone|field1..field7]"),
+                                    {QStringLiteral("from"), QStringLiteral("to"), QStringLiteral("group")},
+                                    {},
+                                    stats});
+}
