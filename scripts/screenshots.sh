@@ -4,7 +4,8 @@
 # parameter icon, bound quick-dial buttons, the phone simulator playing the demo
 # line) and saves PNG grabs of the main window, each of its pages, each page of
 # the settings dialog (settings-*.png), the robot window with a list, its editor
-# and its options (robot-*.png), the information-fields editor
+# and its options (robot-*.png), the reminder list, the number information
+# window, the export dialog, the information-fields editor
 # (fields-editor.png), the subscriber dialog (subscriber-dialog.png), the search
 # window, the period chooser, the statistics window and its chart, the
 # talk-transfer dialog (record-dialog*.png), the alert, the window during a

@@ -20,6 +20,11 @@
 #include "audio/TGsmWaveFile.h"
 #include "audio/TRingTone.h"
 #include "ui/TAlert.h"
+#include "ui/TFormNumberInfo.h"
+#include "ui/TJournalExport.h"
+#include "ui/TJournalPage.h"
+#include "ui/TReminderPanel.h"
+#include <QFileDialog>
 #include "ui/TFindCall.h"
 #include "ui/TFormDateInterval.h"
 #include "ui/TFormFieldsEdit.h"
@@ -226,8 +231,11 @@ bool TDemo::FillFolder(QString &Error)
         const QString t = QString::fromLatin1(r.talk), m = QString::fromLatin1(r.message);
         c.FileName = t.size() > 1 ? talk(t, qMax(r.seconds, 8) > 60 ? 60 : qMax(r.seconds, 8)) : t;
         c.MessageFileName = m.size() > 1 ? talk(m, 12) : m;
-        if (c.Phone == QLatin1String("5550101"))
+        if (c.Phone == QLatin1String("5550101")) {
             c.Field_1 = QStringLiteral("Заказ бумаги");
+            if (r.daysAgo == 1)
+                c.Field_8 = at(-2, 0, 0);   // a reminder in two days
+        }
         in.AddCall(c);
     }
     // Calls the number rules hung up this week.
@@ -258,6 +266,8 @@ bool TDemo::FillFolder(QString &Error)
         c.Attributes = r.attributes;
         const QString t = QString::fromLatin1(r.talk);
         c.FileName = t.size() > 1 ? talk(t, 45) : t;
+        if (c.Phone == QLatin1String("5557788"))
+            c.Field_8 = at(0, 0, 0);   // a reminder for today
         out.AddCall(c);
     }
 
@@ -478,6 +488,26 @@ void TDemo::saveSettingsPages()
     config->FillDialog();
 }
 
+// The reminder list, the number information window and the export dialog.
+void TDemo::saveCallDetails()
+{
+    if (TReminderPanel *reminders = FMain->Reminders())
+        save(reminders->parentWidget(), QStringLiteral("reminders.png"));
+    if (TFormNumberInfo *info = FMain->NumberInfo()) {
+        info->ShowNumber(QStringLiteral("5550101"), -1, FMain, 0);
+        QCoreApplication::processEvents();
+        save(info, QStringLiteral("number-info.png"));
+        info->hide();
+    }
+    if (TJournalPage *page = FMain->InPage()) {
+        std::unique_ptr<QFileDialog> dialog(page->Export().CreateDialog());
+        dialog->setDirectory(FFolder);
+        dialog->show();
+        QCoreApplication::processEvents();
+        save(dialog.get(), QStringLiteral("export-dialog.png"));
+    }
+}
+
 // The robot window with a list (marks, counts, the history of a reached
 // number), its list editor and its options, shown without blocking.
 void TDemo::saveRobotPages()
@@ -646,6 +676,7 @@ void TDemo::screenshotTick()
             pages->setCurrentIndex(shown);
         }
         saveSettingsPages();
+        saveCallDetails();
         saveRobotPages();
         savePhoneSettings();
         saveCallDetailPages();

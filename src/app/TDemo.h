@@ -44,6 +44,7 @@ public:
 private:
     void screenshotTick();
     void saveSettingsPages();
+    void saveCallDetails();
     void saveRobotPages();
     void savePhoneSettings();
     // Params.vrx and the simulated phone's parameter store in the demo folder.

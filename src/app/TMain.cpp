@@ -40,6 +40,7 @@
 #include "ui/TFormDateInterval.h"
 #include "ui/TFormFieldsEdit.h"
 #include "ui/TFormMessage.h"
+#include "ui/TFormNumberInfo.h"
 #include "ui/TNewPerson.h"
 #include "ui/TStats.h"
 #include "ui/TStatsConfig.h"
@@ -47,6 +48,7 @@
 #include "ui/TJournalGridDelegate.h"
 #include "ui/TJournalPage.h"
 #include "ui/TRecordPlayback.h"
+#include "ui/TReminderPanel.h"
 #include "ui/TSplash.h"
 #include "ui/TToolButton.h"
 #include "phonesettings/TFormAONSetting.h"
@@ -271,6 +273,7 @@ void TMain::Startup()
     connectCallHandler();
     connectTalkDownload();
     connectCommands();
+    createCallDetails();
     createRobot();
     startFeed();
 
@@ -624,7 +627,6 @@ void TMain::createLeftColumn()
     dialLayout->addWidget(CallBtn, 1, 0);
     SpeedButtonNumberInfo = toolButton(dial, QStringLiteral("SpeedButtonNumberInfo"), QStringLiteral("i"),
                                        QStringLiteral("Информация"));
-    SpeedButtonNumberInfo->setEnabled(false);   // the number information window comes later
     dialLayout->addWidget(SpeedButtonNumberInfo, 1, 1);
     column->addWidget(dial);
 
@@ -646,38 +648,7 @@ void TMain::createLeftColumn()
                                     QStringLiteral("Напоминание о звонках "));
     auto *reminderLayout = new QVBoxLayout(reminders);
     reminderLayout->setContentsMargins(3, 3, 3, 3);   // the three captions fit the column
-    auto *panel = new QWidget(reminders);
-    panel->setObjectName(QStringLiteral("PanelCallReminder"));
-    auto *panelLayout = new QVBoxLayout(panel);
-    panelLayout->setContentsMargins(0, 0, 0, 0);
-    auto *head = new QHBoxLayout;
-    head->setSpacing(1);
-    QToolButton *info = toolButton(panel, QStringLiteral("SB_ReminderInfo"), QStringLiteral("Информация"),
-                                   QStringLiteral("Информация"));
-    QToolButton *callBack = toolButton(panel, QStringLiteral("SB_ReminderCall"), QStringLiteral("Звонить"),
-                                       QStringLiteral("Звонить"));
-    QToolButton *all = toolButton(panel, QStringLiteral("SB_ReminderAll"), QStringLiteral("Все"),
-                                  QStringLiteral("Все звонки с напоминанием"));
-    all->setCheckable(true);
-    for (QToolButton *b : {info, callBack, all}) {
-        QFont small = b->font();   // the three captions fit the 193 px column
-        small.setPointSizeF(small.pointSizeF() * 0.9);
-        b->setFont(small);
-        b->setEnabled(false);   // the reminder list comes with its own window logic
-        head->addWidget(b);
-    }
-    panelLayout->addLayout(head);
-    auto *list = new QTableWidget(1, 3, panel);
-    list->setObjectName(QStringLiteral("SGReminder"));
-    list->horizontalHeader()->hide();
-    list->verticalHeader()->hide();
-    list->setColumnHidden(2, true);
-    list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    list->verticalHeader()->setDefaultSectionSize(17);
-    list->hide();
-    panelLayout->addWidget(list, 1);
-    panelLayout->addStretch(0);   // keeps the buttons at the top while the list is hidden
-    reminderLayout->addWidget(panel);
+    FReminderGroup = reminders;   // its list comes with the journals (createCallDetails)
     column->addWidget(reminders, 1);
 }
 
@@ -737,6 +708,48 @@ void TMain::connectCommands()
     connect(SpeedButton2, &QToolButton::clicked, this, [this] { FSound->SpeedButton2Click(); });
     connect(SpeedButton1, &QToolButton::clicked, this, [this] { FSound->SpeedButton1Click(); });
     UpdateAddressCommands();
+}
+
+void TMain::createCallDetails()
+{
+    // The reminder list in its group of the left column.
+    FReminders = new TReminderPanel(FInCalls.get(), FOutCalls.get(), FReminderGroup);
+    FReminderGroup->layout()->addWidget(FReminders);
+    connect(FReminders, &TReminderPanel::DialRequested, this, [this](const QString &n) { FDialControl->DialNumber(n); });
+    connect(FReminders, &TReminderPanel::ShowNumberRequested, this,
+            [this](const QString &n, qint64 id, int direction) { FNumberInfo->ShowNumber(n, id, this, direction); });
+    // Fields written anywhere (the editor, the number window, a removed reminder) rebuild the list.
+    connect(FInCalls.get(), &TCallBook::fieldsUpdated, this, &TMain::RebuildReminders);
+    connect(FOutCalls.get(), &TCallBook::fieldsUpdated, this, &TMain::RebuildReminders);
+
+    // "Информация о номере" from the journals, the address book and the dial box.
+    FNumberInfo = std::make_unique<TFormNumberInfo>(FInCalls.get(), FOutCalls.get(), FAddressBook.get(), FConfig.get(),
+                                                    *FMediaPlayer, *FSound);
+    FNumberInfo->SetImages(TJournalGridDelegate::GridImages(), PageControl1->tabIcon(0), PageControl1->tabIcon(1));
+    connect(FInPage, &TJournalPage::NumberInfoRequested, this,
+            [this](const QString &n, qint64 id) { FNumberInfo->ShowNumber(n, id, this, 0); });
+    connect(FOutPage, &TJournalPage::NumberInfoRequested, this,
+            [this](const QString &n, qint64 id) { FNumberInfo->ShowNumber(n, id, this, 1); });
+    connect(FAddressPage, &TAddressPage::NumberInfoRequested, this,
+            [this](const QString &n) { FNumberInfo->ShowNumber(n, -1, this, 0); });
+    // The statistics window's "Информация": the number window returns to it.
+    FStats->SetNumberInfoReady(true);
+    connect(FStats.get(), &TStats::NumberInfoWanted, this, [this](const QString &phone, TCallKind kind) {
+        FNumberInfo->ShowNumber(phone, -1, FStats.get(), kind == ckIncoming ? 0 : 1);
+    });
+    connect(SpeedButtonNumberInfo, &QToolButton::clicked, this, [this] {
+        const QString number = phNumber->text().trimmed();
+        if (!number.isEmpty())
+            FNumberInfo->ShowNumber(number, -1, this, 0);
+    });
+    connect(FNumberInfo.get(), &TFormNumberInfo::DialRequested, this,
+            [this](const QString &n) { FDialControl->DialNumber(n); });
+    connect(FNumberInfo.get(), &TFormNumberInfo::GotoPageRequested, this, [this](int page) {
+        PageControl1->setCurrentIndex(page);
+        ShowMainWindow();
+    });
+    connect(FNumberInfo.get(), &TFormNumberInfo::Applied, this, [this] { RefreshCurrentRow(); });
+    connect(FNumberInfo.get(), &TFormNumberInfo::Cancelled, phNumber, [this] { phNumber->clear(); });
 }
 
 void TMain::createCallDetailWindows()
@@ -892,6 +905,8 @@ void TMain::Shutdown()
         FTrayIcon->hide();
     TrayIconShown = false;
     FAlert->hide();
+    if (FNumberInfo)
+        FNumberInfo->hide();
     // Notes typed for a call that has its row are kept as OK keeps them.
     if (FFieldsEdit->isVisible() && FFieldsEdit->Edited())
         FFieldsEdit->PressOK();
@@ -1180,7 +1195,8 @@ void TMain::StartRing(bool SubscriberFound)
 
 void TMain::RebuildReminders()
 {
-    // The reminder list is built by the reminder view; the group stays empty.
+    if (FReminders)
+        FReminders->RebuildReminders();
 }
 
 bool TMain::PlayingRecord() const

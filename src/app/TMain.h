@@ -41,6 +41,8 @@ class TDialControl;
 class TFormAONSetting;
 class TFormFieldsEdit;
 class TFormMessage;
+class TFormNumberInfo;
+class QGroupBox;
 class TFormProgress;
 class TFormRecordDialog;
 class TGSMRecorder;
@@ -60,6 +62,7 @@ class TPhoneSession;
 class TQtTickTimer;
 class TRecordPlayback;
 class TRecordTable;
+class TReminderPanel;
 class TSoundControl;
 class TImportCommands;
 class TSettings;
@@ -131,6 +134,8 @@ public:
     TAddressPage *AddressPage() const { return FAddressPage; }
     TSettings *SettingsDialog() const { return FSettings.get(); }
     TImportCommands *ImportCommands() const { return FImport; }
+    TFormNumberInfo *NumberInfo() const { return FNumberInfo.get(); }
+    TReminderPanel *Reminders() const { return FReminders; }
     TFormPhoneRobot *RobotWindow() const { return FRobot.get(); }
     QString RobotConfigFile() const;
     TFormAONSetting *AONSetting() const { return FAONSetting.get(); }
@@ -250,6 +255,8 @@ private:
     void connectTalkDownload();
     void startFeed();
     void connectCommands();
+    // The reminder list and the number information window, with their openers.
+    void createCallDetails();
     void createRobot();
     void createPhoneSettings();
     // The information-fields editor and the subscriber dialog.
@@ -321,6 +328,7 @@ private:
     std::unique_ptr<TStatsConfig> FStatsConfig;
     std::unique_ptr<TStats> FStats;
     TImportCommands *FImport = nullptr;
+    std::unique_ptr<TFormNumberInfo> FNumberInfo;
     // The main window's own content (left column, pages); freed first.
     std::unique_ptr<QWidget> FCentral;
     QSystemTrayIcon *FTrayIcon = nullptr;
@@ -342,6 +350,8 @@ private:
     QToolButton *SpeedButton2 = nullptr;
     TRecordPlayback *FPlayback = nullptr;
     THotButtonsBox *FHotBox = nullptr;
+    QGroupBox *FReminderGroup = nullptr;
+    TReminderPanel *FReminders = nullptr;
 
     // Pages.
     QTabWidget *PageControl1 = nullptr;

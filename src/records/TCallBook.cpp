@@ -135,3 +135,11 @@ bool TCallBook::ClearMarkers(qint64 Call_ID, bool Talk, bool Message)
     }
     return updateRow(Call_ID, columns);
 }
+
+bool TCallBook::SetReminder(qint64 Call_ID, TDateTime Reminder)
+{
+    if (!updateRow(Call_ID, {qMakePair(schema().fieldIndex(QStringLiteral("Field_8")), reminder(Reminder))}))
+        return false;
+    emit fieldsUpdated(Call_ID);
+    return true;
+}

@@ -32,6 +32,9 @@ public:
     // Empties the row's talk (first file column) and message (second) names where
     // they are "+"; false when there is no such row.
     bool ClearMarkers(qint64 Call_ID, bool Talk = true, bool Message = true);
+    // Writes the reminder (zero: none) of a call whatever the filter; false when
+    // there is no such row.
+    bool SetReminder(qint64 Call_ID, TDateTime Reminder);
 
 signals:
     // Information fields or the reminder of a call were written (reminders to rebuild).

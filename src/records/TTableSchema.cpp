@@ -141,7 +141,7 @@ const TTableSchema &TTableSchema::incomingCalls()
         t.NotSorted = {QStringLiteral("FileName"), QStringLiteral("MessageFileName"),
                        QStringLiteral("Field_1"), QStringLiteral("Field_2"), QStringLiteral("Field_3")};
         t.Descending = {QStringLiteral("Time"), QStringLiteral("Length")};
-        t.Indexed = {QStringLiteral("Phone"), QStringLiteral("Time"), QStringLiteral("Length")};
+        t.Indexed = {QStringLiteral("Phone"), QStringLiteral("Time"), QStringLiteral("Length"), QStringLiteral("Field_8")};
         return t;
     }();
     return s;
@@ -161,7 +161,7 @@ const TTableSchema &TTableSchema::outgoingCalls()
         addInfoFields(t);
         t.NotSorted = {QStringLiteral("FileName")};
         t.Descending = {QStringLiteral("Time"), QStringLiteral("Length")};
-        t.Indexed = {QStringLiteral("Phone"), QStringLiteral("Time"), QStringLiteral("Length")};
+        t.Indexed = {QStringLiteral("Phone"), QStringLiteral("Time"), QStringLiteral("Length"), QStringLiteral("Field_8")};
         return t;
     }();
     return s;

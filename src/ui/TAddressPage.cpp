@@ -68,7 +68,11 @@ TAddressPage::TAddressPage(TAddressBook *Book, TConfig &Config, IPageHost &Host,
     connect(FDeleteItem, &QAction::triggered, this, &TAddressPage::DeletePersonClick);
     FDialItem = item(QStringLiteral("DialPersonItem"), QStringLiteral("&Набрать номер"), true);
     connect(FDialItem, &QAction::triggered, this, &TAddressPage::GridDoubleClick);
-    item(QStringLiteral("AddressNumberInfoItem"), QStringLiteral("Информация о номере"), false);
+    QAction *info = item(QStringLiteral("AddressNumberInfoItem"), QStringLiteral("Информация о номере"), true);
+    connect(info, &QAction::triggered, this, [this] {
+        if (!FBook->isEmpty())
+            emit NumberInfoRequested(FBook->fieldValue(QStringLiteral("Phone")).toString());
+    });
     FPopup->addSeparator();
     FImportItem = item(QStringLiteral("ImportContactsItem"), QStringLiteral("Импорт контактов…"), true);
     connect(FImportItem, &QAction::triggered, this, &TAddressPage::ImportContactsRequested);

@@ -44,6 +44,8 @@ public:
 signals:
     // "Импорт контактов…" in the pop-up menu.
     void ImportContactsRequested();
+    // "Информация о номере": the current subscriber's number.
+    void NumberInfoRequested(const QString &Number);
 
 protected:
     void DeleteRow() override;

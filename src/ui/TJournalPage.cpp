@@ -1,6 +1,7 @@
 #include "TJournalPage.h"
 #include "IPageHost.h"
 #include "TFieldGrid.h"
+#include "TJournalExport.h"
 #include "TJournalGridColumns.h"
 #include "TJournalSplitStrip.h"
 #include "TRecordPlayback.h"
@@ -70,8 +71,17 @@ TJournalPage::TJournalPage(TBookKind Kind, TRecordTable *Table, TConfig &Config,
                          QStringLiteral("Сохранить звуковой файл"));
     FShowFieldsBtn = AddButton(QStringLiteral("ShowFields") + x + QStringLiteral("Btn"), QStringLiteral("Заметки"),
                                QStringLiteral("Отобразить/скрыть заметки"));
-    AddButton(x + QStringLiteral("ExportToTextBtn"), QStringLiteral("Экспорт"),
-              QStringLiteral("Экспортировать журнал записей в текстовый файл"));
+    FExportBtn = AddButton(x + QStringLiteral("ExportToTextBtn"), QStringLiteral("Экспорт"),
+                           QStringLiteral("Экспортировать журнал записей в текстовый файл"));
+    FExportBtn->setEnabled(true);   // an empty journal exports its title and heading
+    FExport = std::make_unique<TJournalExport>(*static_cast<TCallBook *>(Table), this);
+    FExport->ShowProgress = [this](const QString &text) {
+        if (text.isEmpty())
+            FHost.RefreshLineStatus();
+        else
+            FHost.ShowStatusNow(text);
+    };
+    connect(FExportBtn, &QToolButton::clicked, this, [this] { FExport->Run(); });
     FStatBtn = AddButton(x + QStringLiteral("StatBtn"), QStringLiteral("Статистика"), QStringLiteral("Статистика звонков"));
     FGetTalkBtn = AddButton(in ? QStringLiteral("ToolButtonGetTalk") : QStringLiteral("ToolButtonGetOutTalk"),
                             QStringLiteral("Загрузить"), talkHint);
@@ -199,11 +209,17 @@ void TJournalPage::buildPopup()
     FShowFieldsItem = popupItem(FPopup, QStringLiteral("ShowFieldsItem"), QStringLiteral("Отобразить заметки"));
     FShowFieldsItem->setCheckable(true);
     connect(FShowFieldsItem, &QAction::triggered, this, [this] { FShowFieldsBtn->setChecked(!FShowFieldsBtn->isChecked()); });
-    FNumberInfoItem = popupItem(FPopup, QStringLiteral("GridNumberInfoItem"), QStringLiteral("Информация о номере"), false);
+    FNumberInfoItem = popupItem(FPopup, QStringLiteral("GridNumberInfoItem"), QStringLiteral("Информация о номере"));
+    connect(FNumberInfoItem, &QAction::triggered, this, [this] {
+        if (!FTable->isEmpty())
+            emit NumberInfoRequested(FTable->fieldValue(QStringLiteral("Phone")).toString(), FTable->currentKey());
+    });
     connect(FPopup, &QMenu::aboutToShow, this, &TJournalPage::popupAboutToShow);
     connect(FGrid, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &p) { FPopup->popup(FGrid->viewport()->mapToGlobal(p)); });
 }
+
+TJournalPage::~TJournalPage() = default;
 
 void TJournalPage::CopyToBookClick()
 {

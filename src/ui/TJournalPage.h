@@ -4,9 +4,12 @@
 // of the incoming journal, deleting rows and the recording of the current row.
 #include "TBookPage.h"
 
+#include <memory>
+
 class QAction;
 class QMenu;
 class QTableWidget;
+class TJournalExport;
 
 class TJournalPage : public TBookPage {
     Q_OBJECT
@@ -14,6 +17,7 @@ public:
     // Kind is bkIncoming or bkOutgoing; Table the journal of that kind.
     TJournalPage(TBookKind Kind, TRecordTable *Table, TConfig &Config, IPageHost &Host, TFormMessage *Messages,
                  QWidget *parent = nullptr);
+    ~TJournalPage() override;
 
     void RefreshCurrentRow() override;
     void UpdateDeleteCommand() override;
@@ -40,10 +44,16 @@ public:
     // The incoming journal's talk and message choice; null on the outgoing page.
     QToolButton *PlayTalkButton() const { return FPlayRecBtn; }
     QToolButton *PlayMessageButton() const { return FPlayMessBtn; }
+    // "Экспортировать журнал записей в текстовый файл" and the command it runs.
+    QToolButton *ExportButton() const { return FExportBtn; }
+    TJournalExport &Export() const { return *FExport; }
+
     // "Копировать в записную книжку": the current row's number for a new subscriber.
     void CopyToBookClick();
 
 signals:
+    // "Информация о номере": the current row's number and Call_ID.
+    void NumberInfoRequested(const QString &Number, qint64 CallId);
     void CopyToBookRequested(const QString &Phone);
 
 protected:
@@ -86,4 +96,6 @@ private:
     QAction *FPlayMessageItem = nullptr;
     QAction *FShowFieldsItem = nullptr;
     QAction *FNumberInfoItem = nullptr;
+    QToolButton *FExportBtn = nullptr;
+    std::unique_ptr<TJournalExport> FExport;
 };

@@ -7,6 +7,7 @@
 #include "config/TSettingsStore.h"
 #include "records/TAddressBook.h"
 #include "records/TIncomingCallBook.h"
+#include "records/TJournalTextExport.h"
 #include "records/TOutgoingCallBook.h"
 #include "records/TTableError.h"
 #include <QDir>
@@ -187,8 +188,13 @@ int listRows(const CliArgs &a, TRecordTable &t)
 int exportRows(const CliArgs &a, TRecordTable &t)
 {
     const QString format = a.option(QStringLiteral("format"));
-    if (format != QLatin1String("csv") && format != QLatin1String("json")) {
-        cliErr(QStringLiteral("--format csv or --format json"));
+    if (format != QLatin1String("csv") && format != QLatin1String("json") && format != QLatin1String("text")) {
+        cliErr(QStringLiteral("--format csv, --format json or --format text"));
+        return CliUsage;
+    }
+    auto *calls = dynamic_cast<TCallBook *>(&t);
+    if (format == QLatin1String("text") && !calls) {
+        cliErr(QStringLiteral("--format text exports the journals in and out"));
         return CliUsage;
     }
     QFile file;
@@ -211,6 +217,16 @@ int exportRows(const CliArgs &a, TRecordTable &t)
             for (int i = 0; i < s.Fields.size(); ++i)
                 cells << csvField(jsonValue(s.Fields.at(i), row.value(i)));
             return file.write(cells.join(QLatin1Char(',')).toUtf8() + "\r\n") > 0;
+        });
+    } else if (format == QLatin1String("text")) {
+        // The program's own export: Windows-1251, tab-separated, CR LF.
+        int shown = -1;
+        ok = TJournalTextExport::Write(*calls, file, [&](qint64 done, qint64 total) {
+            const int percent = total > 0 ? int(done * 100 / total) : 100;
+            if (percent / 10 != shown / 10) {
+                shown = percent;
+                cliErr(QStringLiteral("export: %1%").arg(percent));
+            }
         });
     } else {
         ok = eachRow(t, -1, [&](const QVariantList &row) { return file.write(rowJson(s, row).toUtf8() + '\n') > 0; });
@@ -431,7 +447,7 @@ int book(const CliArgs &a)
 
 const CliRegistration journalCommand({QStringLiteral("journal"),
                                       QStringLiteral("journal list|export|add|delete|clear in|out|book [--filter EXPR] "
-                                                     "[--sort FIELD] [--limit N] [--format csv|json] [--output FILE] "
+                                                     "[--sort FIELD] [--limit N] [--format csv|json|text] [--output FILE] "
                                                      "[JSON|KEY [--files]]"),
                                       {QStringLiteral("filter"), QStringLiteral("sort"), QStringLiteral("limit"),
                                        QStringLiteral("format"), QStringLiteral("output")},
