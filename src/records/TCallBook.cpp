@@ -85,16 +85,6 @@ bool TCallBook::updateInfoFields(qint64 key, QList<QPair<int, QVariant>> columns
     return true;
 }
 
-namespace {
-QString markerCondition(const TTableSchema &schema, const QList<int> &fileColumns)
-{
-    QStringList terms;
-    for (int c : fileColumns)
-        terms << TTableSchema::quoted(schema.Fields.at(c).Name) + QStringLiteral(" = '+'");
-    return terms.join(QStringLiteral(" OR "));
-}
-}
-
 QList<QVariantList> TCallBook::markedRows() const
 {
     QList<QVariantList> rows;
@@ -105,7 +95,7 @@ QList<QVariantList> TCallBook::markedRows() const
         cols << TTableSchema::quoted(n);
     TSqliteStatement st = FDb.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %3 ORDER BY %4")
                                           .arg(cols.join(QLatin1Char(',')), TTableSchema::quoted(schema().TableName),
-                                               markerCondition(schema(), FFileColumns),
+                                               schema().markedCondition(),
                                                TTableSchema::quoted(schema().keyName())));
     while (st.step())
         rows << st.row();
@@ -118,7 +108,7 @@ bool TCallBook::hasMarkedRows() const
         return false;
     TSqliteStatement st = FDb.prepare(QStringLiteral("SELECT 1 FROM %1 WHERE %2 LIMIT 1")
                                           .arg(TTableSchema::quoted(schema().TableName),
-                                               markerCondition(schema(), FFileColumns)));
+                                               schema().markedCondition()));
     return st.step();
 }
 

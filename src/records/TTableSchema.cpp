@@ -97,7 +97,21 @@ QStringList TTableSchema::indexSql() const
     QStringList list;
     for (const QString &name : Indexed)
         list << indexSql(TableName, name);
+    // A partial index of the rows still marked "+": finding them is a lookup,
+    // not a walk over the journal, whenever the line state changes.
+    if (!Marked.isEmpty())
+        list << QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (%3) WHERE %4")
+                    .arg(quoted(TableName + QStringLiteral("_Marked")), quoted(TableName), quoted(keyName()),
+                         markedCondition());
     return list;
+}
+
+QString TTableSchema::markedCondition() const
+{
+    QStringList terms;
+    for (const QString &name : Marked)
+        terms << quoted(name) + QStringLiteral(" = '+'");
+    return terms.join(QStringLiteral(" OR "));
 }
 
 const TTableSchema &TTableSchema::addressBook()
@@ -142,6 +156,7 @@ const TTableSchema &TTableSchema::incomingCalls()
                        QStringLiteral("Field_1"), QStringLiteral("Field_2"), QStringLiteral("Field_3")};
         t.Descending = {QStringLiteral("Time"), QStringLiteral("Length")};
         t.Indexed = {QStringLiteral("Phone"), QStringLiteral("Time"), QStringLiteral("Length"), QStringLiteral("Field_8")};
+        t.Marked = {QStringLiteral("FileName"), QStringLiteral("MessageFileName")};
         return t;
     }();
     return s;
@@ -162,6 +177,7 @@ const TTableSchema &TTableSchema::outgoingCalls()
         t.NotSorted = {QStringLiteral("FileName")};
         t.Descending = {QStringLiteral("Time"), QStringLiteral("Length")};
         t.Indexed = {QStringLiteral("Phone"), QStringLiteral("Time"), QStringLiteral("Length"), QStringLiteral("Field_8")};
+        t.Marked = {QStringLiteral("FileName")};
         return t;
     }();
     return s;

@@ -12,6 +12,7 @@ public:
     QStringList NotSorted;     // names SortBy ignores
     QStringList Descending;    // fields ordered newest or longest first
     QStringList Indexed;       // fields indexed when the table is created
+    QStringList Marked;        // file columns whose "+" marks a talk still in the phone
     // Fields appended after files of this table were first written (the last
     // ones of Fields, flags 0 or 1): a file without them gets them, 0 in every
     // row, when it is opened.
@@ -25,6 +26,8 @@ public:
     // "CREATE TABLE ..." and the index statements of a new file.
     QString createSql() const;
     QStringList indexSql() const;
+    // The rows of Marked holding "+", as an SQL condition (the partial index's own).
+    QString markedCondition() const;
     // "ALTER TABLE ... ADD COLUMN" for an added field.
     QString addColumnSql(const QString &field) const;
     static QString indexSql(const QString &table, const QString &field);
