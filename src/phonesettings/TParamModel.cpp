@@ -1,4 +1,5 @@
 #include "TParamModel.h"
+#include "common/Cp1251.h"
 #include "phone/TPhoneIdentity.h"
 #include <QFile>
 #include <QSaveFile>
@@ -14,25 +15,6 @@ const QStringList TParamModel::StateTexts = {
     QStringLiteral("выберете параметр"),               QStringLiteral("модуль отсутствует в конфигурации")};
 
 namespace {
-
-// Windows-1251, bytes 0x80..0xBF; 0xC0..0xFF are А..я in order.
-const char16_t Cp1251High[64] = {
-    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, 0x20AC, 0x2030, 0x0409, 0x2039, 0x040A,
-    0x040C, 0x040B, 0x040F, 0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0xFFFD, 0x2122,
-    0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F, 0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6,
-    0x00A7, 0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407, 0x00B0, 0x00B1, 0x0406, 0x0456,
-    0x0491, 0x00B5, 0x00B6, 0x00B7, 0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457};
-
-QString fromCp1251(const char *p, qsizetype n)
-{
-    QString s(n, Qt::Uninitialized);
-    QChar *out = s.data();
-    for (qsizetype i = 0; i < n; ++i) {
-        const uchar c = uchar(p[i]);
-        out[i] = c < 0x80 ? QChar(c) : c >= 0xC0 ? QChar(char16_t(0x0410 + c - 0xC0)) : QChar(Cp1251High[c - 0x80]);
-    }
-    return s;
-}
 
 bool blank(QChar c)
 {
@@ -257,7 +239,7 @@ QStringList TParamModel::DescriptionLines(const QByteArray &Bytes)
             continue;
         if (i == n && start == n)
             break;
-        lines << (utf8 ? QString::fromUtf8(p + start, i - start) : fromCp1251(p + start, i - start));
+        lines << (utf8 ? QString::fromUtf8(p + start, i - start) : Cp1251::Decode(p + start, i - start));
         if (i + 1 < n && p[i] == '\r' && p[i + 1] == '\n')
             ++i;
         start = i + 1;

@@ -1,4 +1,5 @@
 #include "TJournalTextExport.h"
+#include "common/Cp1251.h"
 #include "TCallBook.h"
 #include "TSqliteStatement.h"
 #include <QBuffer>
@@ -13,26 +14,6 @@ const QString TJournalTextExport::OutTitle = QStringLiteral("Список исх
 const QString TJournalTextExport::Heading = QStringLiteral("Номер \tВремя \t\tДлительность ");
 
 namespace {
-
-// Windows-1251 from 0x80 to 0xBF; 0x98 is unassigned.
-const char16_t High[64] = {
-    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, 0x20AC, 0x2030, 0x0409, 0x2039, 0x040A, 0x040C,
-    0x040B, 0x040F, 0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x0000, 0x2122, 0x0459, 0x203A,
-    0x045A, 0x045C, 0x045B, 0x045F, 0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6, 0x00A7, 0x0401, 0x00A9,
-    0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407, 0x00B0, 0x00B1, 0x0406, 0x0456, 0x0491, 0x00B5, 0x00B6, 0x00B7,
-    0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457};
-
-char cp1251(char16_t c)
-{
-    if (c < 0x80)
-        return char(c);
-    if (c >= 0x0410 && c <= 0x044F)
-        return char(0xC0 + (c - 0x0410));
-    for (int i = 0; i < 64; ++i)
-        if (High[i] == c)
-            return char(0x80 + i);
-    return '?';
-}
 
 constexpr int Page = 500;
 constexpr qint64 MsPerDay = 86400000;
@@ -78,7 +59,7 @@ QByteArray TJournalTextExport::ToCp1251(const QString &Text)
     QByteArray out(Text.size(), Qt::Uninitialized);
     char *p = out.data();
     for (QChar c : Text)
-        *p++ = cp1251(c.unicode());
+        *p++ = Cp1251::EncodeChar(c.unicode());
     return out;
 }
 

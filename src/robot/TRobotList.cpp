@@ -1,52 +1,11 @@
 #include "TRobotList.h"
+#include "common/Cp1251.h"
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <algorithm>
 
 namespace {
-
-// Windows-1251 0x80..0xBF; 0xC0..0xFF are U+0410..U+044F. 0x98 is unassigned.
-const char16_t HighHalf[64] = {
-    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, 0x20AC, 0x2030, 0x0409, 0x2039, 0x040A,
-    0x040C, 0x040B, 0x040F, 0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0xFFFD, 0x2122,
-    0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F, 0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6,
-    0x00A7, 0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407, 0x00B0, 0x00B1, 0x0406, 0x0456,
-    0x0491, 0x00B5, 0x00B6, 0x00B7, 0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457};
-
-QString fromCp1251(const QByteArray &bytes)
-{
-    QString s;
-    s.reserve(bytes.size());
-    for (char ch : bytes) {
-        const uint8_t b = uint8_t(ch);
-        if (b < 0x80)
-            s.append(QChar(b));
-        else if (b < 0xC0)
-            s.append(QChar(HighHalf[b - 0x80]));
-        else
-            s.append(QChar(char16_t(0x0410 + (b - 0xC0))));
-    }
-    return s;
-}
-
-QByteArray toCp1251(const QString &text)
-{
-    QByteArray out;
-    out.reserve(text.size());
-    for (QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u < 0x80) {
-            out.append(char(u));
-        } else if (u >= 0x0410 && u <= 0x044F) {
-            out.append(char(0xC0 + (u - 0x0410)));
-        } else {
-            const auto *p = std::find(std::begin(HighHalf), std::end(HighHalf), u);
-            out.append(p != std::end(HighHalf) && u != 0xFFFD ? char(0x80 + (p - HighHalf)) : '?');
-        }
-    }
-    return out;
-}
 
 // Leading decimal integer after leading blanks, 0 when the text is not one.
 int decimal(const QString &text)
@@ -117,7 +76,7 @@ TRobotRow TRobotList::ParseLine(const QString &Line, bool *Ok)
 QList<TRobotRow> TRobotList::ParseList(const QByteArray &Content)
 {
     QList<TRobotRow> rows;
-    const QString text = fromCp1251(Content);
+    const QString text = Cp1251::Decode(Content);
     for (QStringView line : QStringView(text).split(u'\n')) {
         if (line.endsWith(u'\r'))
             line.chop(1);
@@ -142,7 +101,7 @@ QByteArray TRobotList::FormatList(const QList<TRobotRow> &Rows)
         // A "+" in the number or an "=" in the name would be read as the separator
         // of a reached row: such a row keeps its number, name and count, not its mark.
         const bool reached = r.Reached() && !number.contains(u'+') && !name.contains(u'=');
-        out += toCp1251(number + (reached ? QStringLiteral(" + ") : QStringLiteral(" = ")) + name
+        out += Cp1251::Encode(number + (reached ? QStringLiteral(" + ") : QStringLiteral(" = ")) + name
                         + QStringLiteral(" |") + QString::number(r.Count));
         out += "\r\n";
     }
