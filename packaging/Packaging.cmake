@@ -59,6 +59,7 @@ install(TARGETS konvelo konvelo-cli konvelo-phonesim RUNTIME DESTINATION bin)
 install(FILES ${PKG_SRC}/konvelo.desktop DESTINATION share/applications)
 install(FILES ${PKG_OUT}/org.konvelo.Konvelo.metainfo.xml DESTINATION share/metainfo)
 install(FILES ${PKG_SRC}/copyright ${PKG_OUT}/changelog.gz DESTINATION share/doc/konvelo)
+install(FILES ${PKG_SRC}/lintian-overrides DESTINATION share/lintian/overrides RENAME konvelo)
 # Files copied into a user's base folder where the user has none (BaseFolder):
 # the default ring.
 set(ring ${PKG_OUT}/share/Sounds/Bells/Din.wav)
