@@ -1,10 +1,11 @@
 #include "TAlert.h"
 #include "TFieldGrid.h"
+#include "TJournalGridDelegate.h"
 #include "common/TScreenWaker.h"
 #include "config/TConfig.h"
 #include "records/TIncomingCallBook.h"
+#include "records/TNumberHistory.h"
 #include "records/TOutgoingCallBook.h"
-#include "records/TSqliteStatement.h"
 #include "records/TTableError.h"
 #include <QFontMetrics>
 #include <QGroupBox>
@@ -24,7 +25,6 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
-#include <vector>
 
 const QString TAlert::NotYetKnown = QStringLiteral("пока не определен");
 const QString TAlert::NotKnown = QStringLiteral("не определен");
@@ -53,31 +53,19 @@ QFrame *whiteFrame(QWidget *parent, const QString &name)
 }
 }
 
-struct TAlert::THistoryRow {
-    qint64 CallId = 0;
-    double Time = 0;
-    double Length = 0;
-    bool Incoming = true;
-    int Value = 0;   // Category (incoming) or Attributes (outgoing)
-    QString FileName;
-    QString MessageFileName;
-    int Days = 0;
-    qint64 Micro = 0;   // time of day in millionths of a day
-};
-
 // The history rows; texts are made only for the cells drawn. Without calls it
 // shows one empty row.
 class TAlert::THistoryModel : public QAbstractTableModel {
 public:
     using QAbstractTableModel::QAbstractTableModel;
 
-    void setRows(std::vector<THistoryRow> rows)
+    void setRows(QList<TNumberHistoryRow> rows)
     {
         beginResetModel();
         FRows = std::move(rows);
         endResetModel();
     }
-    const THistoryRow *row(int r) const { return r >= 0 && r < int(FRows.size()) ? &FRows[size_t(r)] : nullptr; }
+    const TNumberHistoryRow *row(int r) const { return r >= 0 && r < int(FRows.size()) ? &FRows[r] : nullptr; }
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override
     {
@@ -107,7 +95,7 @@ public:
             if (role == Qt::BackgroundRole)
                 return QBrush(Cream);
         }
-        const THistoryRow *r = row(index.row());
+        const TNumberHistoryRow *r = row(index.row());
         if (!r)
             return QVariant();
         if (role == Qt::TextAlignmentRole && (column == hcTime || column == hcLength))
@@ -143,7 +131,7 @@ public:
     }
 
 private:
-    std::vector<THistoryRow> FRows;
+    QList<TNumberHistoryRow> FRows;
 };
 
 // Draws the direction as the journal page's picture and the attributes as the
@@ -171,17 +159,8 @@ public:
             const int s = qMin(16, option.rect.height() - 2);
             const int y = option.rect.top() + (option.rect.height() - s) / 2;
             int x = option.rect.left() + 2;
-            if (v.isValid()) {
-                const int bits = v.toInt();
-                if (bits & 16) {
-                    FGrid[2].paint(p, QRect(x, y, s, s));
-                    FGrid[10].paint(p, QRect(x + s, y, s, s));
-                } else if (bits & 1) {
-                    FGrid[2].paint(p, QRect(x, y, s, s));
-                } else if (bits & 2) {
-                    FGrid[3].paint(p, QRect(x, y, s, s));
-                }
-            }
+            if (v.isValid())
+                TJournalGridDelegate::PaintCallPlace(p, QRect(x, y, s, s), v.toInt(), FGrid);
             if (index.data(IconRole).toBool())
                 FGrid[0].paint(p, QRect(option.rect.left() + 50, y, s, s));
             return;
@@ -409,45 +388,7 @@ void TAlert::ShowCaller(const QString &Number, const QString &Name, const QStrin
 
 void TAlert::fillHistory()
 {
-    std::vector<THistoryRow> rows;
-    // Indexed lookups by Phone, whatever the journals' filters and orders; their
-    // current rows do not move. A journal that cannot be read adds no rows.
-    const auto collect = [&](const TCallBook *book, bool incoming) {
-        if (!book)
-            return;
-        const QString columns = incoming ? QStringLiteral("\"Category\", \"FileName\", \"MessageFileName\"")
-                                         : QStringLiteral("\"Attributes\", \"FileName\", NULL");
-        try {
-            TSqliteStatement q(book->connection(),
-                               QStringLiteral("SELECT \"Call_ID\", \"Time\", \"Length\", %1 FROM %2 WHERE \"Phone\" = ?1")
-                                   .arg(columns, TTableSchema::quoted(book->schema().TableName)));
-            q.bind(1, FNumber);
-            while (q.step()) {
-                THistoryRow r;
-                r.CallId = q.int64(0);
-                r.Time = q.value(1).toDouble();
-                r.Length = q.value(2).toDouble();
-                r.Incoming = incoming;
-                r.Value = q.value(3).toInt();
-                r.FileName = q.value(4).toString();
-                r.MessageFileName = q.value(5).toString();
-                rows.push_back(std::move(r));
-            }
-        } catch (const TTableError &) {
-        }
-    };
-    collect(FIn, true);
-    collect(FOut, false);
-    for (THistoryRow &r : rows) {
-        const TDateTime t(r.Time);
-        r.Days = t.days();
-        r.Micro = std::llround(t.timeOfDay() * 1e6);
-    }
-    std::stable_sort(rows.begin(), rows.end(), [](const THistoryRow &a, const THistoryRow &b) {
-        return a.Days != b.Days ? a.Days > b.Days : a.Micro > b.Micro;
-    });
-
-    FHistory->setRows(std::move(rows));
+    FHistory->setRows(TNumberHistory::Load(FIn, FOut, FNumber));
     {
         const QSignalBlocker blocker(SGNumbersInfo->selectionModel());
         SGNumbersInfo->setCurrentIndex(FHistory->index(0, hcTime));
@@ -471,7 +412,7 @@ void TAlert::SGNumbersInfoSelectCell(int Row)
 {
     if (Row < 0 || Row >= FHistory->rowCount())
         return;
-    const THistoryRow *r = FHistory->row(Row);
+    const TNumberHistoryRow *r = FHistory->row(Row);
     const bool incoming = !r || r->Incoming;
     fillFieldCaptions(incoming);
     TCallBook *book = incoming ? static_cast<TCallBook *>(FIn) : static_cast<TCallBook *>(FOut);

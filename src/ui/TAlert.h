@@ -80,7 +80,6 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    struct THistoryRow;
     class THistoryModel;
     class THistoryDelegate;
     void buildLayout();

@@ -1,4 +1,5 @@
 #include "TFormFieldsEdit.h"
+#include "TJournalGridDelegate.h"
 #include "TFieldGrid.h"
 #include "audio/TQtTickTimer.h"
 #include "config/TConfig.h"
@@ -122,17 +123,8 @@ public:
             }
             case hcAttributes: {
                 const QVariant v = index.data(ValueRole);
-                if (v.isValid() && grid.size() > 10) {
-                    const int bits = v.toInt();
-                    if (bits & 16) {
-                        grid[2].paint(p, QRect(x, y, s, s));
-                        grid[10].paint(p, QRect(x + s, y, s, s));
-                    } else if (bits & 1) {
-                        grid[2].paint(p, QRect(x, y, s, s));
-                    } else if (bits & 2) {
-                        grid[3].paint(p, QRect(x, y, s, s));
-                    }
-                }
+                if (v.isValid())
+                    TJournalGridDelegate::PaintCallPlace(p, QRect(x, y, s, s), v.toInt(), grid);
                 return;
             }
             case hcFileName:

@@ -1,4 +1,5 @@
 #include "TFormNumberInfo.h"
+#include "TJournalGridDelegate.h"
 #include "TFieldGrid.h"
 #include "TJournalRules.h"
 #include "TToolButton.h"
@@ -151,17 +152,8 @@ public:
         }
         case hcPlace: {
             const QVariant v = index.data(Qt::UserRole);
-            if (v.isValid() && grid.size() > 10) {
-                const int bits = v.toInt();
-                if (bits & 16) {
-                    grid[2].paint(p, QRect(x, y, s, s));
-                    grid[10].paint(p, QRect(x + s, y, s, s));
-                } else if (bits & 1) {
-                    grid[2].paint(p, QRect(x, y, s, s));
-                } else if (bits & 2) {
-                    grid[3].paint(p, QRect(x, y, s, s));
-                }
-            }
+            if (v.isValid())
+                TJournalGridDelegate::PaintCallPlace(p, QRect(x, y, s, s), v.toInt(), grid);
             return;
         }
         case hcTalk:

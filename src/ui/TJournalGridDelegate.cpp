@@ -161,3 +161,17 @@ void TJournalGridDelegate::paint(QPainter *painter, const QStyleOptionViewItem &
     for (const TCellIcon &i : CellIcons(index, opt.rect))
         GridIcon(i.Index).paint(painter, i.Rect);
 }
+
+void TJournalGridDelegate::PaintCallPlace(QPainter *Painter, const QRect &Cell, int Bits, const QList<QIcon> &Grid)
+{
+    if (Grid.size() <= 10)
+        return;
+    if (Bits & 16) {
+        Grid[2].paint(Painter, Cell);
+        Grid[10].paint(Painter, Cell.translated(Cell.width(), 0));
+    } else if (Bits & 1) {
+        Grid[2].paint(Painter, Cell);
+    } else if (Bits & 2) {
+        Grid[3].paint(Painter, Cell);
+    }
+}

@@ -34,6 +34,10 @@ public:
     // GridImageList: the picture of an index (a null icon for the unused ones).
     static QIcon GridIcon(int Index);
     static QList<QIcon> GridImages();
+    // Where an outgoing call was made (its Attributes bits) as the history grids
+    // draw it, from Cell's left edge: cellular (16, with its channel), parallel
+    // phone (1) or the phone itself (2).
+    static void PaintCallPlace(QPainter *Painter, const QRect &Cell, int Bits, const QList<QIcon> &Grid);
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 
