@@ -4,7 +4,9 @@
 #include "records/TRecordTable.h"
 #include <QElapsedTimer>
 #include <QFile>
+#include <QRandomGenerator>
 #include <algorithm>
+#include <cstdio>
 #include <sqlite3.h>
 #include <vector>
 
@@ -65,5 +67,58 @@ private:
     sqlite3 *FDb;
     QStringList FIndexes;
 };
+
+constexpr int CallerRows = 1000000;
+constexpr int CallerCalls = 1000;
+inline const char *const Callers[] = {"55512345", "55512346"};
+
+// A 10^6-row journal of random seven-digit numbers with the two Callers' calls
+// (CallerCalls each over both journals: 60 % incoming, 40 % outgoing) spread
+// through the rows.
+inline void FillCallerJournal(TRecordTable &t, bool incoming)
+{
+    QRandomGenerator r(incoming ? 11 : 12);
+    TBulkLoad bulk(t);
+    sqlite3 *db = bulk.db();
+    const char *sql = incoming
+        ? "INSERT INTO InCalls (Phone, Category, Time, Length, AutoAnswer, FileName, MessageFileName, Field_1)"
+          " VALUES (?, 1, ?, ?, 0, ?, NULL, ?)"
+        : "INSERT INTO OutCalls (Phone, Time, Length, Attributes, FileName, Field_1) VALUES (?, ?, ?, 1, ?, ?)";
+    sqlite3_stmt *st = nullptr;
+    sqlite3_prepare_v2(db, sql, -1, &st, nullptr);
+    const int callerRows = incoming ? CallerCalls * 6 / 10 : CallerCalls * 4 / 10;
+    const int every = CallerRows / callerRows;
+    double time = 43000;
+    for (int i = 0; i < CallerRows; ++i) {
+        time += r.bounded(600) / 86400.0;
+        QByteArray p = QByteArray::number(1000000 + r.bounded(9000000));
+        if (i % every == 0 && i / every < callerRows)
+            p = Callers[0];
+        else if (i % every == 1 && i / every < callerRows)
+            p = Callers[1];
+        const QByteArray file = QStringLiteral("/home/user/records/In_%1.wav").arg(i).toUtf8();
+        sqlite3_bind_text(st, 1, p.constData(), int(p.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_double(st, 2, time);
+        sqlite3_bind_double(st, 3, r.bounded(3600) / 86400.0);
+        if (i % 3 == 0)
+            sqlite3_bind_text(st, 4, file.constData(), int(file.size()), SQLITE_TRANSIENT);
+        else
+            sqlite3_bind_null(st, 4);
+        if (i % 10 == 0)
+            sqlite3_bind_text(st, 5, "заметка", -1, SQLITE_STATIC);
+        else
+            sqlite3_bind_null(st, 5);
+        sqlite3_step(st);
+        sqlite3_reset(st);
+    }
+    sqlite3_finalize(st);
+}
+
+// The median, p99 and maximum of timed runs against a target.
+inline void ReportTimes(const char *what, const std::vector<double> &times, int targetMs)
+{
+    std::printf("%s: median %.2f ms, p99 %.2f ms, max %.2f ms (target < %d ms)\n", what, percentile(times, 0.5),
+                percentile(times, 0.99), percentile(times, 1.0), targetMs);
+}
 
 }

@@ -17,59 +17,7 @@
 #include <sqlite3.h>
 #include <vector>
 
-namespace {
 using namespace BenchSupport;
-constexpr int Rows = 1000000;
-constexpr int CallerCalls = 1000;   // of each of the two callers, over both journals
-const char *Callers[] = {"55512345", "55512346"};
-
-// Random seven-digit numbers, with the callers' calls spread through the rows:
-// 60 % of them incoming, 40 % outgoing.
-void fillJournal(TRecordTable &t, bool incoming)
-{
-    QRandomGenerator r(incoming ? 11 : 12);
-    TBulkLoad bulk(t);
-    sqlite3 *db = bulk.db();
-    const char *sql = incoming
-        ? "INSERT INTO InCalls (Phone, Category, Time, Length, AutoAnswer, FileName, MessageFileName, Field_1)"
-          " VALUES (?, 1, ?, ?, 0, ?, NULL, ?)"
-        : "INSERT INTO OutCalls (Phone, Time, Length, Attributes, FileName, Field_1) VALUES (?, ?, ?, 1, ?, ?)";
-    sqlite3_stmt *st = nullptr;
-    sqlite3_prepare_v2(db, sql, -1, &st, nullptr);
-    const int callerRows = incoming ? CallerCalls * 6 / 10 : CallerCalls * 4 / 10;
-    const int every = Rows / callerRows;
-    double time = 43000;
-    for (int i = 0; i < Rows; ++i) {
-        time += r.bounded(600) / 86400.0;
-        QByteArray p = QByteArray::number(1000000 + r.bounded(9000000));
-        if (i % every == 0 && i / every < callerRows)
-            p = Callers[0];
-        else if (i % every == 1 && i / every < callerRows)
-            p = Callers[1];
-        const QByteArray file = QStringLiteral("/home/user/records/In_%1.wav").arg(i).toUtf8();
-        sqlite3_bind_text(st, 1, p.constData(), int(p.size()), SQLITE_TRANSIENT);
-        sqlite3_bind_double(st, 2, time);
-        sqlite3_bind_double(st, 3, r.bounded(3600) / 86400.0);
-        if (i % 3 == 0)
-            sqlite3_bind_text(st, 4, file.constData(), int(file.size()), SQLITE_TRANSIENT);
-        else
-            sqlite3_bind_null(st, 4);
-        if (i % 10 == 0)
-            sqlite3_bind_text(st, 5, "заметка", -1, SQLITE_STATIC);
-        else
-            sqlite3_bind_null(st, 5);
-        sqlite3_step(st);
-        sqlite3_reset(st);
-    }
-    sqlite3_finalize(st);
-}
-
-void report(const char *what, const std::vector<double> &times)
-{
-    std::printf("%s: median %.2f ms, p99 %.2f ms, max %.2f ms (target < 100 ms)\n", what, percentile(times, 0.5),
-                percentile(times, 0.99), percentile(times, 1.0));
-}
-}
 
 int main(int argc, char **argv)
 {
@@ -84,9 +32,9 @@ int main(int argc, char **argv)
         QElapsedTimer t;
         t.start();
         TIncomingCallBook in(data + QStringLiteral("/InCalls"));
-        fillJournal(in, true);
+        FillCallerJournal(in, true);
         TOutgoingCallBook out(data + QStringLiteral("/OutCalls"));
-        fillJournal(out, false);
+        FillCallerJournal(out, false);
         std::printf("generating 2 x 10^6 rows: %.0f ms\n", ms(t));
     }
 
@@ -105,7 +53,7 @@ int main(int argc, char **argv)
         fill.push_back(ms(t));
     }
     std::printf("history rows shown: %d\n", alert.HistoryRowCount());
-    report("ShowCaller with its history (10^6 rows per journal, 1000 calls of the number)", fill);
+    ReportTimes("ShowCaller with its history (10^6 rows per journal, 1000 calls of the number)", fill, 100);
 
     std::vector<double> shown;
     for (int i = 0; i < 30; ++i) {
@@ -119,7 +67,7 @@ int main(int argc, char **argv)
         alert.close();
         QApplication::processEvents();
     }
-    report("ShowCaller, shown and painted (offscreen)", shown);
+    ReportTimes("ShowCaller, shown and painted (offscreen)", shown, 100);
 
     // What the history replaces: walking every row of both journals for the number.
     QElapsedTimer t;
