@@ -2,7 +2,6 @@
 #   cmake --build build --target package   ->  build/konvelo_<version>_<arch>.deb
 # The icon's PNG sizes and the manual pages are made at build time
 # (rsvg-convert from librsvg2-bin, help2man); the package target needs both.
-set(KONVELO_HOMEPAGE "https://example.org/konvelo" CACHE STRING "Home page named in the AppStream metainfo")
 set(KONVELO_SCREENSHOT_URL "${KONVELO_HOMEPAGE}/screenshots/main-window.png" CACHE STRING
     "Where packaging/screenshots/main-window.png is published, for the AppStream metainfo")
 
@@ -40,9 +39,10 @@ foreach(exe konvelo konvelo-cli konvelo-phonesim)
       COMMAND ${CMAKE_COMMAND} -E make_directory ${PKG_OUT}/man
       COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen KONVELO_HOME=${PKG_OUT}/help-home
               ${HELP2MAN} --no-info --no-discard-stderr --version-string=${PROJECT_VERSION}
-              --name=${man_${exe}} --section=1 --output=${man} $<TARGET_FILE:${exe}>
+              --name=${man_${exe}} --section=1 --include=${CMAKE_SOURCE_DIR}/docs/man-guide.h2m
+              --output=${man} $<TARGET_FILE:${exe}>
       COMMAND ${GZIP} -9nf ${man}
-      DEPENDS ${exe} VERBATIM)
+      DEPENDS ${exe} ${CMAKE_SOURCE_DIR}/docs/man-guide.h2m VERBATIM)
     list(APPEND KONVELO_PACKAGE_FILES ${man}.gz)
   endif()
   install(FILES ${man}.gz DESTINATION share/man/man1 OPTIONAL)

@@ -2,7 +2,9 @@
 # Builds the Debian package and checks it: lintian reports no errors, the
 # desktop entry and the AppStream metainfo validate, and the package unpacked
 # into a temporary root gives a konvelo-cli that answers --help and a konvelo
-# that runs its demo in a temporary folder and ends on SIGTERM.
+# that runs its demo in a temporary folder and ends on SIGTERM. The user's
+# guide and History.html are installed, with every picture they show, and the
+# manual pages point to them.
 set -e
 cd "$(dirname "$0")/.."
 DEB=$(./scripts/package.sh)
@@ -22,6 +24,19 @@ trap cleanup EXIT
 dpkg -x "$DEB" "$ROOT/pkg"
 desktop-file-validate "$ROOT/pkg/usr/share/applications/konvelo.desktop"
 appstreamcli validate --no-net "$ROOT/pkg/usr/share/metainfo/org.konvelo.Konvelo.metainfo.xml"
+
+GUIDE="$ROOT/pkg/usr/share/doc/konvelo/html"
+for page in index.html History.html first-start.html konvelo.css; do
+  test -s "$GUIDE/$page" || { echo "check-package: the guide's $page is not installed" >&2; exit 1; }
+done
+for img in $(grep -oh 'src="images/[^"]*"' "$GUIDE"/*.html | sed 's/^src="//; s/"$//' | sort -u); do
+  test -s "$GUIDE/$img" || { echo "check-package: the guide shows $img, which is not installed" >&2; exit 1; }
+done
+for exe in konvelo konvelo-cli konvelo-phonesim; do
+  gzip -dc "$ROOT/pkg/usr/share/man/man1/$exe.1.gz" | grep -q "share/doc/konvelo/html" || {
+    echo "check-package: man $exe does not name the guide" >&2; exit 1; }
+done
+echo "guide: $(ls "$GUIDE"/*.html | wc -l) pages, $(ls "$GUIDE"/images | wc -l) pictures"
 
 export HOME="$ROOT/home" XDG_DATA_HOME="$ROOT/home/.local/share" XDG_CONFIG_HOME="$ROOT/home/.config"
 unset KONVELO_HOME

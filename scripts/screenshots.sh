@@ -12,8 +12,17 @@
 # call, the phone-settings editor and the parameter transfer window into DIR
 # (default /tmp/konvelo-shots), then ends.
 #   scripts/screenshots.sh [DIR]
+#   scripts/screenshots.sh --docs   refreshes the user's guide's pictures: the
+#                                   shots the pages under docs/ name are copied
+#                                   into docs/images (commit them).
 set -e
 cd "$(dirname "$0")/.."
+DOCS=""
+if [ "$1" = "--docs" ]; then
+  DOCS=1
+  shift
+  set -- "$(mktemp -d /tmp/konvelo-docshots.XXXXXX)"
+fi
 BUILD_DIR=${BUILD_DIR:-build}
 KONVELO="$BUILD_DIR/src/app/konvelo"
 [ -x "$KONVELO" ] && [ -x "$BUILD_DIR/tools/phonesim/konvelo-phonesim" ] || \
@@ -27,4 +36,15 @@ env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb ./scripts/with-pulse.sh \
   xvfb-run -a -s "-screen 0 1280x960x24" \
   "$KONVELO" --demo --home "$HOME_DIR" --screenshots "$SHOTS" || status=$?
 ls -l "$SHOTS" >&2
+if [ -n "$DOCS" ] && [ $status -eq 0 ]; then
+  for name in $(grep -oh 'images/[a-z0-9-]*\.png' docs/*.md | sort -u); do
+    if [ -f "$SHOTS/${name#images/}" ]; then
+      cp "$SHOTS/${name#images/}" "docs/$name"
+    else
+      echo "screenshots: no ${name#images/} for the guide" >&2
+      status=1
+    fi
+  done
+  echo "the guide's pictures are in docs/images" >&2
+fi
 exit $status

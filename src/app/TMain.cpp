@@ -20,6 +20,9 @@
 #include "config/TSettings.h"
 #include "import/TImportCommands.h"
 #include "feed/TCallFeed.h"
+#include "app/TAboutBox.h"
+#include "common/THelpTopics.h"
+#include "ui/THelp.h"
 #include "ui/TBlockedCallsLabel.h"
 #include <QToolBar>
 #include "phone/TPhone.h"
@@ -574,15 +577,14 @@ void TMain::createMenu()
 
     QMenu *help = bar->addMenu(QStringLiteral("&Помощь"));
     help->setObjectName(QStringLiteral("HelpMenu"));
-    HelpItem = item(help, QStringLiteral("HelpItem"), QStringLiteral("Сп&равка"));
-    const QString history = QDir(BaseFolder::path()).filePath(QStringLiteral("History.html"));
+    HelpItem = item(help, QStringLiteral("HelpItem"), QStringLiteral("Сп&равка"), {}, true);
+    connect(HelpItem, &QAction::triggered, this, [] { THelp::ShowStart(); });
+    THelp::Install();
+    const QString history = THelpTopics::HistoryFile(BaseFolder::path());
     HistoryItem = item(help, QStringLiteral("HistoryItem"), QStringLiteral("&История версий"), {}, QFile::exists(history));
-    connect(HistoryItem, &QAction::triggered, this, [history] { QDesktopServices::openUrl(QUrl::fromLocalFile(history)); });
+    connect(HistoryItem, &QAction::triggered, this, [] { THelp::ShowHistory(BaseFolder::path()); });
     AboutItem = item(help, QStringLiteral("AboutItem"), QStringLiteral("&О программе"), {}, true);
-    connect(AboutItem, &QAction::triggered, this, [this] {
-        QMessageBox::about(this, QStringLiteral("О программе"),
-                           QStringLiteral("Konvelo %1\n%2").arg(QApplication::applicationVersion(), TrayTip));
-    });
+    connect(AboutItem, &QAction::triggered, this, [this] { TAboutBox::Show(this); });
     ModelItem = item(help, QStringLiteral("ModelItem"), QStringLiteral("&Модель телефона"));
     connect(ModelItem, &QAction::triggered, this, &TMain::PhoneModelItemClick);
 }
