@@ -10,7 +10,7 @@ libgtest-dev libgmock-dev googletest libbenchmark-dev
 pulseaudio pulseaudio-utils xvfb xauth dbus-daemon
 gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-pulseaudio
 fonts-dejavu-core
-lintian desktop-file-utils appstream help2man librsvg2-bin dpkg-dev fakeroot file"
+lintian desktop-file-utils appstream help2man librsvg2-bin dpkg-dev fakeroot file pandoc"
 missing=""
 for p in $PKGS; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed"; then
