@@ -7,6 +7,7 @@
 #include "common/BaseFolder.h"
 #include "common/THelpTopics.h"
 #include "tools/PhoneSimProcess.h"
+#include "ui/TAlert.h"
 #include "ui/THelp.h"
 #include <QAction>
 #include <QApplication>
@@ -120,8 +121,9 @@ TEST_F(HelpInProgram, EveryWindowOpensItsOwnSectionOnF1)
         const QString topic = THelp::TopicFor(w);
         ASSERT_FALSE(topic.isEmpty()) << cls.toStdString() << " names no section";
         EXPECT_TRUE(THelpTopics::HasTopic(topic, Guide)) << cls.toStdString() << ": " << topic.toStdString();
-        if (cls != QLatin1String("TSplash"))
+        if (cls != QLatin1String("TSplash")) {
             EXPECT_NE(topic, QLatin1String(THelpTopics::StartPage)) << cls.toStdString() << " has no section of its own";
+        }
         const qsizetype before = Opened.size();
         QTest::keyClick(w->focusWidget() ? w->focusWidget() : w, Qt::Key_F1);
         ASSERT_EQ(Opened.size(), before + 1) << cls.toStdString();
