@@ -5,12 +5,13 @@
 #include "app/TMain.h"
 #include "app/TPhoneSession.h"
 #include "common/BaseFolder.h"
+#include "config/TConfig.h"
 #include "records/TIncomingCallBook.h"
 #include "records/TOutgoingCallBook.h"
-#include "config/TConfig.h"
 #include "tools/PhoneSimProcess.h"
 #include "ui/TFormFieldsEdit.h"
 #include "ui/TFormNumberInfo.h"
+#include "ui/TJournalPage.h"
 #include "ui/TReminderPanel.h"
 #include <QDir>
 #include <QLineEdit>
