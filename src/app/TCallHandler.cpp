@@ -152,6 +152,8 @@ int TCallHandler::StateImageIndex(const TPhone &Phone)
 void TCallHandler::PhoneStateChanged(TPhone *)
 {
     const TPhoneState state = FPhone.State();
+    if (state != psIncomingCall && state != psOutgoingCall)
+        FInCall = false;
     if (FPhone.PhoneRobotMode()) {
         FView.SetStatusText(QStringLiteral("Режим телефонного робота"));
         emit RobotLineStateChanged(FPhone.Online());
@@ -208,8 +210,17 @@ void TCallHandler::PhoneLineFree(TPhone *)
 
 // ------------------------------------------------------------------ a call
 
+void TCallHandler::beginCall()
+{
+    if (!FInCall) {
+        ++FCallSerial;
+        FInCall = true;
+    }
+}
+
 void TCallHandler::PhoneStartCall(TCallKind CallKind, const TBuffer &Number)
 {
+    beginCall();
     MessageRecording = false;
     CurrentMessageFile.clear();
     CurrentNumberText = PhoneNumberToText(Number, CallKind == ckOutgoing);
@@ -369,6 +380,7 @@ void TCallHandler::PhoneStartTalk(TCallKind CallKind)
     // A call hung up is neither recorded nor noted, whoever lifts the receiver.
     if (FBlocked && CallKind == ckIncoming)
         return;
+    beginCall();
     if (FConfig.MuteOnCall)
         FSound.SetMute(true);
     StatusText = QStringLiteral("Разговор");
@@ -418,6 +430,7 @@ void TCallHandler::PhoneStartTalk(TCallKind CallKind)
         open = FConfig.ShowInputFormOnOutCall;
     if (open && FEditor) {
         FView.ProcessMessages();
+        FEditor->SetOwnerCall(CurrentCall());
         FEditor->LoadCall(CurrentNumberText, CallKind);
         FView.Wait(400);
         FEditor->ShowInFront();
@@ -505,15 +518,21 @@ void TCallHandler::PhoneEndCall(TCallKind CallKind, TCallPlace, TDateTime Time, 
     const auto values = [&] {
         return CallKind == ckIncoming ? TIncomingCallBook::values(in) : TOutgoingCallBook::values(out);
     };
+    // The editor's values and its OK belong to the call it was opened for.
+    const quint64 call = CurrentCall();
+    FInCall = false;
+    const bool editorsCall =
+        FEditor && call != 0 && FEditor->OwnerCall() == call && FEditor->CallKind() == CallKind;
     qint64 written = 0;
     if (FEditor && FEditor->IsShowing()) {
         // The user is still typing notes for this call: its OK writes into this row.
         written = addRow(CallKind, values(), text, Time);
-        FEditor->SetCallId(written);
+        if (editorsCall && FEditor->CallId() == -1)
+            FEditor->SetCallId(written);
     } else {
-        if (FEditor && FEditor->Edited()) {
+        if (editorsCall && FEditor->Edited()) {
             const QString typed = FEditor->EditNumber();
-            if (CallKind == ckIncoming && !typed.isEmpty())
+            if (CallKind == ckIncoming && !IFieldsEditor::IsUndeterminedNumber(typed))
                 in.Phone = typed;
             QString *inFields[] = {&in.Field_1, &in.Field_2, &in.Field_3, &in.Field_4,
                                    &in.Field_5, &in.Field_6, &in.Field_7};
@@ -547,6 +566,7 @@ void TCallHandler::PhoneEndCall(TCallKind CallKind, TCallPlace, TDateTime Time, 
 
 void TCallHandler::endBlockedCall(TDateTime Time, const QString &Number, uint8_t Category)
 {
+    FInCall = false;
     FBlocked = false;
     FScreened = false;
     NumberReported = false;

@@ -96,6 +96,9 @@ public:
     QTimer BlockedNoticeTimer;
     // The number rules hung the current call up.
     bool Blocked() const { return FBlocked; }
+    // The call on the line, numbered from 1 in the order the calls came; 0
+    // between calls. The information-fields editor belongs to one of them.
+    quint64 CurrentCall() const { return FInCall ? FCallSerial : 0; }
     TCallRec NewestInCall;
     TCallRec NewestOutCall;
 
@@ -136,6 +139,7 @@ private:
     void endBlockedCall(TDateTime Time, const QString &Number, uint8_t Category);
     void showLineFree();
     void finishEditor();
+    void beginCall();
     void reportNumber(TCallKind Kind, const TBuffer &Number);
     void stopRingForTalk(TCallKind Kind);
     void readOver();
@@ -160,4 +164,6 @@ private:
     bool FScreened = false;   // the rules were asked for the current call
     bool FBlocked = false;
     QString FBlockedNotice;
+    quint64 FCallSerial = 0;
+    bool FInCall = false;
 };

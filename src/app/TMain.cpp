@@ -763,7 +763,9 @@ void TMain::createCallDetailWindows()
     FFieldsEdit->SetImages(TJournalGridDelegate::GridImages(), PageControl1->tabIcon(0), PageControl1->tabIcon(1));
     connect(FFieldsEdit.get(), &TFormFieldsEdit::RowUpdated, this, &TMain::RefreshCurrentRow);
     connect(FFieldsEdit.get(), &TFormFieldsEdit::PhoneStateChangeWanted, this, &TMain::RefreshLineStatus);
-    FAlert->SetShowInputForm([this](const QString &number) { FFieldsEdit->OpenFromAlert(number); });
+    FAlert->SetShowInputForm([this](const QString &number) {
+        FFieldsEdit->OpenFromAlert(number, FCallHandler ? FCallHandler->CurrentCall() : 0);
+    });
 
     FNewPerson = std::make_unique<TNewPerson>(FConfig.get(), FHotButtons.get(), FMediaPlayer.get(), this);
     FAddressPage->SetPersonDialog(FNewPerson.get());

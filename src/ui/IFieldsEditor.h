@@ -17,6 +17,13 @@ public:
     virtual void ClearEdited() = 0;
     // FCallId: the journal row an OK writes into; -1 while the call has none.
     virtual void SetCallId(qint64 CallId) = 0;
+    virtual qint64 CallId() const = 0;
+    // The call the window was last prepared for (FCallKind).
+    virtual TCallKind CallKind() const = 0;
+    // The call the window and its pending values belong to, as the call handling
+    // numbers its calls (0: none). Another owner drops values still pending.
+    virtual quint64 OwnerCall() const = 0;
+    virtual void SetOwnerCall(quint64 Call) = 0;
     // Its OK button pressed for the user.
     virtual void PressOK() = 0;
     virtual void Close() = 0;
@@ -31,4 +38,12 @@ public:
     virtual QList<TFieldEntry> FieldValues() const = 0;
     virtual bool ReminderChecked() const = 0;
     virtual TDateTime ReminderDate() const = 0;
+
+    // Empty or "?": a number box that says nothing about the caller, so never
+    // replaces a number the phone delivered.
+    static bool IsUndeterminedNumber(const QString &Number)
+    {
+        const QString n = Number.trimmed();
+        return n.isEmpty() || n == QLatin1String("?");
+    }
 };

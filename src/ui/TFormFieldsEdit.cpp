@@ -23,6 +23,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTableWidget>
@@ -316,6 +317,12 @@ void TFormFieldsEdit::buildLayout()
             markEdited();
     });
     EditNumberBox->installEventFilter(this);
+    // Esc is "Отмена"; Alt+F4 closes as the title-bar button does where no
+    // window manager takes the key first.
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &TFormFieldsEdit::CancelBtnClick);
+    auto *altF4 = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_F4), this);
+    connect(altF4, &QShortcut::activated, this, [this] { close(); });
 }
 
 void TFormFieldsEdit::SetImages(const QList<QIcon> &GridImages, const QIcon &InPage, const QIcon &OutPage)
@@ -384,7 +391,7 @@ void TFormFieldsEdit::LoadCall(const QString &NumberText, TCallKind Kind)
     }
 
     NumberLabel->setText(number);
-    EditNumberBox->setText(FKeepEdited && !keepNumber.isEmpty() ? keepNumber : number);
+    EditNumberBox->setText(FKeepEdited && !IsUndeterminedNumber(keepNumber) ? keepNumber : number);
     NotesMemo->clear();
     CheckBoxReminder->setChecked(keepReminder);
     if (keepReminder)
@@ -484,11 +491,34 @@ void TFormFieldsEdit::ShowInFront()
     activateWindow();
 }
 
-void TFormFieldsEdit::OpenFromAlert(const QString &Number)
+void TFormFieldsEdit::SetOwnerCall(quint64 Call)
+{
+    if (Call == FOwnerCall)
+        return;
+    // Values left pending for one call never go into another's row.
+    if (!isVisible())
+        dropValues();
+    FOwnerCall = Call;
+}
+
+void TFormFieldsEdit::dropValues()
+{
+    for (QLineEdit *e : fieldEditors())
+        e->clear();
+    {
+        const QSignalBlocker block(CheckBoxReminder);
+        CheckBoxReminder->setChecked(false);
+    }
+    DatePicker->hide();
+    FEdited = false;
+}
+
+void TFormFieldsEdit::OpenFromAlert(const QString &Number, quint64 Call)
 {
     if (isVisible())
         CancelBtnClick();
     QCoreApplication::processEvents();
+    SetOwnerCall(Call);
     LoadCall(Number, ckIncoming);
     FFromAlert = true;
     ShowInFront();
@@ -543,6 +573,20 @@ void TFormFieldsEdit::hideEvent(QHideEvent *event)
     }
 }
 
+void TFormFieldsEdit::closeEvent(QCloseEvent *event)
+{
+    if (!FOwnClose)
+        dropValues();
+    QWidget::closeEvent(event);
+}
+
+void TFormFieldsEdit::closeWindow()
+{
+    FOwnClose = true;
+    close();
+    FOwnClose = false;
+}
+
 bool TFormFieldsEdit::eventFilter(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
@@ -586,7 +630,7 @@ void TFormFieldsEdit::TimerWaitBeforClose()
 {
     FCloseTimer->Stop();
     if (isVisible() && !FEdited)
-        close();
+        closeWindow();
 }
 
 QString TFormFieldsEdit::EditNumber() const
@@ -617,20 +661,25 @@ void TFormFieldsEdit::OKBtnClick()
     if (FCallId == -1) {
         // The call has no row yet: the values wait for the end of the call.
         FEdited = true;
-        close();
+        closeWindow();
         return;
     }
     const TDateTime reminder = ReminderChecked() ? ReminderDate() : TDateTime();
+    const QList<TFieldEntry> values = FieldValues();
     try {
         if (FCallKind == ckIncoming) {
-            // An emptied number box keeps the row's number: Phone is never empty.
+            // An emptied box or the "?" of a number not yet known keeps the row's number.
             QString phone = EditNumber();
-            if (phone.isEmpty())
+            if (IsUndeterminedNumber(phone))
                 phone = FIn->rowByKey(FCallId).value(FIn->schema().fieldIndex(QStringLiteral("Phone"))).toString();
-            FIn->UpdateFields(FCallId, phone, FieldValues(), reminder);
+            FIn->UpdateFields(FCallId, phone, values, reminder);
         } else {
-            FOut->UpdateFields(FCallId, FieldValues(), reminder);
+            FOut->UpdateFields(FCallId, values, reminder);
         }
+        // Without an enabled field the fields write no reminder: it goes on its own.
+        if (values.isEmpty())
+            (FCallKind == ckIncoming ? static_cast<TCallBook *>(FIn) : static_cast<TCallBook *>(FOut))
+                ->SetReminder(FCallId, reminder);
     } catch (const TTableError &e) {
         // The window stays open with the values, so that nothing typed is lost.
         QMessageBox::warning(this, QApplication::applicationName(), e.message());
@@ -638,13 +687,11 @@ void TFormFieldsEdit::OKBtnClick()
     }
     emit RowUpdated();
     FEdited = false;
-    close();
+    closeWindow();
 }
 
 void TFormFieldsEdit::CancelBtnClick()
 {
-    for (QLineEdit *e : fieldEditors())
-        e->clear();
-    FEdited = false;
-    close();
+    dropValues();
+    closeWindow();
 }

@@ -52,8 +52,9 @@ public:
     void SetImages(const QList<QIcon> &GridImages, const QIcon &InPage, const QIcon &OutPage);
 
     // "&Параметры" of the alert: an open editor is closed as cancelled, then it
-    // is prepared for Number in incoming mode and shown marked as from the alert.
-    void OpenFromAlert(const QString &Number);
+    // is prepared for Number in incoming mode and shown marked as from the alert,
+    // belonging to the call Call (0: no call in progress).
+    void OpenFromAlert(const QString &Number, quint64 Call = 0);
 
     // IFieldsEditor
     bool IsShowing() const override { return isVisible(); }
@@ -61,8 +62,12 @@ public:
     bool Edited() const override { return FEdited; }
     void ClearEdited() override { FEdited = false; }
     void SetCallId(qint64 CallId) override { FCallId = CallId; }
+    qint64 CallId() const override { return FCallId; }
+    TCallKind CallKind() const override { return FCallKind; }
+    quint64 OwnerCall() const override { return FOwnerCall; }
+    void SetOwnerCall(quint64 Call) override;
     void PressOK() override { OKBtnClick(); }
-    void Close() override { close(); }
+    void Close() override { closeWindow(); }
     void LoadCall(const QString &NumberText, TCallKind Kind) override;
     void ShowInFront() override;
     void RestartCloseTimer() override;
@@ -71,8 +76,6 @@ public:
     bool ReminderChecked() const override;
     TDateTime ReminderDate() const override;
 
-    qint64 CallId() const { return FCallId; }
-    TCallKind CallKind() const { return FCallKind; }
     bool CloseTimerActive() const;
 
     // The history grid: one row per call (the first call fills the empty row),
@@ -97,6 +100,9 @@ signals:
 protected:
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
+    // A close the window did not ask for itself (title-bar button, Alt+F4) is a
+    // cancel: the values typed are dropped, never left for another call.
+    void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -106,6 +112,9 @@ private:
     void fillFieldGrid(const QList<TFieldEntry> &Keep);
     void reminderToggled(bool On);
     void markEdited() { FEdited = true; }
+    // Closes as OK, Cancel, the timer or the call handling decided.
+    void closeWindow();
+    void dropValues();
     void restartRunningTimer();
     QList<QLineEdit *> fieldEditors() const;
 
@@ -121,6 +130,8 @@ private:
 
     TCallKind FCallKind = ckIncoming;
     qint64 FCallId = -1;
+    quint64 FOwnerCall = 0;
+    bool FOwnClose = false;     // closeWindow() is closing
     bool FEdited = false;
     bool FFromAlert = false;
     bool FKeepEdited = false;   // LoadCall carried pending values over

@@ -155,6 +155,16 @@ TJournalPage::TJournalPage(TBookKind Kind, TRecordTable *Table, TConfig &Config,
         if (isVisible())
             RefreshCurrentRow();
     });
+    // Fields written into the row the panel shows (the editor's OK, the number
+    // window's Apply): the panel is rebuilt with what the row now holds.
+    if (auto *book = qobject_cast<TCallBook *>(Table))
+        connect(book, &TCallBook::fieldsUpdated, this, [this](qint64 callId) {
+            if (FFields->property(TagProperty).toLongLong() != callId)
+                return;
+            FFields->setProperty(TagProperty, qint64(-1));
+            if (isVisible())
+                RefreshCurrentRow();
+        });
 }
 
 void TJournalPage::buildFieldPanel()

@@ -5,16 +5,20 @@
 #include "app/TMain.h"
 #include "app/TPhoneSession.h"
 #include "common/BaseFolder.h"
+#include "config/TConfig.h"
 #include "records/TIncomingCallBook.h"
 #include "records/TOutgoingCallBook.h"
 #include "tools/PhoneSimProcess.h"
+#include "ui/TFormFieldsEdit.h"
 #include "ui/TFormNumberInfo.h"
+#include "ui/TJournalPage.h"
 #include "ui/TReminderPanel.h"
 #include <QDir>
 #include <QLineEdit>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -84,5 +88,60 @@ TEST(CallDetailsMain, RemindersAndTheNumberWindowFollowTheJournals)
     ASSERT_NE(info->CurrentCall(), nullptr);
     EXPECT_FALSE(info->CurrentCall()->Incoming);
     EXPECT_EQ(info->CurrentCall()->CallId, outId);
+    main->CloseWithoutAsking();
+}
+
+TEST(CallDetailsMain, TheFieldsPanelShowsWhatTheNumberWindowAndTheEditorWrote)
+{
+    EnsureApp();
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString base = dir.path();
+    qint64 id = 0;
+    {
+        TIncomingCallBook in(QDir(base).filePath(QStringLiteral("Data/InCalls")));
+        TInCall c;
+        c.Phone = QStringLiteral("5551234");
+        c.Time = TDateTime(TDateTime::now().days() - 1);
+        c.Length = TDateTime(60.0 / 86400);
+        c.Field_1 = QStringLiteral("старое");
+        id = in.AddCall(c);
+    }
+    PhoneSimProcess sim(QDir(base).filePath(QStringLiteral("sim.log")),
+                        {QStringLiteral("--keepalive"), QStringLiteral("1000")});
+    QString error;
+    ASSERT_TRUE(sim.start(&error)) << error.toStdString();
+    ASSERT_TRUE(WriteSettings(base, QDir(base).filePath(QStringLiteral("Records")), sim.device(), [](TConfig &c) {
+        c.InFieldYes.fill(false);
+        c.InFieldYes[1] = true;
+        c.ShowInFieldKind = 0;
+    }));
+    BaseFolder::set(base);
+    auto main = std::make_unique<TMain>();
+    main->ConfirmExit = [] { return true; };
+    ASSERT_TRUE(SpinUntil([&] { return !main->Session()->Flags().StartingUp && main->isVisible(); }));
+    main->Pages()->setCurrentIndex(0);
+    QTableWidget *panel = main->InPage()->FieldsGrid();
+    const auto shown = [&] { return panel->item(0, 1) ? panel->item(0, 1)->text() : QString(); };
+    ASSERT_TRUE(SpinUntil([&] { return shown() == QStringLiteral("старое"); }, 5000)) << shown().toStdString();
+
+    // Apply in the number window.
+    TFormNumberInfo *info = main->NumberInfo();
+    info->ShowNumber(QStringLiteral("5551234"), id, main.get(), 0);
+    ASSERT_NE(info->Fields()->item(0, 1), nullptr);
+    info->Fields()->item(0, 1)->setText(QStringLiteral("из окна номера"));
+    info->ApplyBtnClick();
+    EXPECT_EQ(shown(), QStringLiteral("из окна номера"));
+    info->BitBtnCancelClick();
+
+    // OK in the information-fields editor.
+    TFormFieldsEdit *editor = main->FieldsEditor();
+    editor->LoadCall(QStringLiteral("5551234"), ckIncoming);
+    editor->ShowInFront();
+    editor->SetCallId(id);
+    QTest::keyClicks(editor->findChild<QLineEdit *>(QStringLiteral("Field1Edit")), QStringLiteral("из редактора"));
+    QTest::keyClick(editor->findChild<QLineEdit *>(QStringLiteral("Field1Edit")), Qt::Key_Tab);
+    editor->PressOK();
+    EXPECT_EQ(shown(), QStringLiteral("из редактора"));
     main->CloseWithoutAsking();
 }

@@ -199,6 +199,10 @@ public:
     bool Edited() const override { return EditedValues; }
     void ClearEdited() override { EditedValues = false; }
     void SetCallId(qint64 CallId) override { Id = CallId; }
+    qint64 CallId() const override { return Id; }
+    TCallKind CallKind() const override { return Kind; }
+    quint64 OwnerCall() const override { return Owner; }
+    void SetOwnerCall(quint64 Call) override { Owner = Call; }
     void PressOK() override { Log << "ok"; Showing = false; }
     void Close() override { Log << "close"; Showing = false; }
     void LoadCall(const QString &N, TCallKind) override { Log << "load " + N; }
@@ -210,7 +214,9 @@ public:
     TDateTime ReminderDate() const override { return TDateTime(46200.0); }
 
     bool Showing = false, EditedValues = false, Reminder = false;
-    qint64 Id = 0;
+    qint64 Id = -1;
+    TCallKind Kind = ckIncoming;
+    quint64 Owner = 0;
     QString Number;
     QList<TFieldEntry> Fields;
     QStringList Log;
@@ -232,14 +238,28 @@ TEST_F(FieldsEditorCallTest, RowOfACallEndingWhileTheEditorIsOpenOrHoldsInput)
     EXPECT_EQ(FEditor.Log, QStringList{QStringLiteral("close")});   // untouched, closed by the new call
     ASSERT_EQ(inRows().size(), 1);
 
-    // Input pending after the editor closed: it goes into the new row.
+    // Input pending for an earlier call: not this call's, the row stays without it.
     FEditor.Showing = false;
     FEditor.EditedValues = true;
+    FEditor.Owner = FHandler->CurrentCall() + 1000;
     FEditor.Number = QStringLiteral("5550000");
     FEditor.Fields = {{3, QStringLiteral("три")}, {5, QStringLiteral("пять")}, {9, QStringLiteral("нет")}};
     FEditor.Reminder = true;
     ASSERT_TRUE(playCall(QStringLiteral("ring\nwait 0.2\nhangup")));
     ASSERT_EQ(inRows().size(), 2);
+    EXPECT_EQ(inRows().last().value("Phone").toString(), QStringLiteral("?"));
+    EXPECT_TRUE(inRows().last().value("Field_3").toString().isEmpty());
+    EXPECT_TRUE(FEditor.EditedValues);
+
+    // Input pending for this call (OK before its row existed): it goes into the row.
+    auto startCall = FPhone->OnStartCall;
+    FPhone->OnStartCall = [&](TCallKind k, const TBuffer &n) {
+        startCall(k, n);
+        FEditor.Owner = FHandler->CurrentCall();
+    };
+    ASSERT_TRUE(playCall(QStringLiteral("ring\nwait 0.2\nhangup")));
+    FPhone->OnStartCall = startCall;
+    ASSERT_EQ(inRows().size(), 3);
     const QVariantMap r = inRows().last();
     EXPECT_EQ(r.value("Phone").toString(), QStringLiteral("5550000"));
     EXPECT_EQ(r.value("Field_3").toString(), QStringLiteral("три"));
@@ -256,10 +276,12 @@ TEST_F(FieldsEditorCallTest, RowOfACallEndingWhileTheEditorIsOpenOrHoldsInput)
         startTalk(k);
         ++talks;
         FEditor.Showing = true;   // the user opened it during the talk
+        FEditor.Owner = FHandler->CurrentCall();
     };
     FConfig->RecordIncomingCalls = false;
+    FEditor.Id = -1;
     ASSERT_TRUE(playCall(QStringLiteral("number 1 5551111\nring\nwait 0.2\nlift\nwait 0.3\nhangup")));
-    ASSERT_EQ(inRows().size(), 3);
+    ASSERT_EQ(inRows().size(), 4);
     EXPECT_EQ(FEditor.Id, inRows().last().value("Call_ID").toLongLong());
 }
 
@@ -267,7 +289,9 @@ TEST_F(FieldsEditorCallTest, RowOfACallEndingWhileTheEditorIsOpenOrHoldsInput)
 
 #include "audio/TTickTimer.h"
 #include "ui/TFormFieldsEdit.h"
+#include <QCheckBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 
 namespace {
@@ -315,7 +339,33 @@ protected:
         }
         FTyping = std::move(Typing);
     }
+    // Runs Alert from the event loop once an incoming call rings without its
+    // number, as a click on the alert's "&Параметры" comes.
+    void onRinging(std::function<void()> Alert)
+    {
+        if (!FAlert) {
+            auto startCall = FPhone->OnStartCall;
+            FPhone->OnStartCall = [this, startCall](TCallKind k, const TBuffer &n) {
+                startCall(k, n);
+                if (k == ckIncoming && n.isEmpty())
+                    QTimer::singleShot(0, FEditor.get(), [this] { FAlert(); });
+            };
+        }
+        FAlert = std::move(Alert);
+    }
+    QLineEdit *edit(const char *name) const { return FEditor->findChild<QLineEdit *>(QLatin1String(name)); }
+    void type(const char *name, const QString &text) { QTest::keyClicks(edit(name), text); }
+    void clickOK() { QTest::mouseClick(FEditor->findChild<QPushButton *>(QStringLiteral("OKBtn")), Qt::LeftButton); }
+    QVariantMap inRow(qint64 id) const
+    {
+        for (const QVariantMap &r : inRows())
+            if (r.value("Call_ID").toLongLong() == id)
+                return r;
+        return {};
+    }
+
     std::function<void()> FTyping;
+    std::function<void()> FAlert;
     std::unique_ptr<TFormFieldsEdit> FEditor;
     EditorTimer *FTimer = nullptr;
 };
@@ -347,6 +397,151 @@ TEST_F(FieldsEditorWindowTest, ValuesTypedDuringTheTalkReachTheRowAndAnUntouched
     FTimer->OnTimer();
     EXPECT_FALSE(FEditor->isVisible());
     EXPECT_TRUE(inRows().last().value("Field_2").toString().isEmpty());
+}
+
+TEST_F(FieldsEditorWindowTest, TheEditorKeepsTheRowOfItsOwnCallWhileOtherCallsEnd)
+{
+    // A subscriber whose calls always open the editor; nobody else gets an alert.
+    FConfig->DisplayMessage = false;
+    FConfig->RecordOutgoingCalls = false;
+    FConfig->ShowInputFormOnOutCall = true;
+    FConfig->OutFieldYes[1] = true;
+    FBook->AddPerson(QStringLiteral("5553412"), QStringLiteral("Петров"), TPersonAttributes::AlwaysShow, {}, {}, {},
+                     -1, false);
+    ASSERT_TRUE(startLine());
+    onTalk([&] { type("Field2Edit", QStringLiteral("заказ 12")); });
+    ASSERT_TRUE(playCall(QStringLiteral("number 1 5553412\nring\nwait 0.2\nlift\nwait 0.3\nhangup")));
+    ASSERT_EQ(inRows().size(), 1);
+    const qint64 own = inRows().last().value("Call_ID").toLongLong();
+    ASSERT_TRUE(FEditor->isVisible());
+    EXPECT_EQ(FEditor->CallId(), own);
+
+    // Still typing when another caller rings off unanswered: that row is not the editor's.
+    ASSERT_TRUE(playCall(QStringLiteral("number 1 5559999\nring\nwait 0.2\nhangup")));
+    ASSERT_EQ(inRows().size(), 2);
+    const qint64 other = inRows().last().value("Call_ID").toLongLong();
+    EXPECT_EQ(FEditor->CallId(), own);
+    type("Field2Edit", QStringLiteral(", оплачен"));
+    clickOK();
+    EXPECT_FALSE(FEditor->isVisible());
+    EXPECT_EQ(inRow(own).value("Field_2").toString(), QStringLiteral("заказ 12, оплачен"));
+    EXPECT_EQ(inRow(own).value("Phone").toString(), QStringLiteral("5553412"));
+    EXPECT_TRUE(inRow(other).value("Field_2").toString().isEmpty());
+    EXPECT_EQ(inRow(other).value("Phone").toString(), QStringLiteral("5559999"));
+
+    // The editor of an outgoing call outlives an incoming call that ends: its OK
+    // still writes the outgoing row, nothing in the incoming journal.
+    onTalk([&] { type("Field1Edit", QStringLiteral("перезвонить")); });
+    ASSERT_TRUE(playCall(QStringLiteral("lift\nwait 0.3\ndial 5557788\nwait 0.5\nhangup")));
+    ASSERT_EQ(outRows().size(), 1);
+    const qint64 out = outRows().last().value("Call_ID").toLongLong();
+    ASSERT_TRUE(FEditor->isVisible());
+    ASSERT_EQ(FEditor->CallKind(), ckOutgoing);
+    ASSERT_TRUE(playCall(QStringLiteral("number 1 5550001\nring\nwait 0.2\nhangup")));
+    ASSERT_EQ(inRows().size(), 3);
+    EXPECT_EQ(FEditor->CallId(), out);
+    clickOK();
+    EXPECT_EQ(outRows().last().value("Field_1").toString(), QStringLiteral("перезвонить"));
+    EXPECT_EQ(inRows().last().value("Phone").toString(), QStringLiteral("5550001"));
+    for (const QVariantMap &r : inRows())
+        EXPECT_TRUE(r.value("Field_1").toString().isEmpty());
+}
+
+TEST_F(FieldsEditorWindowTest, ClosingTheEditorWithoutOkLeavesNothingForThisOrTheNextCall)
+{
+    ASSERT_TRUE(startLine());
+    // Alt+F4 during the talk: the number and the note typed go nowhere.
+    onTalk([&] {
+        edit("EditNumber")->selectAll();
+        type("EditNumber", QStringLiteral("5550000"));
+        type("Field2Edit", QStringLiteral("черновик"));
+        QTest::keyClick(edit("Field2Edit"), Qt::Key_F4, Qt::AltModifier);
+        EXPECT_FALSE(FEditor->isVisible());
+        EXPECT_FALSE(FEditor->Edited());
+    });
+    ASSERT_TRUE(playCall(QStringLiteral("number 1 5553412\nring\nwait 0.2\nlift\nwait 0.3\nhangup")));
+    ASSERT_EQ(inRows().size(), 1);
+    EXPECT_EQ(inRows().last().value("Phone").toString(), QStringLiteral("5553412"));
+    EXPECT_TRUE(inRows().last().value("Field_2").toString().isEmpty());
+
+    // The next call's editor starts empty, with that call's number; the
+    // title-bar button after its row exists writes nothing either.
+    bool checked = false;
+    onTalk([&] {
+        EXPECT_EQ(edit("EditNumber")->text(), QStringLiteral("5551111"));
+        EXPECT_TRUE(edit("Field2Edit")->text().isEmpty());
+        EXPECT_FALSE(FEditor->Edited());
+        type("Field2Edit", QStringLiteral("второй"));
+        checked = true;
+    });
+    ASSERT_TRUE(playCall(QStringLiteral("number 1 5551111\nring\nwait 0.2\nlift\nwait 0.3\nhangup")));
+    ASSERT_TRUE(checked);
+    ASSERT_TRUE(FEditor->isVisible());
+    EXPECT_EQ(FEditor->CallId(), inRows().last().value("Call_ID").toLongLong());
+    EXPECT_TRUE(FEditor->close());
+    EXPECT_FALSE(FEditor->Edited());
+    EXPECT_TRUE(inRows().last().value("Field_2").toString().isEmpty());
+
+    // Esc is Cancel, with the reminder ticked too; the call after it gets a clean row.
+    onTalk([&] {
+        type("Field2Edit", QStringLiteral("третий"));
+        FEditor->findChild<QCheckBox *>(QStringLiteral("CheckBoxReminder"))->click();
+        QTest::keyClick(edit("Field2Edit"), Qt::Key_Escape);
+        EXPECT_FALSE(FEditor->isVisible());
+    });
+    ASSERT_TRUE(playCall(QStringLiteral("number 1 5552222\nring\nwait 0.2\nlift\nwait 0.3\nhangup")));
+    onTalk([] {});
+    ASSERT_TRUE(playCall(QStringLiteral("number 1 5553333\nring\nwait 0.2\nlift\nwait 0.3\nhangup")));
+    ASSERT_EQ(inRows().size(), 4);
+    for (const QVariantMap &r : inRows()) {
+        EXPECT_TRUE(r.value("Field_2").toString().isEmpty()) << r.value("Phone").toString().toStdString();
+        EXPECT_TRUE(r.value("Field_8").isNull() || r.value("Field_8").toDouble() == 0.0);
+    }
+    EXPECT_EQ(inRows().last().value("Phone").toString(), QStringLiteral("5553333"));
+}
+
+TEST_F(FieldsEditorWindowTest, TheQuestionMarkOfTheAlertNeverReplacesTheNumberThatCame)
+{
+    ASSERT_TRUE(startLine());
+    // "&Параметры" of the alert while the call rings without its number yet.
+    bool pressOK = true;
+    int opened = 0;
+    onRinging([&] {
+        FEditor->OpenFromAlert(QStringLiteral("?"), FHandler->CurrentCall());
+        ++opened;
+        EXPECT_EQ(edit("EditNumber")->text(), QStringLiteral("?"));
+        type("Field2Edit", QStringLiteral("без номера"));
+        if (pressOK)
+            clickOK();   // no row yet: the values wait for the end of the call
+    });
+    ASSERT_TRUE(playCall(QStringLiteral("ring\nwait 0.5\nnumber 1 5553412\nring\nwait 0.2\nhangup")));
+    ASSERT_EQ(opened, 1);
+    ASSERT_EQ(inRows().size(), 1);
+    EXPECT_EQ(inRows().last().value("Phone").toString(), QStringLiteral("5553412"));
+    EXPECT_EQ(inRows().last().value("Field_2").toString(), QStringLiteral("без номера"));
+    EXPECT_FALSE(FEditor->Edited());
+
+    // Still open when the call ends: OK afterwards keeps the number too.
+    pressOK = false;
+    ASSERT_TRUE(playCall(QStringLiteral("ring\nwait 0.5\nnumber 1 5551111\nring\nwait 0.2\nhangup")));
+    ASSERT_EQ(opened, 2);
+    ASSERT_EQ(inRows().size(), 2);
+    ASSERT_TRUE(FEditor->isVisible());
+    EXPECT_EQ(FEditor->CallId(), inRows().last().value("Call_ID").toLongLong());
+    clickOK();
+    EXPECT_EQ(inRows().last().value("Phone").toString(), QStringLiteral("5551111"));
+    EXPECT_EQ(inRows().last().value("Field_2").toString(), QStringLiteral("без номера"));
+
+    // A number typed over the "?" is the user's word and goes into the row.
+    onRinging([&] {
+        FEditor->OpenFromAlert(QStringLiteral("?"), FHandler->CurrentCall());
+        edit("EditNumber")->selectAll();
+        type("EditNumber", QStringLiteral("5550000"));
+        clickOK();
+    });
+    ASSERT_TRUE(playCall(QStringLiteral("ring\nwait 0.5\nhangup")));
+    ASSERT_EQ(inRows().size(), 3);
+    EXPECT_EQ(inRows().last().value("Phone").toString(), QStringLiteral("5550000"));
 }
 
 } // namespace

@@ -233,3 +233,50 @@ TEST_F(FieldsEdit, AnUntouchedEditorClosesAMinuteAfterTheCallAndATouchedOneStays
     timer->Fire();
     EXPECT_TRUE(editor->isVisible());
 }
+
+TEST_F(FieldsEdit, PendingValuesStayWithTheirCallAndAReminderIsWrittenWithoutAnyField)
+{
+    // OK before the row exists, then prepared again for the same call: the values stay.
+    editor->SetOwnerCall(7);
+    editor->LoadCall(QStringLiteral("5551234"), ckIncoming);
+    editor->ShowInFront();
+    type("Field3Edit", QStringLiteral("invoice"));
+    find<QCheckBox>("CheckBoxReminder")->click();
+    editor->PressOK();
+    ASSERT_TRUE(editor->Edited());
+    editor->SetOwnerCall(7);
+    editor->LoadCall(QStringLiteral("5551234"), ckIncoming);
+    EXPECT_EQ(find<QLineEdit>("Field3Edit")->text(), QStringLiteral("invoice"));
+    EXPECT_TRUE(editor->ReminderChecked());
+
+    // Another call: what was pending for the first goes, and nothing of it is shown.
+    editor->SetOwnerCall(8);
+    EXPECT_FALSE(editor->Edited());
+    editor->LoadCall(QStringLiteral("5559999"), ckIncoming);
+    EXPECT_TRUE(find<QLineEdit>("Field3Edit")->text().isEmpty());
+    EXPECT_FALSE(editor->ReminderChecked());
+    EXPECT_EQ(editor->EditNumber(), QStringLiteral("5559999"));
+
+    // No field enabled: OK writes the ticked reminder alone, and a "?" in the
+    // number box leaves the row's number as it is.
+    config.InFieldYes.fill(false);
+    const qint64 row = addIn(QStringLiteral("5557777"), 46100, QStringLiteral("старый"));
+    editor->LoadCall(QStringLiteral("?"), ckIncoming);
+    editor->ShowInFront();
+    EXPECT_TRUE(editor->FieldValues().isEmpty());
+    find<QCheckBox>("CheckBoxReminder")->click();
+    find<QDateEdit>("DatePicker")->setDate(QDate(2030, 5, 6));
+    editor->SetCallId(row);
+    editor->PressOK();
+    EXPECT_FALSE(editor->isVisible());
+    EXPECT_DOUBLE_EQ(inField(row, "Field_8").toDouble(), TDateTime::fromDate(QDate(2030, 5, 6)).value());
+    EXPECT_EQ(inField(row, "Field_3").toString(), QStringLiteral("старый"));
+    EXPECT_EQ(inField(row, "Phone").toString(), QStringLiteral("5557777"));
+
+    // Unticked and confirmed again: the reminder is gone.
+    editor->ShowInFront();
+    find<QCheckBox>("CheckBoxReminder")->click();
+    editor->SetCallId(row);
+    editor->PressOK();
+    EXPECT_DOUBLE_EQ(inField(row, "Field_8").toDouble(), 0.0);
+}
