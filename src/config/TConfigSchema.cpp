@@ -94,6 +94,12 @@ const QList<TConfigSchema::TEntry> &TConfigSchema::Entries()
     return entries;
 }
 
+bool TConfigSchema::IsSecret(const TEntry &entry)
+{
+    return (entry.Key == QLatin1String("Data") && entry.Name == QLatin1String("ypw"))
+        || (entry.Key == TFeedSettings::Key && entry.Name == QLatin1String("WebhookSecret"));
+}
+
 const TConfigSchema::TEntry *TConfigSchema::Find(const QString &path)
 {
     for (const TEntry &e : Entries())

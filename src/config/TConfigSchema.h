@@ -18,6 +18,9 @@ public:
     };
 
     static const QList<TEntry> &Entries();
+    // Values that the tools print only when asked to: the deletion password
+    // (Data/ypw) and the webhook key (Feed/WebhookSecret).
+    static bool IsSecret(const TEntry &entry);
     // Looks up "Key/Name" (the value name after the last "/"), case-sensitively.
     static const TEntry *Find(const QString &path);
 

@@ -1,5 +1,6 @@
 #include "TIniSettingsStore.h"
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
@@ -38,8 +39,33 @@ QByteArray TIniSettingsStore::ReadIfBroken(const QString &fileName)
     return QByteArray();
 }
 
+namespace {
+const QFileDevice::Permissions OwnerPermissions = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+const QFileDevice::Permissions OthersPermissions = QFileDevice::ReadGroup | QFileDevice::WriteGroup
+    | QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+}
+
+void TIniSettingsStore::OwnerOnly(bool Create)
+{
+    // Done before QSettings writes: its atomic save gives the new file the
+    // permissions of the one it replaces, and a new file would get the umask's.
+    QFile f(FFileName);
+    if (!f.exists()) {
+        if (!Create)
+            return;
+        QDir().mkpath(QFileInfo(FFileName).absolutePath());
+        if (f.open(QIODevice::WriteOnly | QIODevice::NewOnly, OwnerPermissions))
+            f.close();
+    } else if (f.permissions() & OthersPermissions) {
+        f.setPermissions(OwnerPermissions);
+    }
+    FOwnerOnly = true;
+}
+
 void TIniSettingsStore::BeforeWrite()
 {
+    if (!FOwnerOnly)
+        OwnerOnly(true);
     // QSettings drops the lines it cannot parse when it writes the file: keep
     // the file as it was before the first change.
     if (!FOriginal.isEmpty() && FKeptCopy.isEmpty())
@@ -187,6 +213,9 @@ QStringList TIniSettingsStore::ValueNames(const QString &key) const
 
 bool TIniSettingsStore::Flush()
 {
+    // Seen to again after a write of ours: the file may have been replaced meanwhile.
+    if (FOwnerOnly)
+        OwnerOnly(false);
     FSettings.sync();
     return FSettings.status() != QSettings::AccessError;
 }
@@ -209,7 +238,7 @@ QString TIniSettingsStore::KeepCopy()
     for (int n = 1; QFileInfo::exists(target); ++n)
         target = base + QLatin1Char('-') + QString::number(n);
     QFile out(target);
-    if (out.open(QIODevice::NewOnly) && out.write(bytes) == bytes.size() && out.flush())
+    if (out.open(QIODevice::NewOnly, OwnerPermissions) && out.write(bytes) == bytes.size() && out.flush())
         FKeptCopy = target;
     return FKeptCopy;
 }

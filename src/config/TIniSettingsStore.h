@@ -5,7 +5,9 @@
 // The settings in an INI file (QSettings INI format), one group per key below
 // Software\Konvelo. Integers are written as numbers, date-times as 8-byte
 // binary values. Value names are escaped so that slashes and backslashes in
-// them stay part of the name instead of opening subgroups.
+// them stay part of the name instead of opening subgroups. The file holds
+// secrets (the webhook key, the deletion password): it is readable and
+// writable by its owner only, and so is any copy kept of it.
 class TIniSettingsStore : public TSettingsStore {
 public:
     explicit TIniSettingsStore(const QString &fileName);
@@ -32,10 +34,12 @@ public:
 private:
     QString Path(const QString &key, const QString &name) const;
     void BeforeWrite();
+    void OwnerOnly(bool Create);
     static QByteArray ReadIfBroken(const QString &fileName);
 
     QString FFileName;
     QByteArray FOriginal;   // the file as it was, when QSettings cannot keep all of it
     mutable QSettings FSettings;
     QString FKeptCopy;
+    bool FOwnerOnly = false;   // the file's permissions have been seen to
 };

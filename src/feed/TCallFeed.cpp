@@ -207,8 +207,8 @@ QByteArray TCallFeed::TEvent::Json() const
     JsonLine j;
     j.add(QStringLiteral("event"), Event);
     j.add(QStringLiteral("direction"), Incoming ? QStringLiteral("in") : QStringLiteral("out"));
-    j.add(QStringLiteral("number"), Number);
-    j.add(QStringLiteral("name"), textOrNull(Name));
+    j.add(QStringLiteral("number"), TNcidLine::Capped(Number, WebhookTextChars));
+    j.add(QStringLiteral("name"), textOrNull(TNcidLine::Capped(Name, WebhookTextChars)));
     j.add(QStringLiteral("start"), IsoWithOffset(Start));
     if (End) {
         j.add(QStringLiteral("end"), IsoWithOffset(*End));

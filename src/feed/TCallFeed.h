@@ -24,6 +24,7 @@ class TCallFeed : public QObject {
     Q_OBJECT
 public:
     static constexpr int LogSize = 200;   // calls of both journals replayed to a new client
+    static constexpr int WebhookTextChars = 1000;   // number and name in a webhook body
 
     TCallFeed(TAddressBook &AddressBook, TIncomingCallBook &InCalls, TOutgoingCallBook &OutCalls,
               QObject *parent = nullptr);
@@ -57,6 +58,7 @@ public:
 
     // One webhook body: event "ring", "outgoing", "blocked" or "end"; the end
     // time, length, answered and the files only for "end" (null otherwise).
+    // Number and name are capped at WebhookTextChars characters.
     struct TEvent {
         QString Event;
         bool Incoming = true;

@@ -11,6 +11,12 @@ QString number(const QString &n)
     return n.trimmed().isEmpty() ? QStringLiteral("?") : n;
 }
 
+// A text field as it goes into a line: cleaned, then capped.
+QString field(const QString &Value)
+{
+    return TNcidLine::Capped(TNcidLine::Clean(Value), TNcidLine::FieldChars);
+}
+
 QString stamp(TDateTime t)
 {
     return t.toQDateTime().toString(QStringLiteral("MM/dd/yyyy HH:mm:ss"));
@@ -30,12 +36,25 @@ QString TNcidLine::Clean(const QString &Value)
     return r;
 }
 
+QString TNcidLine::Capped(const QString &Value, int MaxChars)
+{
+    qsizetype units = 0;
+    for (int chars = 0; units < Value.size(); ++chars) {
+        if (chars == MaxChars)
+            return Value.left(units);
+        const bool pair = Value.at(units).isHighSurrogate() && units + 1 < Value.size()
+                          && Value.at(units + 1).isLowSurrogate();
+        units += pair ? 2 : 1;
+    }
+    return Value;
+}
+
 QString TNcidLine::Call(const QString &Label, const QString &Number, const QString &Name, TDateTime Start)
 {
     const QDateTime t = Start.toQDateTime();
     return Label + QStringLiteral(": *DATE*%1*TIME*%2*LINE*-*NMBR*%3*MESG*NONE*NAME*%4*")
                        .arg(t.toString(QStringLiteral("MMddyyyy")), t.toString(QStringLiteral("HHmm")),
-                            Clean(number(Number)), Clean(name(Name)));
+                            field(number(Number)), field(name(Name)));
 }
 
 QString TNcidLine::End(bool Talked, bool Incoming, const QString &Number, const QString &Name, TDateTime Start,
@@ -45,7 +64,7 @@ QString TNcidLine::End(bool Talked, bool Incoming, const QString &Number, const 
     return QStringLiteral("END: *HTYPE*%1*DATE*%2*TIME*%3*SCALL*%4*ECALL*%5*CTYPE*%6*LINE*-*NMBR*%7*NAME*%8*")
         .arg(Talked ? QStringLiteral("BYE") : QStringLiteral("CANCEL"), t.toString(QStringLiteral("MMddyyyy")),
              t.toString(QStringLiteral("HHmm")), stamp(Start), stamp(EndTime),
-             Incoming ? QStringLiteral("IN") : QStringLiteral("OUT"), Clean(number(Number)), Clean(name(Name)));
+             Incoming ? QStringLiteral("IN") : QStringLiteral("OUT"), field(number(Number)), field(name(Name)));
 }
 
 QByteArray TNcidLine::Wire(const QString &Line)

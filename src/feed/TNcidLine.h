@@ -12,9 +12,15 @@ public:
     // A value as it may stand between "*" separators: "*" becomes "-", line
     // breaks and other control characters become blanks.
     static QString Clean(const QString &Value);
+    // At most MaxChars characters of Value: a character outside the basic
+    // plane (two UTF-16 units) is kept whole or left out, never split.
+    static QString Capped(const QString &Value, int MaxChars);
+    // The length NCID clients keep of a text field (NMBR, NAME).
+    static constexpr int FieldChars = 50;
 
     // "<Label>: *DATE*mmddyyyy*TIME*hhmm*LINE*-*NMBR*<number>*MESG*NONE*NAME*<name>*"
     // for CID, OUT, HUP, CIDLOG and OUTLOG; an empty number is "?", an empty name "NO NAME".
+    // Number and name are cleaned and capped at FieldChars.
     static QString Call(const QString &Label, const QString &Number, const QString &Name, TDateTime Start);
     // "END: *HTYPE*BYE|CANCEL*DATE*..*TIME*..*SCALL*mm/dd/yyyy hh:mm:ss*ECALL*..*CTYPE*IN|OUT*LINE*-*NMBR*..*NAME*..*";
     // DATE and TIME are the call's start.

@@ -6,6 +6,10 @@
 
 const QByteArray TWebhookSender::SignatureHeader = QByteArrayLiteral("X-Konvelo-Signature");
 
+namespace {
+const char *const TimedOutProperty = "konveloTimedOut";
+}
+
 TWebhookSender::TWebhookSender(QObject *parent) : QObject(parent)
 {
 }
@@ -67,6 +71,16 @@ void TWebhookSender::send(const QUrl &Url, const QByteArray &Body, int Attempt)
         request.setRawHeader(SignatureHeader, Signature(Body, FSecret));
     request.setTransferTimeout(FTimeoutMs);
     QNetworkReply *reply = FManager.post(request, Body);
+    // The transfer time-out only bounds silence between bytes; a receiver that
+    // trickles its answer would hold the post (and one of the few connections
+    // per host) for minutes. The whole attempt gets the same bound.
+    auto *deadline = new QTimer(reply);
+    deadline->setSingleShot(true);
+    connect(deadline, &QTimer::timeout, reply, [reply] {
+        reply->setProperty(TimedOutProperty, true);
+        reply->abort();
+    });
+    deadline->start(FTimeoutMs);
     connect(reply, &QNetworkReply::finished, this,
             [this, reply, Url, Body, Attempt] { finished(reply, Url, Body, Attempt); });
 }
@@ -74,8 +88,9 @@ void TWebhookSender::send(const QUrl &Url, const QByteArray &Body, int Attempt)
 void TWebhookSender::finished(QNetworkReply *Reply, const QUrl &Url, const QByteArray &Body, int Attempt)
 {
     Reply->deleteLater();
+    const bool timedOut = Reply->property(TimedOutProperty).toBool();
     const int status = Reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (Reply->error() == QNetworkReply::NoError && status >= 200 && status < 300) {
+    if (!timedOut && Reply->error() == QNetworkReply::NoError && status >= 200 && status < 300) {
         --FPending;
         return;
     }
@@ -84,7 +99,9 @@ void TWebhookSender::finished(QNetworkReply *Reply, const QUrl &Url, const QByte
         return;
     }
     --FPending;
-    const QString why = status != 0 ? QStringLiteral("HTTP status %1").arg(status) : Reply->errorString();
+    const QString why = timedOut       ? QStringLiteral("no complete answer within %1 ms").arg(FTimeoutMs)
+                        : status != 0 ? QStringLiteral("HTTP status %1").arg(status)
+                                      : Reply->errorString();
     report(QStringLiteral("webhook post to %1 failed after %2 attempts: %3")
                .arg(Url.toDisplayString(QUrl::RemoveUserInfo)).arg(Retries + 1).arg(why));
 }

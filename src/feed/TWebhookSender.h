@@ -27,7 +27,8 @@ public:
     // An empty Secret sends no signature.
     void SetTargets(const QStringList &Urls, const QByteArray &Secret);
     QList<QUrl> Targets() const { return FTargets; }
-    // Per-attempt time-out (5000 ms) and the delay before the first retry (1000 ms).
+    // The time-out of each whole attempt, from the request to the end of the
+    // answer (5000 ms), and the delay before the first retry (1000 ms).
     void SetTimings(int TimeoutMs, int FirstRetryMs);
 
     // Posts Body to every target and returns at once.

@@ -154,24 +154,25 @@ QList<TStatResults> TCallStatistics::CollectAll(const TRecordTable &Table, const
     return results;
 }
 
-TCallChartData TCallStatistics::CollectChart(const TRecordTable &Table, const TPeriod &Period)
+namespace {
+using TDays = std::map<qint64, std::pair<qint64, qint64>>;   // whole day: answered, not answered
+
+// Counts the rows the "Phone" grouping counts (a number that is not empty),
+// with Time within [Lo, Hi] when Bounded, by day and by hour.
+void scanChart(const TRecordTable &Table, bool Bounded, double Lo, double Hi, TCallChartData &d, TDays &days)
 {
-    TCallChartData d;
     const TTableSchema &schema = Table.schema();
-    // The rows the "Phone" grouping counts: a number that is not empty.
     QString sql = QStringLiteral("SELECT \"Time\", \"Length\", \"Phone\" FROM %1").arg(TTableSchema::quoted(schema.TableName));
-    if (Period.Kind != pkNone)
+    if (Bounded)
         sql += QStringLiteral(" WHERE \"Time\" >= ?1 AND \"Time\" <= ?2");
     sqlite3_stmt *st = nullptr;
     const QByteArray utf8 = sql.toUtf8();
     if (sqlite3_prepare_v2(Table.connection(), utf8.constData(), int(utf8.size()), &st, nullptr) != SQLITE_OK)
         throw TTableError(QString::fromUtf8(sqlite3_errmsg(Table.connection())));
-    if (Period.Kind != pkNone) {
-        sqlite3_bind_double(st, 1, Period.Start.value());
-        sqlite3_bind_double(st, 2, Period.End.value());
+    if (Bounded) {
+        sqlite3_bind_double(st, 1, Lo);
+        sqlite3_bind_double(st, 2, Hi);
     }
-    // Whole days first; months are folded from them afterwards.
-    std::map<qint64, std::pair<qint64, qint64>> days;
     std::pair<qint64, qint64> *current = nullptr;
     qint64 currentDay = 0;
     int rc;
@@ -194,6 +195,17 @@ TCallChartData TCallStatistics::CollectChart(const TRecordTable &Table, const TP
     sqlite3_finalize(st);
     if (rc != SQLITE_DONE)
         throw TTableError(QString::fromUtf8(sqlite3_errmsg(Table.connection())));
+}
+}
+
+TCallChartData TCallStatistics::CollectChart(const TRecordTable &Table, const TPeriod &Period)
+{
+    TCallChartData d;
+    const bool bounded = Period.Kind != pkNone;
+    double lo = Period.Start.value(), hi = Period.End.value();
+    // Whole days first; months are folded from them afterwards.
+    TDays days;
+    scanChart(Table, bounded, lo, hi, d, days);
     if (days.empty())
         return d;
     static const QDate epoch(1899, 12, 30);
@@ -205,6 +217,30 @@ TCallChartData TCallStatistics::CollectChart(const TRecordTable &Table, const TP
             first = std::min(first, Period.Start.date());
         if (Period.End.value() != TPeriod::Unlimited)
             last = std::max(last, Period.End.date());
+    }
+    if (first.daysTo(last) > MaxChartYears * 366) {
+        // One bucket a month over thousands of years (a damaged date): chart the
+        // hundred years up to the newest call not later than next year, and
+        // count the calls left out.
+        const qint64 limit = epoch.daysTo(QDate::currentDate().addYears(1));
+        const auto after = days.upper_bound(limit);
+        const qint64 newest = after == days.begin() ? days.rbegin()->first : std::prev(after)->first;
+        const QDate to = epoch.addDays(newest);
+        const QDate from = to.addYears(-MaxChartYears).addDays(1);
+        const qint64 all = d.Total;
+        d = {};
+        days.clear();
+        const double windowLo = double(epoch.daysTo(from)), windowHi = double(newest) + 86399.999 / 86400;
+        scanChart(Table, true, bounded ? std::max(lo, windowLo) : windowLo,
+                  bounded ? std::min(hi, windowHi) : windowHi, d, days);
+        d.Clipped = true;
+        d.ChartFrom = from;
+        d.ChartTo = to;
+        d.LeftOut = all - d.Total;
+        first = std::max(first, from);
+        last = std::min(last, to);
+        if (days.empty())
+            return d;
     }
     d.Monthly = first.daysTo(last) + 1 > MonthlyAfterDays;
     if (d.Monthly) {

@@ -23,11 +23,18 @@ struct TCallChartData {
     QList<TCallBucket> Buckets;        // in date order, days (or months) without calls included
     std::array<qint64, 24> ByHour{};   // calls by the hour of the day they started
     qint64 Total = 0;
+    // Set when the rows spanned more than MaxChartYears: the chart covers
+    // ChartFrom..ChartTo only, and LeftOut calls (with damaged dates) are not in it.
+    bool Clipped = false;
+    QDate ChartFrom;
+    QDate ChartTo;
+    qint64 LeftOut = 0;
 };
 
 class TCallStatistics {
 public:
     static constexpr int MonthlyAfterDays = 92;
+    static constexpr int MaxChartYears = 100;
 
     // One grouping: rows inside Period (all for pkNone) whose Field is not empty,
     // whatever the table's filter. Keys that differ only in letter case are one.

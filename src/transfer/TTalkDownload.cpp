@@ -242,6 +242,8 @@ void TTalkDownload::TalkSearchReply(uint8_t Code, int Count, const QByteArray &E
         if (Count == 0 || Entries.size() < 12) {
             b.CellNo = -1;
             clearMarker(0, true, true);
+        } else if (TPhoneDecoder::NibbleWord(Entries.constData()) >= TPhone::CellCount) {
+            b.CellNo = -1;   // a cell that cannot be asked for: not found, the row keeps its "+"
         } else {
             b.CellNo = TPhoneDecoder::NibbleWord(Entries.constData());
             // A length of 0 clears only the marker of what it measures: the row's
@@ -284,7 +286,10 @@ void TTalkDownload::TalkSearchReply(uint8_t Code, int Count, const QByteArray &E
     } else {
         b.CellNo = TPhoneDecoder::NibbleWord(Entries.constData());
         b.TalkLength = lengthAt(Entries, 4);
-        if (b.TalkLength == 0) {
+        if (b.CellNo >= TPhone::CellCount) {
+            b.CellNo = -1;   // a cell that cannot be asked for: not found, the row keeps its "+"
+            b.TalkLength = 0;
+        } else if (b.TalkLength == 0) {
             clearMarker(1, true, false);
             b.CellNo = -1;
         }
@@ -342,6 +347,8 @@ void TTalkDownload::FinishTalkSearch()
         line1 = QStringLiteral(" Звонков - %1").arg(FHost.TalkSearchFound);
         line2 = QStringLiteral("продолжительностью примерно ") + DurationToText(quint16(total));
     }
+    FConfirmLine1 = line1;
+    FConfirmLine2 = line2;
     showText(QStringLiteral("Подтвердите перезапись"), line1, false, true, line2);
 }
 
@@ -361,7 +368,7 @@ void TTalkDownload::Start()
             SetTransferKind(message ? tkInMessage : tkInTalk);
         if (SetTransferCell)
             SetTransferCell(b.CellNo);
-        emit TextShown(QStringLiteral("ПЕРЕЗАПИСЬ"), QString(), false, false, QString(), false, bookMarkCount() > 1);
+        showTransferStart();
         FPhone.RequestTalkSend(message ? 0x84 : 0x83, quint16(b.CellNo));
         return;
     }
@@ -374,12 +381,30 @@ void TTalkDownload::Start()
             SetTransferKind(tkOutTalk);
         if (SetTransferCell)
             SetTransferCell(b.CellNo);
-        emit TextShown(QStringLiteral("ПЕРЕЗАПИСЬ"), QString(), false, false, QString(), false, bookMarkCount() > 1);
+        showTransferStart();
         FPhone.RequestTalkSend(0x85, quint16(b.CellNo));
         return;
     }
     FHost.TalkTransferActive = false;
     close();
+}
+
+// With a single call found the confirmation's texts stay during its transfer.
+void TTalkDownload::showTransferStart()
+{
+    const bool single = foundCount() == 1;
+    emit TextShown(QStringLiteral("ПЕРЕЗАПИСЬ"), single ? FConfirmLine1 : QString(), false, false,
+                   single ? FConfirmLine2 : QString(), false, bookMarkCount() > 1);
+}
+
+int TTalkDownload::foundCount() const
+{
+    int found = 0;
+    for (const TInBookMarks &b : FHost.InBookMarks)
+        found += b.CellNo >= 0;
+    for (const TOutBookMarks &b : FHost.OutBookMarks)
+        found += b.CellNo >= 0;
+    return found;
 }
 
 void TTalkDownload::StartSendTalk(TTalkKind TalkKind, quint16 Length, int CellNo)
@@ -457,7 +482,7 @@ void TTalkDownload::StartSendTalk(TTalkKind TalkKind, quint16 Length, int CellNo
                  what + phone + QLatin1Char('\n') + QStringLiteral("в ") + timeOfDay(time)
                      + QStringLiteral(" продолжительностью ") + DurationToText(Length));
     } else {
-        emit TextShown(QStringLiteral("ПЕРЕЗАПИСЬ"), QString(), true, false, QString(), false, several);
+        emit TextShown(QStringLiteral("ПЕРЕЗАПИСЬ"), FConfirmLine1, true, false, FConfirmLine2, false, several);
         FShown = true;
     }
     emit ProgressChanged(FTalkProgress, FAllProgress, remainingText(FTotalLength - FDoneLength));

@@ -104,6 +104,8 @@ private:
     void settleTalk();
     void stopHere(const QString &Reason);
     int bookMarkCount() const;
+    int foundCount() const;
+    void showTransferStart();
     QString remainingText(qint64 Seconds) const;
 
     TPhone &FPhone;
@@ -128,6 +130,9 @@ private:
     QString FCurrentFile;
     TTalkKind FCurrentKind = tkInTalk;
     int FCurrentIndex = -1;
+    // The confirmation's texts, kept while a single found call is transferred.
+    QString FConfirmLine1;
+    QString FConfirmLine2;
     QStringList FCopied;
     QStringList FPartial;
 };

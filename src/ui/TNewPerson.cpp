@@ -1,4 +1,5 @@
 #include "TNewPerson.h"
+#include <algorithm>
 #include "audio/TMediaPlayer.h"
 #include "config/TConfig.h"
 #include "phone/TPhoneNumber.h"
@@ -250,8 +251,11 @@ bool TNewPerson::eventFilter(QObject *watched, QEvent *event)
         if (enterKey(e))
             return true;
         const QString text = e->text().toUpper();
-        // Keys without a character (caret moves, Delete) are left to the field.
-        if (text.isEmpty() || e->key() == Qt::Key_Backspace || (e->modifiers() & Qt::ControlModifier))
+        // Only typed characters are filtered: keys without one or with a control
+        // character (caret moves, Tab, Esc, Delete, Backspace) are left to the
+        // field and the dialog.
+        const bool control = std::any_of(text.cbegin(), text.cend(), [](QChar c) { return !c.isPrint(); });
+        if (text.isEmpty() || control || (e->modifiers() & Qt::ControlModifier))
             return false;
         if (text.size() != 1 || !numberChar(text.at(0)))
             return true;

@@ -4,6 +4,7 @@
 #include "records/TOutgoingCallBook.h"
 #include "records/TReminderList.h"
 #include "records/TTableError.h"
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QMenu>
@@ -18,20 +19,27 @@ TReminderPanel::TReminderPanel(TIncomingCallBook *In, TOutgoingCallBook *Out, QW
     setObjectName(QStringLiteral("PanelCallReminder"));
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    auto *head = new QHBoxLayout;
+    // "Информация" and "Звонить" side by side, the whole caption of the toggle
+    // below them: the three do not fit one row of the 193 px column.
+    auto *head = new QGridLayout;
     head->setSpacing(1);
     SB_ReminderInfo = new TToolButton(this, QStringLiteral("SB_ReminderInfo"), QStringLiteral("Информация"),
                                       QStringLiteral("Информация"));
     SB_ReminderCall = new TToolButton(this, QStringLiteral("SB_ReminderCall"), QStringLiteral("Звонить"),
                                       QStringLiteral("Звонить"));
-    SB_ReminderAll = new TToolButton(this, QStringLiteral("SB_ReminderAll"), QStringLiteral("Все"),
+    SB_ReminderAll = new TToolButton(this, QStringLiteral("SB_ReminderAll"), QStringLiteral("Все звонки с напоминанием"),
                                      QStringLiteral("Все звонки с напоминанием"));
     SB_ReminderAll->setCheckable(true);
+    int column = 0;
     for (QToolButton *b : {SB_ReminderInfo, SB_ReminderCall, SB_ReminderAll}) {
-        QFont small = b->font();   // the three captions fit the 193 px column
+        QFont small = b->font();
         small.setPointSizeF(small.pointSizeF() * 0.9);
         b->setFont(small);
-        head->addWidget(b);
+        b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        if (b == SB_ReminderAll)
+            head->addWidget(b, 1, 0, 1, 2);
+        else
+            head->addWidget(b, 0, column++);
     }
     SB_ReminderInfo->setEnabled(false);
     SB_ReminderCall->setEnabled(false);

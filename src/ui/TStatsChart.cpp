@@ -6,6 +6,7 @@
 #include <QChartView>
 #include <QFileDialog>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStackedBarSeries>
@@ -61,6 +62,11 @@ TStatsChart::TStatsChart(const QString &Title, QWidget *parent)
     auto *l = new QVBoxLayout(this);
     FDays = makeView(this, QStringLiteral("ChartDays"));
     FHours = makeView(this, QStringLiteral("ChartHours"));
+    FNote = new QLabel(this);
+    FNote->setObjectName(QStringLiteral("ChartNote"));
+    FNote->setWordWrap(true);
+    FNote->hide();
+    l->addWidget(FNote);
     l->addWidget(FDays, 3);
     l->addWidget(FHours, 2);
     auto *row = new QHBoxLayout;
@@ -97,6 +103,13 @@ void TStatsChart::ShowData(const TCallChartData &Data)
     stacked->append(missed);
     days->addSeries(stacked);
     setAxes(days, stacked, labels, max);
+    FNote->setVisible(Data.Clipped);
+    if (Data.Clipped)
+        FNote->setText(QStringLiteral("График показывает звонки с %1 по %2. Звонков с датой вне этого срока "
+                                      "(вероятно, повреждённой): %3.")
+                           .arg(Data.ChartFrom.toString(QStringLiteral("dd.MM.yyyy")),
+                                Data.ChartTo.toString(QStringLiteral("dd.MM.yyyy")))
+                           .arg(Data.LeftOut));
     days->setTitle(FTitle + (Data.Monthly ? QStringLiteral(": звонки по месяцам") : QStringLiteral(": звонки по дням"))
                    + QStringLiteral(" (всего %1)").arg(Data.Total));
 

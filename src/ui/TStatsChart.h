@@ -5,6 +5,7 @@
 #include <QWidget>
 
 class QChartView;
+class QLabel;
 class QPushButton;
 
 class TStatsChart : public QWidget {
@@ -19,6 +20,8 @@ public:
     bool SavePng(const QString &FileName);
     QChartView *DaysView() const { return FDays; }
     QChartView *HoursView() const { return FHours; }
+    // Says which range a clipped chart covers and how many calls it leaves out.
+    QLabel *Note() const { return FNote; }
 
 private:
     void saveClick();
@@ -27,5 +30,6 @@ private:
     TCallChartData FData;
     QChartView *FDays = nullptr;
     QChartView *FHours = nullptr;
+    QLabel *FNote = nullptr;
     QPushButton *FSave = nullptr;
 };

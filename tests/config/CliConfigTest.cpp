@@ -130,3 +130,35 @@ TEST_F(CliConfig, DumpHoldsEveryValue)
     EXPECT_EQ(o.value("Rules/List").toString(), QString());
     EXPECT_EQ(o.size(), 9 + 14 + 61 + 16 + 5 + 6 + 1);
 }
+
+TEST_F(CliConfig, SecretsAreMaskedUnlessAskedForAndTheFileIsTheOwnersOnly)
+{
+    Run({"config", "init"});
+    ASSERT_EQ(Exit, 0) << Err.toStdString();
+    const QString ini = Home.filePath(QStringLiteral("Konvelo.ini"));
+    EXPECT_FALSE(QFileInfo(ini).permissions()
+                 & (QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteGroup | QFileDevice::WriteOther));
+
+    // An empty secret is no secret: it shows as it is.
+    EXPECT_EQ(Run({"config", "get", "Feed/WebhookSecret"}), QString());
+    EXPECT_EQ(Exit, 0);
+    Run({"config", "set", "Feed/WebhookSecret", "ключ-вебхука"});
+    Run({"config", "set", "Data/ypw", "пароль"});
+    ASSERT_EQ(Exit, 0) << Err.toStdString();
+
+    EXPECT_EQ(Run({"config", "get", "Feed/WebhookSecret"}), QStringLiteral("********"));
+    EXPECT_EQ(Run({"config", "get", "Data/ypw"}), QStringLiteral("********"));
+    EXPECT_EQ(Run({"config", "get", "Port/Port"}), QStringLiteral("COM1"));
+    Run({"config", "dump"});
+    EXPECT_FALSE(Out.contains(QStringLiteral("ключ-вебхука")) || Out.contains(QStringLiteral("пароль")));
+    QJsonObject o = QJsonDocument::fromJson(Out.toUtf8()).object();
+    EXPECT_EQ(o.value("Feed/WebhookSecret").toString(), QStringLiteral("********"));
+    EXPECT_EQ(o.value("Data/ypw").toString(), QStringLiteral("********"));
+    EXPECT_EQ(o.value("Feed/Port"), QJsonValue(3333));
+
+    EXPECT_EQ(Run({"config", "get", "Data/ypw", "--show-secrets"}), QStringLiteral("пароль"));
+    Run({"config", "dump", "--show-secrets"});
+    o = QJsonDocument::fromJson(Out.toUtf8()).object();
+    EXPECT_EQ(o.value("Feed/WebhookSecret").toString(), QStringLiteral("ключ-вебхука"));
+    EXPECT_EQ(o.value("Data/ypw").toString(), QStringLiteral("пароль"));
+}

@@ -2,6 +2,8 @@
 #include "config/TIniSettingsStore.h"
 #include <gtest/gtest.h>
 #include <QFile>
+#include <QFileInfo>
+#include <sys/stat.h>
 #include <QTemporaryDir>
 #include <cmath>
 #include <limits>
@@ -149,4 +151,51 @@ TEST_F(IniStore, FileThatDoesNotParseIsKeptBeforeItIsWritten)
     eightBit.Flush();
     ASSERT_FALSE(eightBit.KeptCopy().isEmpty());
     EXPECT_EQ(FileBytes(eightBit.KeptCopy()), cp1251);
+}
+
+TEST_F(IniStore, TheFileAndTheCopiesKeptOfItAreTheOwnersOnly)
+{
+    const QFileDevice::Permissions owner = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    const auto others = [](const QString &path) {
+        return QFileInfo(path).permissions()
+             & (QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ReadOther | QFileDevice::WriteOther);
+    };
+    const mode_t mask = ::umask(022);   // a new file would be world-readable
+    {
+        // A new file, written through QSettings' temporary file and rename.
+        TIniSettingsStore s(File());
+        s.WriteString(QStringLiteral("Feed"), QStringLiteral("WebhookSecret"), QStringLiteral("ключ"));
+        ASSERT_TRUE(s.Flush());
+        EXPECT_TRUE(QFileInfo(File()).permissions() & owner);
+        EXPECT_FALSE(others(File()));
+    }
+    EXPECT_EQ(TIniSettingsStore(File()).ReadString(QStringLiteral("Feed"), QStringLiteral("WebhookSecret")),
+              QStringLiteral("ключ"));
+
+    // A file others could read is tightened when it is next written, and its values stay.
+    QFile::setPermissions(File(), owner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    {
+        TIniSettingsStore reader(File());
+        reader.Read(QStringLiteral("Feed"), QStringLiteral("WebhookSecret"));
+    }
+    EXPECT_TRUE(others(File()));   // reading alone changes nothing
+    {
+        TIniSettingsStore s(File());
+        s.WriteInteger(QStringLiteral("Config"), QStringLiteral("DayVolume"), 2);
+        ASSERT_TRUE(s.Flush());
+    }
+    EXPECT_FALSE(others(File()));
+    EXPECT_EQ(TIniSettingsStore(File()).ReadString(QStringLiteral("Feed"), QStringLiteral("WebhookSecret")),
+              QStringLiteral("ключ"));
+
+    // The copy kept of a file that does not parse holds the secrets too.
+    WriteFile(File(), "[Feed]\nWebhookSecret=ключ\nbroken line\n");
+    QFile::setPermissions(File(), owner | QFileDevice::ReadOther);
+    TIniSettingsStore s(File());
+    s.WriteInteger(QStringLiteral("Config"), QStringLiteral("DayVolume"), 3);
+    ASSERT_TRUE(s.Flush());
+    ASSERT_FALSE(s.KeptCopy().isEmpty());
+    EXPECT_FALSE(others(s.KeptCopy()));
+    EXPECT_FALSE(others(File()));
+    ::umask(mask);
 }

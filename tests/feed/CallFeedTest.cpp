@@ -1,6 +1,7 @@
 // The feed's NCID server on real loopback sockets with real journal files:
 // start-up lines and call log, the call lines, who may connect, many clients.
 #include "FeedTestSupport.h"
+#include "feed/TNcidLine.h"
 #include "feed/TNcidServer.h"
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -137,6 +138,49 @@ TEST_F(CallFeed, CallLinesCarryNumberNameAndTimes)
         QStringLiteral("HUP: *DATE*12102026*TIME*0900*LINE*-*NMBR*5557777*MESG*NONE*NAME*NO NAME*")}));
     EXPECT_FALSE(c->BadEnding);
     EXPECT_EQ(T.Book->currentKey(), current);
+}
+
+TEST_F(CallFeed, LongTextsAreCutToWholeCharactersOnTheFeedAndKeptWholeInTheJournal)
+{
+    // The 50th character lies outside the basic plane: cutting 50 UTF-16 units would split it.
+    const QString smile = QString::fromUcs4(U"\U0001F600");
+    const QString name = QString(49, QChar(u'Я')) + smile + QStringLiteral("*\r\n") + QString(125000, QChar(u'ж'));
+    const QString number = QString(3000, QChar(u'7'));
+    T.person(number, name);
+    const TDateTime logged = at(2026, 12, 9, 10, 0, 0);
+    T.in(number, logged);
+    start();
+    auto c = client();
+    ASSERT_TRUE(c->waitStartup());
+    const TDateTime ring = at(2026, 12, 9, 11, 0, 0);
+    Feed->CallNumberKnown(ckIncoming, number, QString(), ring);
+    Feed->CallEnded(inCall(number, ring, 5), TCallAttributes{caVRX});
+    ASSERT_TRUE(c->waitLines(c->Lines.size() + 2));
+
+    QStringList lines = c->events();
+    for (const QString &l : std::as_const(c->Lines))
+        if (l.startsWith(QStringLiteral("CIDLOG:")))
+            lines << l;
+    ASSERT_EQ(lines.size(), 3);
+    for (const QString &line : std::as_const(lines)) {
+        const TNcidLine::TParsed p = TNcidLine::Parse(line);
+        ASSERT_TRUE(p.Valid) << line.left(200).toStdString();
+        QHash<QString, QString> fields;
+        for (const auto &[label, value] : p.Fields)
+            fields.insert(label, value);
+        EXPECT_EQ(fields.value(QStringLiteral("NAME")), QString(49, QChar(u'Я')) + smile) << line.toStdString();
+        EXPECT_EQ(fields.value(QStringLiteral("NMBR")), QString(50, QChar(u'7')));
+        EXPECT_FALSE(line.contains(QChar::ReplacementCharacter));
+    }
+    EXPECT_FALSE(c->BadEnding);
+    // The journal keeps the number whole.
+    const QVariantList row = T.In->rowByKey(T.In->keyAt(0));
+    EXPECT_EQ(row.value(T.In->schema().fieldIndex(QStringLiteral("Phone"))).toString(), number);
+
+    // A short text stays as it is; a lone half of a pair is never taken for a whole character.
+    EXPECT_EQ(TNcidLine::Capped(QStringLiteral("abc"), 50), QStringLiteral("abc"));
+    EXPECT_EQ(TNcidLine::Capped(smile + smile, 1), smile);
+    EXPECT_EQ(TNcidLine::Capped(QString(smile.at(0)) + QStringLiteral("bc"), 2), QString(smile.at(0)) + u'b');
 }
 
 TEST_F(CallFeed, OnlyAllowedAddressesMayConnect)

@@ -8,6 +8,8 @@
 #include <QSslKey>
 #include <QSslServer>
 #include <QTcpServer>
+#include <QTimer>
+#include <memory>
 #include <gtest/gtest.h>
 
 using namespace FeedTest;
@@ -58,6 +60,7 @@ public:
     QList<TRequest> Requests;
     QList<int> Statuses;   // answers in turn; the last one repeats
     bool Silent = false;
+    int TrickleMs = 0;     // answers one byte every TrickleMs when set
 
 private:
     void read(QTcpSocket *s)
@@ -77,9 +80,25 @@ private:
             buf.remove(0, headEnd + 4 + length);
             const int status = Statuses.isEmpty() ? 200 : Statuses.value(Requests.size(), Statuses.last());
             Requests << r;
-            if (!Silent)
+            if (TrickleMs > 0)
+                trickle(s, QStringLiteral("HTTP/1.1 %1 X\r\nContent-Length: 200\r\n\r\n").arg(status).toLatin1()
+                               + QByteArray(200, 'x'));
+            else if (!Silent)
                 s->write(QStringLiteral("HTTP/1.1 %1 X\r\nContent-Length: 0\r\n\r\n").arg(status).toLatin1());
         }
+    }
+    void trickle(QTcpSocket *s, const QByteArray &answer)
+    {
+        auto *timer = new QTimer(s);
+        auto sent = std::make_shared<qsizetype>(0);
+        QObject::connect(timer, &QTimer::timeout, s, [s, timer, answer, sent] {
+            if (*sent >= answer.size() || s->state() != QAbstractSocket::ConnectedState) {
+                timer->stop();
+                return;
+            }
+            s->write(answer.mid((*sent)++, 1));
+        });
+        timer->start(TrickleMs);
     }
     std::unique_ptr<QTcpServer> FServer = std::make_unique<QTcpServer>();
     QString FScheme = QStringLiteral("http");
@@ -164,6 +183,19 @@ TEST_F(Webhooks, EachEventIsPostedAsSignedJson)
     EXPECT_TRUE(outEnd.value("recording").isNull());
 }
 
+TEST_F(Webhooks, LongNamesAndNumbersAreCutToWholeCharacters)
+{
+    TReceiver receiver;
+    const QString smile = QString::fromUcs4(U"\U0001F600");
+    const QString name = QString(999, QChar(u'Я')) + smile + QString(5000, QChar(u'ж'));
+    start({receiver.url()});
+    Feed->CallNumberKnown(ckIncoming, QString(4000, QChar(u'5')), name, at(2026, 1, 1, 0, 0));
+    ASSERT_TRUE(receiver.waitRequests(1));
+    const QJsonObject ring = json(receiver.Requests.first().Body);
+    EXPECT_EQ(ring.value("name").toString(), QString(999, QChar(u'Я')) + smile);
+    EXPECT_EQ(ring.value("number").toString(), QString(1000, QChar(u'5')));
+}
+
 TEST_F(Webhooks, AReceiverThatNeverAnswersDelaysNothing)
 {
     TReceiver silent;
@@ -186,6 +218,29 @@ TEST_F(Webhooks, AReceiverThatNeverAnswersDelaysNothing)
     EXPECT_EQ(silent.Requests.size(), 4);
     EXPECT_EQ(Feed->Webhooks().Pending(), 0);
     EXPECT_TRUE(Failures.first().contains(silent.url())) << Failures.first().toStdString();
+}
+
+TEST_F(Webhooks, AReceiverThatTricklesItsAnswerIsCutOffLikeASilentOne)
+{
+    // One byte every 100 ms never leaves 600 ms of silence, but the whole answer
+    // would take 24 s per attempt.
+    TReceiver slow;
+    slow.TrickleMs = 100;
+    start({slow.url()});
+    Feed->Webhooks().SetTimings(600, 20);
+    Feed->CallBlocked(QStringLiteral("1"), QString(), at(2026, 1, 1, 0, 0));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !Failures.isEmpty(); }, 15000));
+    EXPECT_EQ(slow.Requests.size(), 4);
+    EXPECT_EQ(Feed->Webhooks().Pending(), 0);
+    EXPECT_TRUE(Failures.first().contains(QStringLiteral("within 600 ms"))) << Failures.first().toStdString();
+
+    // The connections are free again: the next post goes through to a prompt receiver.
+    slow.TrickleMs = 0;
+    Failures.clear();
+    Feed->CallBlocked(QStringLiteral("2"), QString(), at(2026, 1, 1, 0, 1));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Feed->Webhooks().Pending() == 0; }, 5000));
+    EXPECT_EQ(slow.Requests.size(), 5);
+    EXPECT_TRUE(Failures.isEmpty());
 }
 
 TEST_F(Webhooks, FailedPostsAreRetriedThreeTimes)

@@ -155,3 +155,38 @@ TEST_F(Statistics, ChartBarsAddUpToTheTableTotals)
     EXPECT_EQ(all.Buckets[6].Answered, 1);
     EXPECT_EQ(all.Total, 4);
 }
+
+TEST_F(Statistics, DamagedDatesAreLeftOutOfTheChartInsteadOfSpanningMillennia)
+{
+    add("1", at(2008, 5, 1, 9), 60);
+    add("2", at(2009, 7, 3, 17), 0);
+    add("3", TDateTime(1e9), 30);     // about the year 2 740 000
+    add("4", TDateTime(-1e7), 30);    // long before the Common Era
+    add("5", TDateTime(0.0), 30);     // 30.12.1899: a call that never got its start
+    for (const TPeriod &period : {TPeriod{}, TPeriod{TDateTime(-2e7), TDateTime(2e9), pkInterval}}) {
+        const TCallChartData d = TCallStatistics::CollectChart(in, period);
+        EXPECT_TRUE(d.Clipped);
+        EXPECT_TRUE(d.Monthly);
+        EXPECT_EQ(d.ChartTo, QDate(2009, 7, 3));
+        EXPECT_EQ(d.ChartFrom, QDate(1909, 7, 4));
+        EXPECT_LE(d.Buckets.size(), 12 * TCallStatistics::MaxChartYears + 1);
+        EXPECT_EQ(d.Total, 2);
+        EXPECT_EQ(d.LeftOut, 3);
+        EXPECT_EQ(d.ByHour[9] + d.ByHour[17], 2);
+        qint64 bars = 0;
+        for (const TCallBucket &b : d.Buckets)
+            bars += b.Answered + b.Unanswered;
+        EXPECT_EQ(bars, 2);
+        EXPECT_EQ(d.Buckets.last().Start, QDate(2009, 7, 1));
+    }
+
+    // Only damaged dates: the newest of them and the century before it, never millions of buckets.
+    in.ClearCalls();
+    add("3", TDateTime(1e9), 30);
+    add("4", TDateTime(-1e7), 30);
+    const TCallChartData d = TCallStatistics::CollectChart(in, TPeriod{});
+    EXPECT_TRUE(d.Clipped);
+    EXPECT_EQ(d.Total, 1);
+    EXPECT_EQ(d.LeftOut, 1);
+    EXPECT_LE(d.Buckets.size(), 12 * TCallStatistics::MaxChartYears + 1);
+}

@@ -240,3 +240,31 @@ TEST_F(DownloadEndToEnd, ATalkOfLengthZeroKeepsItsMarker)
 }
 
 }
+
+namespace {
+TEST_F(DownloadEndToEnd, ACellPastTheLastIsSkippedAndTheNextCallStillCopied)
+{
+    const qint64 odd = addIn(QStringLiteral("1111111"), at(6, 8, 0), QStringLiteral("+"), QString());
+    const qint64 good = addIn(QStringLiteral("2222222"), at(6, 9, 0), QStringLiteral("+"), QString());
+    ASSERT_TRUE(startSim(QStringLiteral("in 06.03 08:00 0:00:30 0 0 1111111 talk=2 report-cell=120\n"
+                                        "in 06.03 09:00 0:00:30 0 0 2222222 talk=2 tone=900\n")));
+    CliProcess cli;
+    ASSERT_TRUE(cli.run(cliArgs(), 30000)) << cli.errorText().toStdString();
+    EXPECT_EQ(cli.exitCode(), 0) << cli.errorText().toStdString();
+    EXPECT_FALSE(cli.errorText().contains(QStringLiteral("телефон отключился"))) << cli.errorText().toStdString();
+    // Only the call that can be asked for is played.
+    int plays = 0;
+    for (const QByteArray &c : sim->log().commands())
+        plays += !c.isEmpty() && uchar(c.at(0)) >= 0x83 && uchar(c.at(0)) <= 0x85;
+    EXPECT_EQ(plays, 1);
+    TIncomingCallBook in(data(QStringLiteral("InCalls")));
+    const int file = in.schema().fieldIndex(QStringLiteral("FileName"));
+    const QMap<QString, QVariantList> rows = rowsByPhone(in);
+    EXPECT_EQ(rows.value(QStringLiteral("1111111")).at(file).toString(), QStringLiteral("+"));
+    const QString copied = rows.value(QStringLiteral("2222222")).at(file).toString();
+    EXPECT_TRUE(QFileInfo(copied).isFile()) << copied.toStdString();
+    EXPECT_NEAR(toneOf(copied), 900, 40);
+    EXPECT_TRUE(odd && good);
+    sim->stop();
+}
+}

@@ -96,6 +96,26 @@ TEST_F(RecordDialogTest, FollowsTheSearchTheConfirmationAndTheTransfer)
     EXPECT_TRUE(download->PartialFiles().isEmpty());
 }
 
+TEST_F(RecordDialogTest, ASingleFoundCallKeepsTheConfirmationTextsWhileItIsCopied)
+{
+    download->StartAll();
+    download->TalkSearchReply(0x56, 0, QByteArray());
+    download->TalkSearchReply(0x56, 1, entry(2, 40, 0));
+    const QString line1 = dialog->Label1->text(), line2 = dialog->Label2->text();
+    EXPECT_EQ(line1, QStringLiteral(" Разговор (входящий звонок)"));
+    EXPECT_TRUE(line2.startsWith(QStringLiteral("с номера 123451"))) << line2.toStdString();
+
+    dialog->BitBtnStart->click();
+    EXPECT_EQ(dialog->SText1->text(), QStringLiteral("ПЕРЕЗАПИСЬ"));
+    EXPECT_EQ(dialog->Label1->text(), line1);
+    EXPECT_EQ(dialog->Label2->text(), line2);
+    download->StartSendTalk(tkInTalk, 40, 2);
+    EXPECT_EQ(dialog->Label1->text(), line1);
+    EXPECT_EQ(dialog->Label2->text(), line2);
+    EXPECT_FALSE(dialog->ProgressBar1->isHidden());
+    dialog->BitBtnCancel->click();
+}
+
 TEST_F(RecordDialogTest, NothingFoundStaysUntilCancel)
 {
     in->ClearCalls();

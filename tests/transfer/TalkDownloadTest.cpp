@@ -180,6 +180,39 @@ TEST_F(TalkDownloadTest, NothingHeldLeavesStartDisabledAndNoMarkers)
     EXPECT_FALSE(TTalkDownload::AnyMarked(*in, *out));
 }
 
+TEST_F(TalkDownloadTest, AReplyNamingACellPastTheLastIsNotFoundAndTheRowKeepsItsMarker)
+{
+    const qint64 a = addIn(QStringLiteral("111"), 9, QStringLiteral("+"), QStringLiteral("+"));
+    addIn(QStringLiteral("222"), 10, QStringLiteral("+"), QString());
+    const qint64 o = addOut(QStringLiteral("333"), 11);
+    download->StartAll();
+    download->TalkSearchReply(0x56, 1, entry(TPhone::CellCount, 10, 0));   // 97: no such cell
+    download->TalkSearchReply(0x56, 1, entry(96, 10, 0));
+    download->TalkSearchReply(0x57, 1, entry(0xFFFF, 20));
+    EXPECT_EQ(host.InBookMarks.at(0).CellNo, -1);
+    EXPECT_EQ(host.InBookMarks.at(1).CellNo, 96);
+    EXPECT_EQ(host.OutBookMarks.at(0).CellNo, -1);
+    EXPECT_EQ(host.TalkSearchFound, 1);
+    EXPECT_EQ(last.line1, QStringLiteral(" Разговор (входящий звонок)"));
+    EXPECT_EQ(last.line2, QStringLiteral("с номера 222   в  10:15:30\nпродолжительностью  10 сек."));
+    // Neither the talk nor the message of the row is taken for gone.
+    EXPECT_EQ(inField(a, "FileName"), QStringLiteral("+"));
+    EXPECT_EQ(inField(a, "MessageFileName"), QStringLiteral("+"));
+    EXPECT_EQ(out->rowByKey(o).value(out->schema().fieldIndex(QStringLiteral("FileName"))).toString(),
+              QStringLiteral("+"));
+
+    // Start asks for the one that can be asked for, and nothing follows it.
+    download->Start();
+    EXPECT_EQ(cell, 96);
+    EXPECT_EQ(host.TalkSearchIndex, 1);
+    download->StartSendTalk(tkInTalk, 10, 96);
+    EXPECT_EQ(started.size(), 1);
+    // The single found call keeps its confirmation on the screen while it comes.
+    EXPECT_EQ(last.heading, QStringLiteral("ПЕРЕЗАПИСЬ"));
+    EXPECT_EQ(last.line1, QStringLiteral(" Разговор (входящий звонок)"));
+    EXPECT_EQ(last.line2, QStringLiteral("с номера 222   в  10:15:30\nпродолжительностью  10 сек."));
+}
+
 TEST_F(TalkDownloadTest, AnEmptyTalkKeepsTheMessageMarkerOfTheSameRow)
 {
     const qint64 a = addIn(QStringLiteral("111"), 9, QStringLiteral("+"), QStringLiteral("+"));

@@ -34,6 +34,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QVBoxLayout>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -302,6 +303,23 @@ TEST_F(CallDetailsUi, ReminderListFollowsTheDayAndItsCommands)
     panel.RemoveClick();
     EXPECT_EQ(panel.Count(), 0);
     EXPECT_TRUE(panel.Grid()->isHidden());
+}
+
+TEST_F(CallDetailsUi, ReminderButtonsShowTheirWholeCaptionsInTheNarrowColumn)
+{
+    // The main window's left column is 193 px; its group box takes a few for its frame.
+    QWidget column;
+    column.setFixedWidth(193);
+    auto *box = new QVBoxLayout(&column);
+    TReminderPanel *panel = new TReminderPanel(FIn.get(), FOut.get(), &column);
+    box->addWidget(panel);
+    column.show();
+    QApplication::processEvents();
+    EXPECT_EQ(panel->AllButton()->text(), QStringLiteral("Все звонки с напоминанием"));
+    for (QToolButton *b : {panel->InfoButton(), panel->CallButton(), panel->AllButton()}) {
+        EXPECT_GE(b->width(), b->sizeHint().width()) << b->objectName().toStdString();
+        EXPECT_LE(b->mapTo(&column, QPoint(b->width(), 0)).x(), column.width()) << b->objectName().toStdString();
+    }
 }
 
 TEST_F(CallDetailsUi, ExportAsksBeforeOverwritingAndKeepsTheCurrentRow)

@@ -222,3 +222,39 @@ TEST_F(NewPerson, AddEditAndCopyKeepTheHotButtonsInStep)
     EXPECT_EQ(book->recordCount(), before);
     EXPECT_EQ(messages.FirstLine(), QStringLiteral("Операция запрещена"));
 }
+
+TEST_F(NewPerson, ThePhoneFieldLeavesTabEscapeAndDeleteToTheDialog)
+{
+    const qsizetype before = book->recordCount();
+    bool ran = false;
+    QTimer::singleShot(0, dialog.get(), [&] {
+        ran = true;
+        auto *phone = find<QLineEdit>("PhoneEdit");
+        QApplication::setActiveWindow(dialog.get());
+        phone->setFocus();
+        QTest::keyClicks(phone, QStringLiteral("81234"));
+        QTest::keyClick(phone, Qt::Key_Home);
+        QTest::keyClick(phone, Qt::Key_Delete);
+        EXPECT_EQ(phone->text(), QStringLiteral("1234"));
+        QTest::keyClick(phone, Qt::Key_End);
+        QTest::keyClick(phone, Qt::Key_Backspace);
+        EXPECT_EQ(phone->text(), QStringLiteral("123"));
+
+        QTest::keyClick(phone, Qt::Key_Tab);
+        EXPECT_NE(QApplication::focusWidget(), phone);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+        EXPECT_EQ(QApplication::focusWidget(), phone);
+        EXPECT_EQ(phone->text(), QStringLiteral("123"));
+
+        QTest::keyClick(phone, Qt::Key_Escape);
+        // Still open after Esc: close it so that the test cannot hang.
+        if (dialog->isVisible()) {
+            ADD_FAILURE() << "Esc did not close the dialog";
+            dialog->reject();
+        }
+    });
+    page->AddPersonClick();
+    EXPECT_TRUE(ran);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(book->recordCount(), before);   // Esc is Cancel: nothing added
+}

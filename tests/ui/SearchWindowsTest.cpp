@@ -190,3 +190,26 @@ TEST(StatsWindow, ListsChartsSwitchesAndExport)
     EXPECT_EQ(asked, QStringLiteral("Файл ") + file + QStringLiteral(" существует. Перезаписать его?"));
     EXPECT_EQ(QFileInfo(file).size(), 3);
 }
+
+TEST(StatsWindow, ADamagedDateIsLeftOutOfTheChartAndTheWindowSaysSo)
+{
+    Parts p;
+    p.addIn("12345", 1, 60);
+    TInCall damaged;
+    damaged.Phone = QStringLiteral("777");
+    damaged.Time = TDateTime(1e9);
+    p.in.AddCall(damaged);
+    TStatsConfig cfg(p.config, &p.chooser);
+    TStats stats(&p.in, &p.out, p.config, &cfg);
+    stats.RefreshStats();
+    TStatsChart *chart = stats.Chart(0);
+    EXPECT_EQ(chart->BarTotal(), 1);
+    EXPECT_FALSE(chart->Note()->isHidden());
+    EXPECT_EQ(chart->Note()->text(), QStringLiteral("График показывает звонки с 02.05.1908 по 01.05.2008. Звонков с датой "
+                                                    "вне этого срока (вероятно, повреждённой): 1."));
+
+    p.in.ClearCalls();
+    p.addIn("12345", 1, 60);
+    stats.RefreshStats();
+    EXPECT_TRUE(stats.Chart(0)->Note()->isHidden());
+}

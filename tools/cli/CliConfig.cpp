@@ -46,6 +46,14 @@ int Init(const CliArgs &args)
     return CliOk;
 }
 
+// What stands for a secret that is set, unless --show-secrets is given.
+const QString Masked = QStringLiteral("********");
+
+bool Hidden(const CliArgs &args, const S::TEntry &e, const QString &text)
+{
+    return S::IsSecret(e) && !text.isEmpty() && !args.has(QStringLiteral("show-secrets"));
+}
+
 const S::TEntry *Entry(const QString &path)
 {
     const S::TEntry *e = S::Find(path);
@@ -57,7 +65,7 @@ const S::TEntry *Entry(const QString &path)
 int Get(const CliArgs &args)
 {
     if (args.words.size() != 3) {
-        cliErr(QStringLiteral("usage: config get KEY"));
+        cliErr(QStringLiteral("usage: config get KEY [--show-secrets]"));
         return CliUsage;
     }
     const S::TEntry *e = Entry(args.words.at(2));
@@ -74,7 +82,7 @@ int Get(const CliArgs &args)
         cliErr(QStringLiteral("the stored value is not of its type: ") + e->Path());
         return CliNotFound;
     }
-    cliOut(text);
+    cliOut(Hidden(args, *e, text) ? Masked : text);
     return CliOk;
 }
 
@@ -128,7 +136,7 @@ QJsonValue Json(const S::TEntry &e, const TSettingsStore::TValue &v)
 int Dump(const CliArgs &args)
 {
     if (args.words.size() != 2) {
-        cliErr(QStringLiteral("usage: config dump"));
+        cliErr(QStringLiteral("usage: config dump [--show-secrets]"));
         return CliUsage;
     }
     const auto store = TSettingsStore::Open();
@@ -137,8 +145,10 @@ int Dump(const CliArgs &args)
     for (const S::TEntry &e : S::Entries()) {
         known << e.Path();
         const TSettingsStore::TValue v = store->Read(e.Key, e.Name);
-        if (v.Type != TSettingsStore::vtNone)
-            line.add(e.Path(), Json(e, v));
+        if (v.Type == TSettingsStore::vtNone)
+            continue;
+        const QJsonValue value = Json(e, v);
+        line.add(e.Path(), Hidden(args, e, value.toString()) ? QJsonValue(Masked) : value);
     }
     // Values the program does not know, as they are stored.
     for (const QString &key : store->Keys()) {
@@ -197,16 +207,18 @@ int Run(const CliArgs &args)
         return Dump(args);
     if (what == QLatin1String("autostart"))
         return Autostart(args);
-    cliErr(QStringLiteral("usage: config init [--records DIR] | get KEY | set KEY VALUE | dump | autostart [on|off]"));
+    cliErr(QStringLiteral("usage: config init [--records DIR] | get KEY [--show-secrets] | set KEY VALUE | "
+                          "dump [--show-secrets] | autostart [on|off]"));
     return CliUsage;
 }
 
 const CliRegistration Registration(CliCommand{
     QStringLiteral("config"),
-    QStringLiteral("config init [--records DIR] | config get KEY | config set KEY VALUE | config dump | "
-                   "config autostart [on|off]"),
+    QStringLiteral("config init [--records DIR] | config get KEY [--show-secrets] | config set KEY VALUE | "
+                   "config dump [--show-secrets] | config autostart [on|off]   (the deletion password and the "
+                   "webhook key print as ******** without --show-secrets)"),
     {QStringLiteral("records")},
-    {},
+    {QStringLiteral("show-secrets")},
     Run});
 
 // Where this run keeps its files.

@@ -47,9 +47,11 @@ bool TSimTalkCell::parse(const QString &word, QString &error)
         overrun = s * 1000;
     } else if (key == QLatin1String("announce"))
         ok = seconds(value, MaxSeconds, announce);
+    else if (key == QLatin1String("report-cell"))
+        ok = seconds(value, 0xFFFF, reportCell);
     else {
         error = QStringLiteral("unknown talk option %1 (talk, message, wave, message-wave, tone, message-tone, "
-                               "overrun, announce)").arg(key);
+                               "overrun, announce, report-cell)").arg(key);
         return false;
     }
     if (!ok)
@@ -88,7 +90,8 @@ QByteArray TSimTalks::searchReply(const QByteArray &cmd, const TSimMemory &memor
         if (r.talk.talk == 0 && (!in || r.talk.message == 0))
             continue;
         ++found;
-        entries += TSimPhone::toNibbles(cell, 4) + TSimPhone::toNibbles(r.talk.talk * 4, 4);
+        entries += TSimPhone::toNibbles(r.talk.reportCell >= 0 ? r.talk.reportCell : cell, 4)
+                   + TSimPhone::toNibbles(r.talk.talk * 4, 4);
         if (in)
             entries += TSimPhone::toNibbles(r.talk.message * 4, 4);
     }

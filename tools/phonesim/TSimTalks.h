@@ -28,9 +28,10 @@ struct TSimTalkCell {
     int messageTone = 0;
     int overrun = 0;         // ms the sound runs past the announced length before 01
     int announce = -1;       // seconds announced instead of the real length (0: "length 0")
+    int reportCell = -1;     // the cell number the talk search reply names instead of the real one
 
     // One key=value word: talk, message, wave, message-wave, tone, message-tone,
-    // overrun (seconds), announce. False with a message.
+    // overrun (seconds), announce, report-cell. False with a message.
     bool parse(const QString &word, QString &error);
 };
 
