@@ -1,8 +1,17 @@
 // Reading a 1 MB parameter description (target: under 200 ms), an ordinary
 // one and one whose every line starts a block that only the file's end ends;
-// and applying a profile of 10^5 records.
+// applying a profile of 10^5 records; and the peak resident memory of the
+// description reader and the robot-list reader on 4 MB files (target for the
+// description: under 60 MB), each measured in a child process of its own.
 #include "phonesettings/TParamModel.h"
+#include "robot/TRobotList.h"
+#include <QFile>
+#include <functional>
+#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -88,5 +97,74 @@ void BM_ApplyProfile100k(benchmark::State &state)
         benchmark::DoNotOptimize(m.ApplyProfileBytes(profile));
 }
 BENCHMARK(BM_ApplyProfile100k)->Unit(benchmark::kMillisecond);
+
+// Peak resident set (MB) of a child that runs Work; the child starts as a
+// copy of this process, so the figure includes the benchmark's own pages.
+double childPeakMB(const std::function<void()> &Work)
+{
+    const pid_t pid = fork();
+    if (pid == 0) {
+        Work();
+        _exit(0);
+    }
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    return double(usage.ru_maxrss) / 1024.0;
+}
+
+QString writeTemp(const QTemporaryDir &dir, const QByteArray &bytes)
+{
+    const QString path = dir.filePath(QStringLiteral("file"));
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(bytes);
+    return path;
+}
+
+QByteArray robotList(qsizetype Size)
+{
+    QByteArray b;
+    for (int i = 0; b.size() < Size; ++i)
+        b += QByteArray::number(4950000 + i) + " = \xC8\xE2\xE0\xED\xEE\xE2 " + QByteArray::number(i) + " |"
+            + QByteArray::number(i % 7) + "\r\n";
+    return b;
+}
+
+enum TPeakCase { pcBlankLines, pcOrdinary, pcRobotList };
+
+void BM_PeakResident4MB(benchmark::State &state)
+{
+    const auto what = TPeakCase(state.range(0));
+    constexpr qsizetype Size = 4 << 20;
+    const QByteArray bytes = what == pcBlankLines ? QByteArray(Size, '\n')
+        : what == pcOrdinary                      ? ordinary(Size)
+                                                  : robotList(Size);
+    QTemporaryDir dir;
+    const QString path = writeTemp(dir, bytes);
+    double peak = 0, idle = 0;
+    for (auto _ : state) {
+        idle = childPeakMB([] {});
+        peak = childPeakMB([&] {
+            if (what == pcRobotList) {
+                TRobotList list;
+                list.LoadList(path);
+                benchmark::DoNotOptimize(list.RowCount());
+            } else {
+                TParamModel m;
+                QString error;
+                m.LoadDescriptionFile(path, 112, error);
+                benchmark::DoNotOptimize(m.Groups.size());
+            }
+        });
+    }
+    state.counters["peak_MB"] = peak;
+    state.counters["idle_child_MB"] = idle;
+    state.SetLabel(what == pcBlankLines ? "Params.vrx of blank lines"
+                   : what == pcOrdinary ? "ordinary Params.vrx"
+                                        : "robot list");
+}
+BENCHMARK(BM_PeakResident4MB)->Arg(pcBlankLines)->Arg(pcOrdinary)->Arg(pcRobotList)->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -369,11 +369,9 @@ bool TDemo::writePhoneParams(QString &Error)
         return true;
     // Every parameter of the simulator's firmware with a value: the first
     // option, the lowest allowed number, the first two boxes ticked.
-    QStringList lines;
-    if (!TParamModel::ReadDescriptionFile(vrx, lines, Error))
-        return false;
     TParamModel model;
-    model.LoadDescription(lines, 0xFFFF);
+    if (!model.LoadDescriptionFile(vrx, 0xFFFF, Error))
+        return false;
     for (auto &g : model.Groups)
         for (auto &p : g->Params) {
             if (p->Id == 0)

@@ -1,6 +1,6 @@
 #include "TAddressImport.h"
 #include "TCsvContactReader.h"
-#include "TTextLineReader.h"
+#include "common/TTextLineReader.h"
 #include "TVCardReader.h"
 #include "config/TConfig.h"
 #include "config/TSettingsStore.h"
@@ -20,6 +20,11 @@ namespace {
 constexpr qint64 ProgressStep = 256 * 1024;
 
 struct TCancelled {};
+struct TTooLong {
+    QString Message;
+};
+// The width of the address book's Phone field.
+constexpr qsizetype PhoneWidth = 200;
 struct TReadFailed {
     QString Message;
 };
@@ -94,6 +99,10 @@ int TAddressImport::ImportContacts(
     int added = 0;
     const auto add = [&](const TContact &contact) {
         for (const TContactNumber &n : contact.Numbers) {
+            if (n.Number.size() > PhoneWidth)
+                throw TTooLong{(contact.Line > 0 ? QStringLiteral("Строка %1").arg(contact.Line)
+                                                 : QStringLiteral("Контакт \u00AB%1\u00BB").arg(contact.Name.left(80)))
+                               + QStringLiteral(": номер длиннее %1 знаков.").arg(PhoneWidth)};
             if (n.Number.isEmpty() || batch.HasPhone(n.Number))
                 continue;
             batch.AddPerson(n.Number, FWords.Name(contact.Name, n.Kind), 0, n.Address, contact.Notes, QString(),
@@ -189,6 +198,9 @@ TImportResult TAddressImport::importFile(const QString &FileName, TFormat Format
             false);
     } catch (const TCancelled &) {
         r.Message = Cancelled;
+        return r;
+    } catch (const TTooLong &e) {
+        r.Message = e.Message + QStringLiteral(" Импорт прерван, записная книжка не изменена.");
         return r;
     } catch (const TReadFailed &e) {
         r.Message = e.Message;

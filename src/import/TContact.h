@@ -17,4 +17,5 @@ struct TContact {
     QString Name;
     QString Notes;
     QList<TContactNumber> Numbers;
+    int Line = 0;      // line of the file where it starts (1 for the first); 0 when not from a file
 };

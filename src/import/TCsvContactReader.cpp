@@ -1,5 +1,5 @@
 #include "TCsvContactReader.h"
-#include "TTextLineReader.h"
+#include "common/TTextLineReader.h"
 
 TCsvContactReader::TColumns TCsvContactReader::Header(const QStringList &Cells)
 {
@@ -24,16 +24,19 @@ TCsvContactReader::TResult TCsvContactReader::Read(TTextLineReader &Reader,
     QByteArray line;
     if (!Reader.ReadLine(line))
         return crNoData;
-    const TColumns c = Header(TTextLineReader::Decode(line).split(QLatin1Char(';')));
+    const TColumns c = Header(Reader.Text(line).split(QLatin1Char(';')));
     if (c.Name < 0)
         return crOk;
     const struct {
         int Column;
         TNumberKind Kind;
     } numbers[] = {{c.Home, nkHome}, {c.Work, nkWork}, {c.Mobile, nkMobile}};
+    int lineNo = 1;
     while (Reader.ReadLine(line)) {
-        const QStringList cells = TTextLineReader::Decode(line).split(QLatin1Char(';'));
+        ++lineNo;
+        const QStringList cells = Reader.Text(line).split(QLatin1Char(';'));
         TContact contact;
+        contact.Line = lineNo;
         contact.Name = cells.value(c.Name);
         for (const auto &n : numbers) {
             // A cell of blanks is no number.

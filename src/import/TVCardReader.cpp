@@ -1,5 +1,5 @@
 #include "TVCardReader.h"
-#include "TTextLineReader.h"
+#include "common/TTextLineReader.h"
 
 namespace {
 const QString EmailPrefix = QStringLiteral("Электронная почта: ");
@@ -97,6 +97,7 @@ TNumberKind kindOf(const QStringList &types)
 }
 
 struct TCard {
+    int Line = 0;
     QString FullName;
     QString StructuredName;
     QList<QPair<QString, TNumberKind>> Numbers;
@@ -106,6 +107,7 @@ struct TCard {
     TContact Contact() const
     {
         TContact c;
+        c.Line = Line;
         c.Name = FullName.isEmpty() ? StructuredName : FullName;
         if (!Emails.isEmpty())
             c.Notes = EmailPrefix + Emails.join(QStringLiteral(", "));
@@ -129,7 +131,7 @@ bool TVCardReader::IsVCardStart(const QByteArray &Line)
     return Line.trimmed().toUpper() == "BEGIN:VCARD";
 }
 
-bool TVCardReader::Parse(const QByteArray &Line, TProperty &Property)
+bool TVCardReader::Parse(const QByteArray &Line, TProperty &Property, TTextEncoding FileEncoding)
 {
     // The name and parameters end at the first ':' outside double quotes.
     qsizetype colon = -1;
@@ -176,13 +178,15 @@ bool TVCardReader::Parse(const QByteArray &Line, TProperty &Property)
     QByteArray raw = Line.mid(colon + 1);
     if (qp)
         raw = decodeQuotedPrintable(raw);
-    Property.Values = splitValue(TTextLineReader::Decode(raw, charset));
+    Property.Values = splitValue(TTextLineReader::Decode(raw, charset, FileEncoding));
     return true;
 }
 
 int TVCardReader::Read(TTextLineReader &Reader, const std::function<bool(const TContact &)> &Contact)
 {
+    const TTextEncoding encoding = Reader.Encoding();
     int cards = 0;
+    int lineNo = 0, logicalNo = 0;
     bool inCard = false;
     bool stopped = false;
     TCard card;
@@ -196,13 +200,14 @@ int TVCardReader::Read(TTextLineReader &Reader, const std::function<bool(const T
         if (line.trimmed().isEmpty())
             return;
         TProperty p;
-        if (!Parse(line, p))
+        if (!Parse(line, p, encoding))
             return;
         const QString value = p.Values.join(QLatin1Char(';')).trimmed();
         if (p.Name == QLatin1String("BEGIN")) {
             if (value.compare(QLatin1String("VCARD"), Qt::CaseInsensitive) == 0) {
                 finish();
                 inCard = true;
+                card.Line = logicalNo;
                 ++cards;
             }
         } else if (p.Name == QLatin1String("END")) {
@@ -243,6 +248,7 @@ int TVCardReader::Read(TTextLineReader &Reader, const std::function<bool(const T
         return colon > 0 && l.left(colon).toUpper().contains("QUOTED-PRINTABLE");
     };
     while (!stopped && Reader.ReadLine(line)) {
+        ++lineNo;
         if (have && !line.isEmpty() && (line.at(0) == ' ' || line.at(0) == '\t')) {
             if (logical.size() < TTextLineReader::MaxLine)
                 logical += line.mid(1);
@@ -257,6 +263,7 @@ int TVCardReader::Read(TTextLineReader &Reader, const std::function<bool(const T
         if (have)
             take(logical);
         logical = line;
+        logicalNo = lineNo;
         have = true;
     }
     if (have && !stopped)

@@ -5,13 +5,13 @@
 // line breaks, CHARSET, backslash escapes and "tel:" URIs are understood; a
 // card without END ends at the next BEGIN or at the end of the file.
 #include "TContact.h"
+#include "common/TTextLineReader.h"
 #include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <functional>
 
-class TTextLineReader;
 
 class TVCardReader {
 public:
@@ -27,6 +27,8 @@ public:
         QStringList Types;     // upper case
         QStringList Values;    // the value split at unescaped ';', each unescaped
     };
-    // One unfolded content line; false when it is no property.
-    static bool Parse(const QByteArray &Line, TProperty &Property);
+    // One unfolded content line; false when it is no property. A value
+    // without CHARSET is read in the file's encoding.
+    static bool Parse(const QByteArray &Line, TProperty &Property,
+                      TTextEncoding FileEncoding = TTextEncoding::Utf8);
 };

@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFileDialog>
+#include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -118,8 +119,7 @@ TFormAONSetting::TFormAONSetting(TParamModel &Model, IParamLink &Link, TFormProg
         Splitter->setSizes({tree, width() - tree});
     }
     if (QFileInfo::exists(FDescriptionFile)) {
-        QString error;
-        FDescriptionRead = TParamModel::ReadDescriptionFile(FDescriptionFile, FDescription, error);
+        FDescriptionRead = QFile(FDescriptionFile).open(QIODevice::ReadOnly);
         if (FIdentity.FirmwareVersion != 0)
             BuildModel();
     }
@@ -324,8 +324,9 @@ void TFormAONSetting::createComponents()
 
 bool TFormAONSetting::BuildModel()
 {
-    if (FModel.Empty() && !FDescription.isEmpty())
-        FModel.LoadDescription(FDescription, FIdentity.FirmwareVersion);
+    QString error;
+    if (FModel.Empty() && FDescriptionRead)
+        FModel.LoadDescriptionFile(FDescriptionFile, FIdentity.FirmwareVersion, error);
     return HasModel();
 }
 

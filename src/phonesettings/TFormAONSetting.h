@@ -49,7 +49,7 @@ public:
     std::function<QString(const QString &Preset)> ChooseSaveFile;
 
     // The description's lines were found (at creation) / the model built.
-    bool DescriptionLoaded() const { return !FDescription.isEmpty() || FDescriptionRead; }
+    bool DescriptionLoaded() const { return FDescriptionRead; }
     bool HasModel() const { return !FModel.Empty(); }
     // Builds the model from the description for the phone's firmware when it
     // has no group yet; true when a group exists afterwards.
@@ -143,7 +143,6 @@ private:
     TConfig *FConfig;
     const TPhoneIdentity &FIdentity;
     QString FDescriptionFile;
-    QStringList FDescription;
     bool FDescriptionRead = false;
     bool FUpdating = true;
     bool FModified = false;

@@ -1,6 +1,8 @@
 #include "TParamModel.h"
 #include "common/Cp1251.h"
+#include "common/TTextLineReader.h"
 #include "phone/TPhoneIdentity.h"
+#include <QBuffer>
 #include <QFile>
 #include <QSaveFile>
 #include <QSet>
@@ -199,72 +201,124 @@ void TParamModel::Clear()
     SelectedTab = -1;
 }
 
-bool TParamModel::ReadDescriptionFile(const QString &FileName, QStringList &Lines, QString &Error)
+namespace {
+
+// Lines to read once and, for a parameter block, again: from a list or from
+// a file through the shared line reader.
+class TLineSource {
+public:
+    virtual ~TLineSource() = default;
+    virtual bool Next(QString &Raw) = 0;
+    // Where the next line starts, and going back there.
+    virtual qint64 Mark() const = 0;
+    virtual void Rewind(qint64 Mark) = 0;
+};
+
+class TListSource : public TLineSource {
+public:
+    explicit TListSource(const QStringList &Lines) : FLines(Lines) {}
+    bool Next(QString &Raw) override
+    {
+        if (FNext >= FLines.size())
+            return false;
+        Raw = FLines.at(FNext++);
+        return true;
+    }
+    qint64 Mark() const override { return FNext; }
+    void Rewind(qint64 Mark) override { FNext = qsizetype(Mark); }
+
+private:
+    const QStringList &FLines;
+    qsizetype FNext = 0;
+};
+
+class TReaderSource : public TLineSource {
+public:
+    explicit TReaderSource(TTextLineReader &Reader) : FReader(Reader), FUtf8(Reader.Encoding() == TTextEncoding::Utf8) {}
+    bool Next(QString &Raw) override
+    {
+        if (!FReader.ReadLine(FBytes))
+            return false;
+        Raw = FUtf8 ? QString::fromUtf8(FBytes) : Cp1251::Decode(FBytes);
+        return true;
+    }
+    qint64 Mark() const override { return FReader.LineStart(); }
+    void Rewind(qint64 Mark) override { FReader.Seek(Mark); }
+
+private:
+    TTextLineReader &FReader;
+    const bool FUtf8;
+    QByteArray FBytes;
+};
+
+// The main pass over the description and the parameter blocks it starts.
+class TDescriptionReader {
+public:
+    TDescriptionReader(TParamModel &Model, TLineSource &Source, quint16 Firmware)
+        : FModel(Model), FSource(Source), FFirmware(Firmware)
+    {
+    }
+    void Run();
+
+private:
+    struct TPos {
+        qint64 Mark;
+        qsizetype Line;
+    };
+    TPos pos() const { return {FSource.Mark(), FLine}; }
+    void seek(TPos p)
+    {
+        FSource.Rewind(p.Mark);
+        FLine = p.Line;
+    }
+    bool next(QString &Raw, QString &Trimmed)
+    {
+        if (!FSource.Next(Raw))
+            return false;
+        Trimmed = trim32(Raw);
+        ++FLine;
+        return true;
+    }
+    void block(TParamGroup &Group, const QString &Raw, const QString &Trimmed, TPos Before);
+    bool visited(int State, qsizetype Line);
+
+    TParamModel &FModel;
+    TLineSource &FSource;
+    const quint16 FFirmware;
+    qsizetype FLine = 0;   // index of the next line
+    // States in which each line from FVisitedBase on was met by blocks that were
+    // dropped: from there every block is dropped again, so no content makes the
+    // reading quadratic. Emptied when a block is complete.
+    std::vector<uint16_t> FVisited;
+    qsizetype FVisitedBase = 0;
+};
+
+bool TDescriptionReader::visited(int State, qsizetype Line)
 {
-    QFile f(FileName);
-    if (!f.open(QIODevice::ReadOnly)) {
-        Error = f.errorString();
-        return false;
-    }
-    const QByteArray bytes = f.readAll();
-    if (f.error() != QFileDevice::NoError) {
-        Error = f.errorString();
-        return false;
-    }
-    Lines = DescriptionLines(bytes);
-    return true;
+    if (FVisited.empty())
+        FVisitedBase = Line;
+    const size_t i = size_t(Line - FVisitedBase);
+    if (i >= FVisited.size())
+        FVisited.resize(i + 1, 0);
+    const uint16_t bit = uint16_t(1u << State);
+    if (FVisited[i] & bit)
+        return true;
+    FVisited[i] |= bit;
+    return false;
 }
 
-QStringList TParamModel::DescriptionLines(const QByteArray &Bytes)
+void TDescriptionReader::Run()
 {
-    QByteArray b = Bytes;
-    if (b.startsWith("\xEF\xBB\xBF"))
-        b.remove(0, 3);
-    // A file saved as UTF-8 is taken as such; Russian Windows-1251 text is
-    // practically never valid UTF-8.
-    bool utf8 = false;
-    for (char c : b)
-        if (uchar(c) >= 0x80) {
-            QStringDecoder d(QStringDecoder::Utf8);
-            const QString s = d.decode(b);
-            utf8 = !d.hasError();
-            break;
-        }
-    QStringList lines;
-    const char *p = b.constData();
-    const qsizetype n = b.size();
-    qsizetype start = 0;
-    for (qsizetype i = 0; i <= n; ++i) {
-        if (i < n && p[i] != '\n' && p[i] != '\r')
-            continue;
-        if (i == n && start == n)
-            break;
-        lines << (utf8 ? QString::fromUtf8(p + start, i - start) : Cp1251::Decode(p + start, i - start));
-        if (i + 1 < n && p[i] == '\r' && p[i + 1] == '\n')
-            ++i;
-        start = i + 1;
-    }
-    return lines;
-}
-
-void TParamModel::LoadDescription(const QStringList &Lines, quint16 FirmwareVersion)
-{
-    Clear();
-    const int n = int(Lines.size());
-    std::vector<QString> raw(Lines.cbegin(), Lines.cend());
-    std::vector<QString> trimmed(static_cast<size_t>(n));
-    for (int i = 0; i < n; ++i)
-        trimmed[size_t(i)] = trim32(raw[size_t(i)]);
-    std::vector<int> memo;
+    FModel.Clear();
     bool active = true;
     TParamGroup *group = nullptr;
-    int i = 0;
-    while (i < n) {
-        const QString &t = trimmed[size_t(i)];
-        if (t.isEmpty() || t.at(0) == QLatin1Char(';')) {
-            ++i;
+    QString raw, t;
+    for (;;) {
+        const TPos before = pos();
+        if (!next(raw, t))
+            break;
+        if (t.isEmpty() || t.at(0) == QLatin1Char(';'))
             continue;
-        }
         if (t.startsWith(QLatin1String("VER"))) {
             QString rest;
             if (keyword(t, QLatin1StringView("VER"), rest)) {
@@ -273,22 +327,21 @@ void TParamModel::LoadDescription(const QStringList &Lines, quint16 FirmwareVers
                 quint16 b = quint16(number(dash < 0 ? rest : rest.mid(dash + 1), 0));
                 if (b == 0)
                     b = 65535;
-                active = a <= FirmwareVersion && FirmwareVersion <= b;
+                active = a <= FFirmware && FFirmware <= b;
             }
-            ++i;
             continue;
         }
-        if (!active) {
-            ++i;
+        if (!active)
             continue;
-        }
         if (t.size() >= 2 && t.startsWith(QLatin1Char('[')) && t.endsWith(QLatin1Char(']'))) {
-            TabCaptions << t.mid(1, t.size() - 2);
-            SelectedTab = int(TabCaptions.size()) - 1;
+            FModel.TabCaptions << t.mid(1, t.size() - 2);
+            FModel.SelectedTab = int(FModel.TabCaptions.size()) - 1;
             auto g = std::make_unique<TParamGroup>();
-            g->TabIndex = SelectedTab;
-            for (int k = i + 1; k < n; ++k) {
-                const QString &u = trimmed[size_t(k)];
+            g->TabIndex = FModel.SelectedTab;
+            // The module from the first line after the tab that is no comment.
+            const TPos after = pos();
+            QString uRaw, u;
+            while (next(uRaw, u)) {
                 if (u.isEmpty() || u.at(0) == QLatin1Char(';'))
                     continue;
                 QString rest;
@@ -296,15 +349,13 @@ void TParamModel::LoadDescription(const QStringList &Lines, quint16 FirmwareVers
                     g->Module = uint8_t(number(rest, 0) & 0xFF);
                 break;
             }
+            seek(after);
             group = g.get();
-            Groups.push_back(std::move(g));
-            ++i;
+            FModel.Groups.push_back(std::move(g));
             continue;
         }
-        if (!group) {
-            ++i;
+        if (!group)
             continue;
-        }
         if (t.at(0) == QLatin1Char('<')) {
             qsizetype k = 1;
             while (k < t.size() && blank(t.at(k)))
@@ -325,67 +376,135 @@ void TParamModel::LoadDescription(const QStringList &Lines, quint16 FirmwareVers
                 group->CurrentNode = node.get();
                 group->Nodes.push_back(std::move(node));
             }
-            ++i;
             continue;
         }
-        if (!group->CurrentNode) {
-            ++i;
+        if (!group->CurrentNode)
             continue;
-        }
-        if (memo.empty())
-            memo.assign(size_t(n) * StateCount, -1);
-        i = readBlock(raw, trimmed, i, *group, memo);
+        block(*group, raw, t, before);
     }
-    for (auto &g : Groups)
+    for (auto &g : FModel.Groups)
         g->CurrentNode = nullptr;
 }
 
-// Reads the parameter block starting at Start; returns where the main pass
-// goes on. Where a block ends depends only on the reader's state and the line,
-// so the outcome of every (state, line) reached is remembered: no content
-// makes the reading quadratic.
-int TParamModel::readBlock(const std::vector<QString> &Raw, const std::vector<QString> &Trim, int Start,
-                           TParamGroup &Group, std::vector<int> &Memo)
+// The parameter block that starts at the line just read (Before: where it
+// starts). First only where it ends is found, then a complete block is read
+// again into a parameter, so a dropped one never holds its lines.
+void TDescriptionReader::block(TParamGroup &Group, const QString &Raw, const QString &Trimmed, TPos Before)
 {
-    const int n = int(Raw.size());
-    enum { Dropped = 0, EndsHere = 1, EndsBefore = 2 };
-    std::vector<qsizetype> &path = FPath;
-    path.clear();
-    int st = S1, j = Start, outcome = Dropped;
+    const TPos afterStart = pos();
+    const qsizetype start = FLine - 1;
+    enum { Dropped, EndsHere, EndsBefore } outcome = Dropped;
+    int st = S1;
+    QString raw = Raw, t = Trimmed;
+    qsizetype j = start;
+    TPos beforeJ = Before;
     for (;;) {
-        if (j >= n) {
-            outcome = Dropped;
+        if (visited(st, j))
             break;
-        }
-        const qsizetype key = qsizetype(st) * n + j;
-        if (Memo[size_t(key)] != -1) {
-            outcome = Memo[size_t(key)];
-            break;
-        }
-        path.push_back(key);
-        const int r = step(st, Raw[size_t(j)], Trim[size_t(j)], nullptr);
+        const int r = step(st, raw, t, nullptr);
         if (r == CompleteHere || r == CompleteBefore || r == DropBefore) {
-            outcome = r == CompleteHere ? (j << 2) | EndsHere : r == CompleteBefore ? (j << 2) | EndsBefore : Dropped;
+            outcome = r == CompleteHere ? EndsHere : r == CompleteBefore ? EndsBefore : Dropped;
             break;
         }
         st = r;
-        ++j;
+        beforeJ = pos();
+        if (!next(raw, t))
+            break;
+        j = FLine - 1;
     }
-    for (qsizetype key : path)
-        Memo[size_t(key)] = outcome;
-    if ((outcome & 3) == Dropped)
-        return Start + 1;
-    const int end = outcome >> 2;
-    const int last = (outcome & 3) == EndsHere ? end : end - 1;
+    if (outcome == Dropped) {
+        // The main pass goes on with the line after the block's first.
+        seek(afterStart);
+        return;
+    }
+    FVisited.clear();
+    const TPos resume = outcome == EndsHere ? pos() : beforeJ;
+    const qsizetype last = outcome == EndsHere ? j : j - 1;
+    seek(Before);
     auto param = std::make_unique<TParam>();
     st = S1;
-    for (int k = Start; k <= last && st >= 0; ++k)
-        st = step(st, Raw[size_t(k)], Trim[size_t(k)], param.get());
+    for (qsizetype k = start; k <= last && st >= 0 && next(raw, t); ++k)
+        st = step(st, raw, t, param.get());
+    seek(resume);
     param->State = param->Id == 0 ? pvNoValue : pvQuerying;
     param->Node = Group.CurrentNode;
     Group.CurrentNode->Param = param.get();
     Group.Params.push_back(std::move(param));
-    return (outcome & 3) == EndsHere ? end + 1 : end;
+}
+
+} // namespace
+
+bool TParamModel::ReadDescriptionFile(const QString &FileName, QStringList &Lines, QString &Error)
+{
+    QFile f(FileName);
+    if (!f.open(QIODevice::ReadOnly)) {
+        Error = f.errorString();
+        return false;
+    }
+    Lines.clear();
+    TTextLineReader reader(f);
+    const bool utf8 = reader.Encoding() == TTextEncoding::Utf8;
+    QByteArray line;
+    while (reader.ReadLine(line))
+        Lines << (utf8 ? QString::fromUtf8(line) : Cp1251::Decode(line));
+    if (reader.Failed()) {
+        Error = f.errorString();
+        return false;
+    }
+    return true;
+}
+
+QStringList TParamModel::DescriptionLines(const QByteArray &Bytes)
+{
+    QBuffer buffer;
+    buffer.setData(Bytes);
+    buffer.open(QIODevice::ReadOnly);
+    TTextLineReader reader(buffer);
+    const bool utf8 = reader.Encoding() == TTextEncoding::Utf8;
+    QStringList lines;
+    QByteArray line;
+    while (reader.ReadLine(line))
+        lines << (utf8 ? QString::fromUtf8(line) : Cp1251::Decode(line));
+    return lines;
+}
+
+void TParamModel::LoadDescription(const QStringList &Lines, quint16 FirmwareVersion)
+{
+    TListSource source(Lines);
+    TDescriptionReader(*this, source, FirmwareVersion).Run();
+}
+
+void TParamModel::LoadDescription(QIODevice &Device, quint16 FirmwareVersion)
+{
+    TTextLineReader reader(Device);
+    reader.Encoding();
+    if (reader.CanSeek()) {
+        TReaderSource source(reader);
+        TDescriptionReader(*this, source, FirmwareVersion).Run();
+        return;
+    }
+    // UTF-16 or a stream: its lines are kept to be read again.
+    const bool utf8 = reader.Encoding() == TTextEncoding::Utf8;
+    QStringList lines;
+    QByteArray line;
+    while (reader.ReadLine(line))
+        lines << (utf8 ? QString::fromUtf8(line) : Cp1251::Decode(line));
+    LoadDescription(lines, FirmwareVersion);
+}
+
+bool TParamModel::LoadDescriptionFile(const QString &FileName, quint16 FirmwareVersion, QString &Error)
+{
+    QFile f(FileName);
+    if (!f.open(QIODevice::ReadOnly)) {
+        Error = f.errorString();
+        return false;
+    }
+    LoadDescription(f, FirmwareVersion);
+    if (f.error() != QFileDevice::NoError) {
+        Error = f.errorString();
+        return false;
+    }
+    return true;
 }
 
 void TParamModel::RefreshModules(const TPhoneIdentity &Identity)

@@ -13,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+class QIODevice;
 struct TPhoneIdentity;
 
 enum TParamKind : uint8_t { skNone = 0, skGroup = 1, skSet = 2, skFlag = 3 };
@@ -109,13 +110,18 @@ public:
     bool Empty() const { return Groups.empty(); }
     void Clear();
 
-    // The lines of a Params.vrx file: Windows-1251 text (UTF-8 is taken as
-    // such), lines ending in LF, CR LF or CR. False with Error when unreadable.
+    // The lines of a Params.vrx file: Windows-1251 text (a file that is valid
+    // UTF-8 throughout, or has its byte-order mark, is UTF-8), lines ending in
+    // LF, CR LF or CR. False with Error when unreadable.
     static bool ReadDescriptionFile(const QString &FileName, QStringList &Lines, QString &Error);
     static QStringList DescriptionLines(const QByteArray &Bytes);
 
     // Builds the groups anew from the description for the firmware version.
     void LoadDescription(const QStringList &Lines, quint16 FirmwareVersion);
+    // The same, reading the text line by line: memory holds a few lines and
+    // the model, not the file. False with Error when the file is unreadable.
+    bool LoadDescriptionFile(const QString &FileName, quint16 FirmwareVersion, QString &Error);
+    void LoadDescription(QIODevice &Device, quint16 FirmwareVersion);
 
     // Every value back to pvQuerying (pvNoValue stays); the modules' presence
     // from the phone's identity.
@@ -142,9 +148,4 @@ public:
 
     int ParamCount() const;
     TParamGroup *GroupOf(const TParam *Param) const;
-
-private:
-    int readBlock(const std::vector<QString> &Raw, const std::vector<QString> &Trim, int Start,
-                  TParamGroup &Group, std::vector<int> &Memo);
-    std::vector<qsizetype> FPath;   // the block reader's (state, line) pairs, kept between blocks
 };

@@ -85,6 +85,8 @@ TFormPhoneRobot::TFormPhoneRobot(TRobotConfig &Config, TRobotSchedule &Schedule,
     RunOptions = [](TFormRobotOptions &o) { return o.exec() == QDialog::Accepted; };
 
     FRun->SaveListAs = [this] { SaveAsClick(); };
+    FRun->PressStart = [this] { StartClick(); };
+    FRun->PressStop = [this] { StopClick(); };
     connect(FRun.get(), &TRobotRun::PanelsChanged, this, &TFormPhoneRobot::panelsChanged);
     connect(FRun.get(), &TRobotRun::RunningChanged, this, &TFormPhoneRobot::updateCommands);
     connect(FRun.get(), &TRobotRun::ListChanged, this, [this] {
@@ -372,8 +374,15 @@ void TFormPhoneRobot::showTitle()
 
 void TFormPhoneRobot::sortMain(int Column)
 {
-    FList.SortBy(Column);
+    const int selected = selectedRow();
+    const QList<int> moved = FRun->SortList(Column);
     fillGrid();
+    // The selection stays on its row; during a run that is the dialled one.
+    const int row = FRun->Running() && FRun->DialRow() >= 0 ? FRun->DialRow()
+        : selected >= 0 && selected < moved.size()        ? moved[selected]
+                                                          : selected;
+    if (row >= 0)
+        SGMain->selectRow(row);
 }
 
 void TFormPhoneRobot::NewClick()

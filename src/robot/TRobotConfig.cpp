@@ -1,6 +1,6 @@
 #include "TRobotConfig.h"
 #include <QDir>
-#include <QSettings>
+#include "common/TIniFile.h"
 
 const QString RobotCaption = QStringLiteral("Телефонный робот");
 
@@ -8,26 +8,49 @@ namespace {
 
 const QString LongTime = QStringLiteral("H:mm:ss");
 
-bool readBool(QSettings &s, const QString &key, bool def)
+// "Section/Name" of the file.
+QString value(const TIniFile &f, const QString &key)
 {
-    const QVariant v = s.value(key);
-    if (!v.isValid())
+    const qsizetype slash = key.indexOf(QLatin1Char('/'));
+    return f.ReadString(key.left(slash), key.mid(slash + 1));
+}
+
+bool exists(const TIniFile &f, const QString &key)
+{
+    const qsizetype slash = key.indexOf(QLatin1Char('/'));
+    return f.ValueExists(key.left(slash), key.mid(slash + 1));
+}
+
+void write(TIniFile &f, const QString &key, const QString &v)
+{
+    const qsizetype slash = key.indexOf(QLatin1Char('/'));
+    f.WriteString(key.left(slash), key.mid(slash + 1), v);
+}
+
+void write(TIniFile &f, const QString &key, int v)
+{
+    write(f, key, QString::number(v));
+}
+
+bool readBool(const TIniFile &s, const QString &key, bool def)
+{
+    if (!exists(s, key))
         return def;
     bool ok = false;
-    const int n = v.toString().trimmed().toInt(&ok);
+    const int n = value(s, key).trimmed().toInt(&ok);
     return ok ? n != 0 : true;   // anything but 0 reads as true
 }
 
-int readInt(QSettings &s, const QString &key, int def)
+int readInt(const TIniFile &s, const QString &key, int def)
 {
     bool ok = false;
-    const int n = s.value(key).toString().trimmed().toInt(&ok);
+    const int n = value(s, key).trimmed().toInt(&ok);
     return ok ? n : def;
 }
 
-QTime readTime(QSettings &s, const QString &key, QTime def)
+QTime readTime(const TIniFile &s, const QString &key, QTime def)
 {
-    const QString text = s.value(key).toString().trimmed();
+    const QString text = value(s, key).trimmed();
     QTime t = QTime::fromString(text, LongTime);
     if (!t.isValid())
         t = QTime::fromString(text, QStringLiteral("H:mm"));
@@ -87,7 +110,7 @@ void TRobotSettingsFile::Load(const QString &FileName, TRobotConfig &c, TRobotSc
 {
     c = TRobotConfig();
     s = TRobotSchedule();
-    QSettings f(FileName, QSettings::IniFormat);
+    const TIniFile f(FileName);
     c.Passes = std::max(0, readInt(f, QStringLiteral("Passes/Count"), c.Passes));
     c.ResetFlags = readBool(f, QStringLiteral("Passes/ResetFlags"), c.ResetFlags);
     c.Channel = uint8_t(readInt(f, QStringLiteral("Communication/Channel"), c.Channel));
@@ -103,7 +126,7 @@ void TRobotSettingsFile::Load(const QString &FileName, TRobotConfig &c, TRobotSc
     c.MessageNumber = std::clamp(readInt(f, QStringLiteral("Communication/MessageNumber"), c.MessageNumber), 0, 15);
     c.NeedToRecord = readBool(f, QStringLiteral("Communication/NeedToRecord"), c.NeedToRecord);
     c.TimeOutRecord = readInt(f, QStringLiteral("Communication/TimeOutRecord"), c.TimeOutRecord);
-    c.LastFolder = f.value(QStringLiteral("LastFolder/Dir")).toString();
+    c.LastFolder = value(f, QStringLiteral("LastFolder/Dir"));
     s.Activated = readBool(f, QStringLiteral("RobotTask/Activated"), s.Activated);
     s.StartTime = readTime(f, QStringLiteral("RobotTask/StartTime"), s.StartTime);
     s.EndTime = readTime(f, QStringLiteral("RobotTask/EndTime"), s.EndTime);
@@ -112,29 +135,29 @@ void TRobotSettingsFile::Load(const QString &FileName, TRobotConfig &c, TRobotSc
 
 void TRobotSettingsFile::Save(const QString &FileName, const TRobotConfig &c, const TRobotSchedule &s)
 {
-    QSettings f(FileName, QSettings::IniFormat);
-    f.setValue(QStringLiteral("Passes/Count"), c.Passes);
-    f.setValue(QStringLiteral("Passes/ResetFlags"), int(c.ResetFlags));
-    f.setValue(QStringLiteral("Communication/Channel"), int(c.Channel));
-    f.setValue(QStringLiteral("Communication/Criterion"), int(c.Criterion));
-    f.setValue(QStringLiteral("Communication/Speaker"), int(c.Speaker));
-    f.setValue(QStringLiteral("Communication/LogBook"), int(c.LogBook));
-    f.setValue(QStringLiteral("Communication/WaitForBeeps"), int(c.WaitForBeeps));
-    f.setValue(QStringLiteral("Communication/TimeOutHangUp"), c.TimeOutHangUp);
-    f.setValue(QStringLiteral("Communication/MessageNumber"), c.MessageNumber);
-    f.setValue(QStringLiteral("Communication/NeedToRecord"), int(c.NeedToRecord));
-    f.setValue(QStringLiteral("Communication/TimeOutRecord"), c.TimeOutRecord);
-    f.setValue(QStringLiteral("LastFolder/Dir"), c.LastFolder);
-    f.setValue(QStringLiteral("RobotTask/Activated"), int(s.Activated));
-    f.setValue(QStringLiteral("RobotTask/StartTime"), s.StartTime.toString(LongTime));
-    f.setValue(QStringLiteral("RobotTask/EndTime"), s.EndTime.toString(LongTime));
-    f.setValue(QStringLiteral("RobotTask/WeekFlags"), int(s.WeekFlags));
+    TIniFile f(FileName);
+    write(f, QStringLiteral("Passes/Count"), c.Passes);
+    write(f, QStringLiteral("Passes/ResetFlags"), int(c.ResetFlags));
+    write(f, QStringLiteral("Communication/Channel"), int(c.Channel));
+    write(f, QStringLiteral("Communication/Criterion"), int(c.Criterion));
+    write(f, QStringLiteral("Communication/Speaker"), int(c.Speaker));
+    write(f, QStringLiteral("Communication/LogBook"), int(c.LogBook));
+    write(f, QStringLiteral("Communication/WaitForBeeps"), int(c.WaitForBeeps));
+    write(f, QStringLiteral("Communication/TimeOutHangUp"), c.TimeOutHangUp);
+    write(f, QStringLiteral("Communication/MessageNumber"), c.MessageNumber);
+    write(f, QStringLiteral("Communication/NeedToRecord"), int(c.NeedToRecord));
+    write(f, QStringLiteral("Communication/TimeOutRecord"), c.TimeOutRecord);
+    write(f, QStringLiteral("LastFolder/Dir"), c.LastFolder);
+    write(f, QStringLiteral("RobotTask/Activated"), int(s.Activated));
+    write(f, QStringLiteral("RobotTask/StartTime"), s.StartTime.toString(LongTime));
+    write(f, QStringLiteral("RobotTask/EndTime"), s.EndTime.toString(LongTime));
+    write(f, QStringLiteral("RobotTask/WeekFlags"), int(s.WeekFlags));
 }
 
 TRobotWindowLayout TRobotSettingsFile::LoadLayout(const QString &FileName)
 {
     TRobotWindowLayout l;
-    QSettings f(FileName, QSettings::IniFormat);
+    const TIniFile f(FileName);
     l.Maximised = readBool(f, QStringLiteral("FormRobot/Maximised"), l.Maximised);
     l.Width = readInt(f, QStringLiteral("FormRobot/Width"), l.Width);
     l.Height = readInt(f, QStringLiteral("FormRobot/Height"), l.Height);
@@ -144,13 +167,14 @@ TRobotWindowLayout TRobotSettingsFile::LoadLayout(const QString &FileName)
 
 void TRobotSettingsFile::SaveLayout(const QString &FileName, const TRobotWindowLayout &l)
 {
-    QSettings f(FileName, QSettings::IniFormat);
-    f.setValue(QStringLiteral("FormRobot/Maximised"), int(l.Maximised));
+    TIniFile f(FileName);
+    write(f, QStringLiteral("FormRobot/Maximised"), int(l.Maximised));
     if (!l.Maximised) {
-        f.setValue(QStringLiteral("FormRobot/Width"), l.Width);
-        f.setValue(QStringLiteral("FormRobot/Height"), l.Height);
-        f.setValue(QStringLiteral("FormRobot/InfoHeight"), l.InfoHeight);
+        write(f, QStringLiteral("FormRobot/Width"), l.Width);
+        write(f, QStringLiteral("FormRobot/Height"), l.Height);
+        write(f, QStringLiteral("FormRobot/InfoHeight"), l.InfoHeight);
     }
+    f.Save();
 }
 
 QString TRobotSettingsFile::DefaultFileName(const QString &BaseFolder)

@@ -1,9 +1,12 @@
 #include "TRobotList.h"
 #include "common/Cp1251.h"
+#include "common/TTextLineReader.h"
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <algorithm>
+#include <numeric>
 
 namespace {
 
@@ -73,27 +76,49 @@ TRobotRow TRobotList::ParseLine(const QString &Line, bool *Ok)
     return row;
 }
 
-QList<TRobotRow> TRobotList::ParseList(const QByteArray &Content)
+namespace {
+
+QList<TRobotRow> readRows(QIODevice &Device, QList<QByteArray> *Tail)
 {
     QList<TRobotRow> rows;
-    const QString text = Cp1251::Decode(Content);
-    for (QStringView line : QStringView(text).split(u'\n')) {
-        if (line.endsWith(u'\r'))
-            line.chop(1);
+    QList<QByteArray> kept;
+    TTextLineReader reader(Device);
+    QByteArray line;
+    while (reader.ReadLine(line)) {
         if (line.isEmpty())
             continue;
         bool ok = false;
-        TRobotRow row = ParseLine(line.toString(), &ok);
-        if (ok)
-            rows.append(std::move(row));
+        // The list file is Windows-1251 by its format, whatever bytes it holds.
+        TRobotRow row = TRobotList::ParseLine(Cp1251::Decode(line), &ok);
+        if (!ok) {
+            kept.append(line);
+            continue;
+        }
+        row.Kept = std::move(kept);
+        kept.clear();
+        rows.append(std::move(row));
     }
+    if (Tail)
+        *Tail = std::move(kept);
     return rows;
 }
 
-QByteArray TRobotList::FormatList(const QList<TRobotRow> &Rows)
+} // namespace
+
+QList<TRobotRow> TRobotList::ParseList(const QByteArray &Content, QList<QByteArray> *Tail)
+{
+    QBuffer buffer;
+    buffer.setData(Content);
+    buffer.open(QIODevice::ReadOnly);
+    return readRows(buffer, Tail);
+}
+
+QByteArray TRobotList::FormatList(const QList<TRobotRow> &Rows, const QList<QByteArray> &Tail)
 {
     QByteArray out;
     for (const TRobotRow &r : Rows) {
+        for (const QByteArray &k : r.Kept)
+            out += k + "\r\n";
         // Names and numbers are one line each: a line break would split the row.
         QString number = r.Number, name = r.Name;
         number.replace(u'\r', u' ').replace(u'\n', u' ');
@@ -105,6 +130,8 @@ QByteArray TRobotList::FormatList(const QList<TRobotRow> &Rows)
                         + QStringLiteral(" |") + QString::number(r.Count));
         out += "\r\n";
     }
+    for (const QByteArray &k : Tail)
+        out += k + "\r\n";
     return out;
 }
 
@@ -113,7 +140,7 @@ bool TRobotList::LoadList(const QString &FileName)
     QFile f(FileName);
     if (!f.exists() || !f.open(QIODevice::ReadOnly))
         return false;
-    FRows = ParseList(f.readAll());
+    FRows = readRows(f, &FTail);
     FFileName = QFileInfo(FileName).absoluteFilePath();
     FState = FRows.isEmpty() ? rlsNone : rlsSaved;
     if (!FRows.isEmpty() && FSortColumn > 0)
@@ -125,7 +152,7 @@ bool TRobotList::LoadList(const QString &FileName)
 bool TRobotList::SaveList(const QString &FileName, QString *Error)
 {
     QSaveFile f(FileName);
-    if (!f.open(QIODevice::WriteOnly) || f.write(FormatList(FRows)) < 0 || !f.commit()) {
+    if (!f.open(QIODevice::WriteOnly) || f.write(FormatList(FRows, FTail)) < 0 || !f.commit()) {
         if (Error)
             *Error = f.errorString();
         return false;
@@ -138,6 +165,15 @@ bool TRobotList::SaveList(const QString &FileName, QString *Error)
 
 void TRobotList::SetFromEditor(const QList<TRobotEditorRow> &Rows, bool New)
 {
+    // The editor shows no kept lines: they go to the end, and a new list has none.
+    if (New)
+        FTail.clear();
+    else {
+        QList<QByteArray> kept;
+        for (const TRobotRow &r : FRows)
+            kept += r.Kept;
+        FTail = kept + FTail;
+    }
     FRows.clear();
     for (const TRobotEditorRow &e : Rows) {
         const QString number = e.Number.trimmed();
@@ -188,6 +224,7 @@ void TRobotList::ResetAllMarks()
 void TRobotList::Clear()
 {
     FRows.clear();
+    FTail.clear();
     FState = rlsNone;
     FFileName.clear();
 }
@@ -218,11 +255,22 @@ bool TRobotList::Less(const TRobotRow &a, const TRobotRow &b, int Column)
     return c < 0;
 }
 
-void TRobotList::SortBy(int Column)
+QList<int> TRobotList::SortBy(int Column)
 {
     if (Column < colNumber || Column > colCount)
-        return;
+        return {};
     FSortColumn = Column;
-    std::stable_sort(FRows.begin(), FRows.end(),
-                     [Column](const TRobotRow &a, const TRobotRow &b) { return Less(a, b, Column); });
+    QList<int> order(FRows.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(),
+                     [this, Column](int a, int b) { return Less(FRows[a], FRows[b], Column); });
+    QList<TRobotRow> sorted;
+    sorted.reserve(FRows.size());
+    QList<int> moved(FRows.size());
+    for (int i = 0; i < order.size(); ++i) {
+        moved[order[i]] = i;
+        sorted.append(std::move(FRows[order[i]]));
+    }
+    FRows = std::move(sorted);
+    return moved;
 }

@@ -12,6 +12,9 @@ struct TRobotRow {
     QString Name;
     QChar Mark;          // '+' reached, '-' failed in this run, '=' or null: no mark
     int Count = 0;       // how many times the robot reached the number
+    // Lines of the file just above this row that give no row (no separator, no
+    // number): written back as they were, so that no save loses a line.
+    QList<QByteArray> Kept;
 
     bool Reached() const { return Mark == u'+'; }
     bool operator==(const TRobotRow &) const = default;
@@ -43,8 +46,9 @@ public:
     void SetLastFolder(const QString &f) { FLastFolder = f; }
     int SortColumn() const { return FSortColumn; }
 
-    // Reads the file (nothing when it does not exist; false then). Lines that give
-    // no number are skipped; the list is sorted again by the remembered column.
+    // Reads the file line by line (nothing when it does not exist; false then);
+    // lines end at CR LF, LF or CR. Lines that give no number are no rows but
+    // are kept in their place; the list is sorted again by the remembered column.
     bool LoadList(const QString &FileName);
     // Writes every row, replacing the file; false (and the list unchanged) on a
     // write error, with the reason in Error.
@@ -52,10 +56,13 @@ public:
     // Writes the list to its own file (after each reached number).
     bool SaveToOwnFile(QString *Error = nullptr) { return SaveList(FFileName, Error); }
 
-    // The file's content as rows, and the rows as the file's bytes.
-    static QList<TRobotRow> ParseList(const QByteArray &Content);
+    // The file's content as rows, and the rows as the file's bytes. Tail gets
+    // the kept lines after the last row.
+    static QList<TRobotRow> ParseList(const QByteArray &Content, QList<QByteArray> *Tail = nullptr);
     static TRobotRow ParseLine(const QString &Line, bool *Ok);
-    static QByteArray FormatList(const QList<TRobotRow> &Rows);
+    static QByteArray FormatList(const QList<TRobotRow> &Rows, const QList<QByteArray> &Tail = {});
+    // Kept lines after the last row.
+    const QList<QByteArray> &Tail() const { return FTail; }
 
     // The editor's rows: rows with a number (trimmed) become unmarked list rows.
     // New: the list came from "Создать" (else from "Редактировать").
@@ -69,14 +76,16 @@ public:
     void Clear();
 
     // Sorts ascending by the column's key (see the comparison in the .cpp);
-    // the column is remembered and used again after each load.
-    void SortBy(int Column);
+    // the column is remembered and used again after each load. Returns each
+    // row's new index by its old one (empty when nothing was sorted).
+    QList<int> SortBy(int Column);
     static bool Less(const TRobotRow &a, const TRobotRow &b, int Column);
 
 private:
     void markChanged();
 
     QList<TRobotRow> FRows;
+    QList<QByteArray> FTail;
     TRobotListState FState = rlsNone;
     QString FFileName;
     QString FLastFolder;

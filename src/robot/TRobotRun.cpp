@@ -393,6 +393,16 @@ void TRobotRun::Stop()
     emit PanelsChanged();
 }
 
+QList<int> TRobotRun::SortList(int Column)
+{
+    const QList<int> moved = FList.SortBy(Column);
+    if (FDialRow >= 0 && FDialRow < moved.size()) {
+        FDialRow = moved[FDialRow];
+        emit DialRowChanged(FDialRow);
+    }
+    return moved;
+}
+
 void TRobotRun::SetTaskTimerActive(bool Active)
 {
     if (Active)
@@ -412,10 +422,16 @@ void TRobotRun::TaskTick()
     if (in) {
         if (!FRunning) {
             FTimedRun = true;
-            Start(SelectedRow);
+            if (PressStart)
+                PressStart();
+            else
+                Start(SelectedRow);
         }
     } else if (FTimedRun) {
-        Stop();
+        if (PressStop)
+            PressStop();
+        else
+            Stop();
         FTimedRun = false;
     }
     const QString caption = FSchedule.Caption(in);

@@ -45,11 +45,19 @@ public:
     std::function<void()> SaveListAs;
     // The grid's selected row, where a timed start begins.
     int SelectedRow = 0;
+    // Timed work presses the window's Start and Stop, so that a timed start does
+    // all a click does (stopping playback first); unset: Start and Stop here.
+    std::function<void()> PressStart;
+    std::function<void()> PressStop;
 
     // Start from the selected row (0-based); false when nothing was started.
     bool Start(int SelectedRow);
     void Stop();
     bool Running() const { return FRunning; }
+    // Sorts the list by a column (also during a run: the run keeps dialling
+    // and marking its row wherever the row moves). Returns each row's new
+    // index by its old one.
+    QList<int> SortList(int Column);
     // The robot's handler for each byte the phone sends in robot mode.
     void RobotEvent(uint8_t Code);
     // Timed work: checks the schedule now (also every 10 s while Active).

@@ -1,7 +1,7 @@
 // Any bytes read as an Outlook Express export: every contact handed over has
 // at least one and at most three numbers, none of them blank, and the reader ends.
 #include "import/TCsvContactReader.h"
-#include "import/TTextLineReader.h"
+#include "common/TTextLineReader.h"
 #include <QBuffer>
 #include <cstdlib>
 

@@ -1,6 +1,6 @@
 // Any bytes read as vCards: every contact handed over has numbers that are
 // not blank, no text holds control characters, and the reader ends.
-#include "import/TTextLineReader.h"
+#include "common/TTextLineReader.h"
 #include "import/TVCardReader.h"
 #include <QBuffer>
 #include <cstdlib>

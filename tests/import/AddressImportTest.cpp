@@ -1,7 +1,8 @@
 // The address import from CSV and vCard files into a real address book file.
 #include "import/TAddressImport.h"
 #include "import/TOutlookPump.h"
-#include "import/TTextLineReader.h"
+#include "common/Cp1251.h"
+#include "common/TTextLineReader.h"
 #include "records/TAddressBook.h"
 #include <QBuffer>
 #include <QDir>
@@ -152,6 +153,54 @@ TEST_F(AddressImport, Windows1251AndUtf8FilesReadAlike)
     EXPECT_EQ(Rows().mid(1), (QList<Row>{{"1", "Юля - Домашний", "", ""}, {"2", "Яна - Домашний", "", ""}}));
 }
 
+TEST_F(AddressImport, EncodingIsDecidedOncePerFileAndEveryLineEndReads)
+{
+    // "ПЁ" in Windows-1251 is CF A8, a valid UTF-8 pair on its own.
+    const QString csv = OutlookHeader + QStringLiteral("ПЁ;1;;\r\nЖуков;2;;\r\n");
+    const QString vcf = QStringLiteral("BEGIN:VCARD\r\nVERSION:2.1\r\nFN:ПЁ\r\nTEL;HOME:3\r\nEND:VCARD\r\n"
+                                       "BEGIN:VCARD\r\nVERSION:2.1\r\nFN:Жуков\r\nTEL;CELL:4\r\nEND:VCARD\r\n");
+    int n = 0;
+    for (const char *end : {"\r\n", "\n", "\r"})
+        for (bool torn : {false, true}) {
+            Book = std::make_unique<TAddressBook>(Dir.filePath(QStringLiteral("AddressBook%1").arg(++n)));
+            for (const QString &text : {csv, vcf}) {
+                QByteArray bytes = Cp1251::Encode(text).replace("\r\n", end);
+                if (torn)
+                    bytes.chop(qstrlen(end));
+                const TImportResult r = Import(Write(QStringLiteral("f%1.txt").arg(n), bytes));
+                EXPECT_TRUE(r.Ok) << r.Message.toStdString();
+            }
+            const QList<Row> rows = Rows();
+            ASSERT_EQ(rows.size(), 4) << n;
+            EXPECT_EQ(rows[0].Name, QStringLiteral("ПЁ - Домашний")) << n;
+            EXPECT_EQ(rows[1].Name, QStringLiteral("Жуков - Домашний")) << n;
+            EXPECT_EQ(rows[2].Name, QStringLiteral("ПЁ - Домашний")) << n;
+            EXPECT_EQ(rows[3], (Row{"4", "Жуков - Мобильный", "", ""})) << n;
+        }
+}
+
+TEST_F(AddressImport, ANumberLongerThanThePhoneFieldIsRefusedWithItsLine)
+{
+    Import(Write(QStringLiteral("one.csv"), (OutlookHeader + QStringLiteral("Есть;100;;\r\n")).toUtf8()));
+    ASSERT_EQ(Rows().size(), 1);
+    const QByteArray huge(3000000, '7');
+    TImportResult r = Import(Write(QStringLiteral("long.csv"), (OutlookHeader + QStringLiteral("А;1;;\r\n")).toUtf8()
+                                                                  + "\xD0\x91;;" + huge + ";\r\n"));
+    EXPECT_FALSE(r.Ok);
+    EXPECT_TRUE(r.Message.startsWith(QStringLiteral("Строка 3: номер длиннее 200 знаков."))) << r.Message.toStdString();
+    EXPECT_EQ(Rows().size(), 1);   // nothing of the file stored
+
+    r = Import(Write(QStringLiteral("long.vcf"), "BEGIN:VCARD\nFN:x\nTEL:1\nEND:VCARD\n\nBEGIN:VCARD\nFN:y\nTEL:"
+                                                     + QByteArray(201, '5') + "\nEND:VCARD\n"));
+    EXPECT_FALSE(r.Ok);
+    EXPECT_TRUE(r.Message.startsWith(QStringLiteral("Строка 6:"))) << r.Message.toStdString();
+    EXPECT_EQ(Rows().size(), 1);
+    // 200 characters fit.
+    r = Import(Write(QStringLiteral("fits.vcf"), "BEGIN:VCARD\nFN:y\nTEL:" + QByteArray(200, '5') + "\nEND:VCARD\n"));
+    EXPECT_TRUE(r.Ok);
+    EXPECT_EQ(Rows().size(), 2);
+}
+
 TEST_F(AddressImport, MissingOrEmptyFilesChangeNothing)
 {
     TImportResult r = Import(Dir.filePath(QStringLiteral("none.csv")));
@@ -280,6 +329,47 @@ TEST(TextLineReader, LineEndsAndOverlongLines)
     EXPECT_EQ(lines.at(4).size(), TTextLineReader::MaxLine);
     EXPECT_EQ(lines.at(5), QByteArray("last"));
     EXPECT_EQ(reader.Position(), data.size());
+}
+
+TEST(TextLineReader, CrAloneEndsALineAndAReaderGoesBackToAMark)
+{
+    // A CR LF split over the reader's 64 KB chunks is one line end.
+    QByteArray data = QByteArray(64 * 1024 - 1, 'a') + "\r\nb\rc\r\rd";
+    QBuffer buf(&data);
+    buf.open(QIODevice::ReadOnly);
+    TTextLineReader reader(buf);
+    QByteArray line;
+    ASSERT_TRUE(reader.ReadLine(line));
+    EXPECT_EQ(line.size(), 64 * 1024 - 1);
+    const qint64 mark = reader.LineStart();
+    QList<QByteArray> rest;
+    while (reader.ReadLine(line))
+        rest << line;
+    EXPECT_EQ(rest, (QList<QByteArray>{"b", "c", "", "d"}));
+    ASSERT_TRUE(reader.CanSeek());
+    ASSERT_TRUE(reader.Seek(mark));
+    ASSERT_TRUE(reader.ReadLine(line));
+    EXPECT_EQ(line, QByteArray("b"));
+}
+
+TEST(TextLineReader, Utf8OnlyWhenTheWholeFileIs)
+{
+    const auto encoding = [](QByteArray data) {
+        QBuffer buf(&data);
+        buf.open(QIODevice::ReadOnly);
+        TTextLineReader reader(buf);
+        QByteArray line;
+        reader.ReadLine(line);   // the decision sees the whole file, not what was read
+        return reader.Encoding();
+    };
+    const QByteArray pe = "\xCF\xA8";   // "ПЁ" in Windows-1251, valid as UTF-8
+    EXPECT_EQ(encoding(pe + "\n"), TTextEncoding::Utf8);
+    EXPECT_EQ(encoding(pe + "\n" + QByteArray(200000, 'x') + "\n\xC6\xF3\xEA\xEE\xE2\n"), TTextEncoding::Cp1251);
+    // A UTF-8 sequence over a chunk border, a byte-order mark, overlong forms.
+    EXPECT_EQ(encoding(QByteArray(64 * 1024 - 1, 'x') + QStringLiteral("Ж").toUtf8()), TTextEncoding::Utf8);
+    EXPECT_EQ(encoding("\xEF\xBB\xBF" + pe.left(1)), TTextEncoding::Utf8);
+    EXPECT_EQ(encoding("\xC0\xAF"), TTextEncoding::Cp1251);
+    EXPECT_EQ(encoding("abc\xD0"), TTextEncoding::Cp1251);   // torn at the end
 }
 
 namespace {

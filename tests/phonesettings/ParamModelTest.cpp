@@ -1,5 +1,6 @@
 // The parameter model: reading Params.vrx, the tree, profile records and files.
 #include "ParamTestSupport.h"
+#include "common/Cp1251.h"
 #include "phone/TPhoneIdentity.h"
 #include <QDir>
 #include <QElapsedTimer>
@@ -201,6 +202,66 @@ TEST(ParamDescription, HostileInputEndsQuicklyWithAModel)
         c = char("[]<0123456789{}'*=\n IDNAMETYPEGROUPSETFLAGRANGE;VER-,"[rng.bounded(50)]);
     m.LoadDescription(TParamModel::DescriptionLines(junk), 112);
     SUCCEED();
+}
+
+namespace {
+
+// Everything the reader builds, as text.
+QString dump(const TParamModel &m)
+{
+    QString d = m.TabCaptions.join(QLatin1Char('|')) + QLatin1Char('\n');
+    for (const auto &g : m.Groups) {
+        d += QStringLiteral("G%1 %2\n").arg(g->Module).arg(g->TabIndex);
+        for (const auto &n : g->Nodes)
+            d += QStringLiteral("N%1 %2 %3\n").arg(n->Level).arg(n->Name).arg(n->Param ? n->Param->Id : -9);
+        for (const auto &p : g->Params) {
+            d += QStringLiteral("P%1 %2 %3 [%4]\n").arg(p->Id).arg(p->Name).arg(int(p->State)).arg(p->Description.join(u'/'));
+            for (const TParamValue &v : p->Values)
+                d += QStringLiteral(" V%1 %2 %3\n")
+                         .arg(int(v.Kind))
+                         .arg(QString::fromStdString(v.Allowed.to_string()))
+                         .arg(v.Labels.join(u'/'));
+        }
+    }
+    return d;
+}
+
+} // namespace
+
+TEST(ParamDescription, TheFileReadLineByLineGivesTheSameModelForEveryLineEndAndEncoding)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Params.vrx"));
+    QList<QByteArray> texts{QByteArray(Example), QByteArray("[T]\n<0a\n") + QByteArray("ID = 1\nNAME = x\n{\n").repeated(3000)};
+    QRandomGenerator rng(26);
+    for (int k = 0; k < 6; ++k) {
+        QByteArray junk(40000, '\0');
+        for (char &c : junk)
+            c = char("[]<0123456789{}'*=\n\n IDNAMETYPEGROUPSETFLAGRANGE;VER-,"[rng.bounded(51)]);
+        texts << "[Tab]\n<0a\n" + junk;
+    }
+    for (const QByteArray &utf8 : texts)
+        for (const char *end : {"\n", "\r\n", "\r"})
+            for (bool cp1251 : {false, true}) {
+                QByteArray bytes = utf8;
+                bytes.replace("\n", end);
+                if (cp1251)
+                    bytes = Cp1251::Encode(QString::fromUtf8(bytes));
+                QFile f(path);
+                ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+                f.write(bytes);
+                f.close();
+                TParamModel fromLines, fromFile;
+                fromLines.LoadDescription(vrx(utf8.constData()), 112);
+                QString error;
+                ASSERT_TRUE(fromFile.LoadDescriptionFile(path, 112, error));
+                ASSERT_EQ(dump(fromFile), dump(fromLines)) << end << cp1251 << " " << utf8.left(40).toStdString();
+            }
+    EXPECT_EQ(dump(model(Example, 110)).count(QLatin1Char('P')), 2);
+    QString error;
+    TParamModel none;
+    EXPECT_FALSE(none.LoadDescriptionFile(dir.filePath(QStringLiteral("none.vrx")), 110, error));
+    EXPECT_FALSE(error.isEmpty());
 }
 
 TEST(ParamModules, RefreshTakesPresenceFromTheIdentityAndResetsValues)

@@ -1,4 +1,5 @@
 // The list file, the editor's rows, sorting, the options file and the schedule.
+#include "common/Cp1251.h"
 #include "robot/TRobotConfig.h"
 #include "robot/TRobotList.h"
 #include <QDir>
@@ -96,6 +97,71 @@ TEST(RobotListFile, OddLinesAreReadOrSkippedAsTheFormatSays)
     const QList<TRobotRow> back = TRobotList::ParseList(TRobotList::FormatList(list.Rows()));
     ASSERT_EQ(back.size(), 1);
     EXPECT_EQ(back[0].Count, 5);
+}
+
+TEST(RobotListFile, EveryLineEndAndATornLastLineGiveEveryRow)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("ends.txt"));
+    const QStringList lines = {QStringLiteral("111 + Пётр |3"), QStringLiteral("222 = ПЁ |0"),
+                               QStringLiteral("333 = Ромашка |1")};
+    for (const char *end : {"\r\n", "\n", "\r"})
+        for (bool torn : {false, true}) {
+            QByteArray bytes;
+            for (const QString &l : lines)
+                bytes += Cp1251::Encode(l) + end;
+            if (torn)
+                bytes.chop(qstrlen(end));   // the last line has no end
+            writeFile(path, bytes);
+            TRobotList list;
+            ASSERT_TRUE(list.LoadList(path));
+            const QString what = QStringLiteral("end %1 torn %2")
+                                     .arg(QString::fromLatin1(QByteArray(end).toHex()))
+                                     .arg(torn);
+            ASSERT_EQ(list.RowCount(), 3) << what.toStdString();
+            EXPECT_EQ(list.Row(0), (TRobotRow{QStringLiteral("111"), QStringLiteral("Пётр"), u'+', 3}))
+                << what.toStdString();
+            EXPECT_EQ(list.Row(1).Name, QStringLiteral("ПЁ")) << what.toStdString();
+            EXPECT_EQ(list.Row(2).Name, QStringLiteral("Ромашка")) << what.toStdString();
+        }
+}
+
+TEST(RobotListFile, SavesKeepEveryLineTheReaderCouldNotTakeInItsPlace)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("kept.txt"));
+    // Notes of the user, a row without a number, an 8-bit line that is no row.
+    writeFile(path, "; \xF1\xEF\xE8\xF1\xEE\xEA \xEC\xE0\xFF\r"
+                    "222 = b |0\r"
+                    " = no number |4\r"
+                    "no separator\r"
+                    "111 = a |0\r"
+                    "\r"
+                    "trailing note");
+    TRobotList list;
+    ASSERT_TRUE(list.LoadList(path));
+    ASSERT_EQ(list.RowCount(), 2);
+    list.Row(1).Mark = u'+';
+    ++list.Row(1).Count;
+    ASSERT_TRUE(list.SaveToOwnFile());
+    EXPECT_EQ(readFile(path), QByteArray("; \xF1\xEF\xE8\xF1\xEE\xEA \xEC\xE0\xFF\r\n"
+                                         "222 = b |0\r\n"
+                                         " = no number |4\r\n"
+                                         "no separator\r\n"
+                                         "111 + a |1\r\n"
+                                         "trailing note\r\n"));
+
+    // A kept line moves with the row below it; an edit keeps them all, at the end.
+    list.SortBy(TRobotList::colNumber);
+    ASSERT_TRUE(list.SaveToOwnFile());
+    EXPECT_TRUE(readFile(path).startsWith(" = no number |4\r\nno separator\r\n111 + a |1\r\n;"));
+    list.SetFromEditor(list.EditorRows(), false);
+    ASSERT_TRUE(list.SaveToOwnFile());
+    const QByteArray edited = readFile(path);
+    EXPECT_TRUE(edited.startsWith("111 = a |1\r\n222 = b |0\r\n")) << edited.toStdString();
+    for (const QByteArray &kept : {QByteArray(" = no number |4"), QByteArray("no separator"),
+                                   QByteArray("trailing note"), QByteArray("; \xF1\xEF\xE8")})
+        EXPECT_TRUE(edited.contains(kept)) << kept.toStdString();
 }
 
 TEST(RobotListFile, MissingFileChangesNothingAndEmptyFileGivesNoList)
@@ -216,6 +282,38 @@ TEST(RobotOptions, DefaultsWithoutTheFileAndEveryFieldRoundTrips)
     EXPECT_TRUE(c2.ResetFlags);
     EXPECT_EQ(s2.StartTime, QTime(9, 0));
     EXPECT_FALSE(s2.Activated);
+}
+
+TEST(RobotOptions, TheFileIsWindows1251AndKeepsWhatItDoesNotKnow)
+{
+    QTemporaryDir dir;
+    const QString ini = TRobotSettingsFile::DefaultFileName(dir.path());
+    // As another program writes it: 8-bit, a Windows folder, a section of its own.
+    writeFile(ini, "[LastFolder]\r\nDir=C:\\\xD1\xEF\xE8\xF1\xEA\xE8\\\xCC\xEE\xE8\r\n"
+                   "[Other]\r\nKey=\xC7\xED\xE0\xF7\xE5\xED\xE8\xE5\r\n; comment\r\n"
+                   "[Passes]\r\nCount=5\r\n");
+    TRobotConfig c;
+    TRobotSchedule s;
+    TRobotSettingsFile::Load(ini, c, s);
+    EXPECT_EQ(c.LastFolder, QStringLiteral("C:\\Списки\\Мои"));
+    EXPECT_EQ(c.Passes, 5);
+
+    c.LastFolder = QStringLiteral("/home/оператор/Списки");
+    TRobotSettingsFile::Save(ini, c, s);
+    TRobotSettingsFile::SaveLayout(ini, TRobotWindowLayout{false, 700, 500, 150});
+    const QByteArray bytes = readFile(ini);
+    EXPECT_TRUE(bytes.contains("Dir=/home/" + Cp1251::Encode(QStringLiteral("оператор/Списки")) + "\r\n"));
+    EXPECT_TRUE(bytes.contains("Key=\xC7\xED\xE0\xF7\xE5\xED\xE8\xE5\r\n; comment\r\n"));
+    EXPECT_TRUE(bytes.contains("[FormRobot]\r\n"));
+    TRobotConfig c2;
+    TRobotSettingsFile::Load(ini, c2, s);
+    EXPECT_EQ(c2.LastFolder, c.LastFolder);
+    EXPECT_EQ(TRobotSettingsFile::LoadLayout(ini).Width, 700);
+
+    // A UTF-8 file as earlier versions wrote it still reads right.
+    writeFile(ini, QStringLiteral("[LastFolder]\nDir=/tmp/Списки\n").toUtf8());
+    TRobotSettingsFile::Load(ini, c2, s);
+    EXPECT_EQ(c2.LastFolder, QStringLiteral("/tmp/Списки"));
 }
 
 TEST(RobotOptions, SpinRoundingDialFlagsAndAnswerTimeCode)

@@ -59,13 +59,11 @@ JsonLine paramJson(const TParam &p)
 
 bool loadModel(const QString &file, quint16 firmware, TParamModel &model)
 {
-    QStringList lines;
     QString error;
-    if (!TParamModel::ReadDescriptionFile(file, lines, error)) {
+    if (!model.LoadDescriptionFile(file, firmware, error)) {
         cliErr(QStringLiteral("cannot read %1: %2").arg(file, error));
         return false;
     }
-    model.LoadDescription(lines, firmware);
     if (model.Empty()) {
         cliErr(QStringLiteral("%1 describes no tab for firmware %2").arg(file).arg(firmware));
         return false;
