@@ -1091,8 +1091,21 @@ void TMain::mmAONSettingClick()
 void TMain::mmFileInVRXClick()
 {
     const QString file = FAONSetting->OpenProfileDialog();
-    if (!file.isEmpty())
-        FAONSetting->LoadProfileIntoPhone(file);
+    if (file.isEmpty())
+        return;
+    // The model is built for the phone's firmware: ask for it first, as the
+    // editor's command asks for the model.
+    const TPhoneIdentity &id = FSession->Flags().Identity;
+    if (id.FirmwareVersion == 0 && FPhone->Online()) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        for (int i = 0; i < 6 && id.FirmwareVersion == 0; ++i) {
+            FPhone->SendCommandByte(id.PhoneModel == 0 ? 0x9D : 0x9C);
+            Wait(400);
+        }
+        QApplication::restoreOverrideCursor();
+    }
+    if (!FAONSetting->LoadProfileIntoPhone(file) && id.FirmwareVersion == 0)
+        StartModelDetection();
 }
 
 void TMain::PhoneModelItemClick()

@@ -37,6 +37,12 @@ const QString TFormAONSetting::ReadRestQuestion =
                    "Загрузить остальные параметры с телефона ?");
 const QString TFormAONSetting::ModifiedQuestion =
     QStringLiteral("Загруженный профиль был изменен.\n\nСохранить профиль на диске ?");
+const QString TFormAONSetting::NothingLoadedText =
+    QStringLiteral("В файле нет ни одного параметра этого телефона.\nПрофиль не загружен.");
+const QString TFormAONSetting::NoFirmwareText =
+    QStringLiteral("Версия программы телефона не определена.\nПрофиль не загружен.");
+const QString TFormAONSetting::NoDescriptionText =
+    QStringLiteral("Описание параметров телефона (Params.vrx) не прочитано.\nПрофиль не загружен.");
 
 namespace {
 
@@ -108,6 +114,9 @@ TFormAONSetting::TFormAONSetting(TParamModel &Model, IParamLink &Link, TFormProg
         return d.exec() == QDialog::Accepted && !d.selectedFiles().isEmpty() ? d.selectedFiles().first() : QString();
     };
     createComponents();
+    // The transfer window belongs to this one, so that it takes input while
+    // this window runs modally; it stays a window of its own.
+    FProgress.setParent(this, FProgress.windowFlags());
 
     // The window's state and the tree's width as kept.
     if (FConfig) {
@@ -125,7 +134,11 @@ TFormAONSetting::TFormAONSetting(TParamModel &Model, IParamLink &Link, TFormProg
     }
 }
 
-TFormAONSetting::~TFormAONSetting() = default;
+TFormAONSetting::~TFormAONSetting()
+{
+    // The transfer window has its own owner.
+    FProgress.setParent(nullptr, FProgress.windowFlags());
+}
 
 QString TFormAONSetting::OpenProfileDialog()
 {
@@ -324,9 +337,16 @@ void TFormAONSetting::createComponents()
 
 bool TFormAONSetting::BuildModel()
 {
-    QString error;
-    if (FModel.Empty() && FDescriptionRead)
+    // The description's VER lines need the firmware version: without it the
+    // model would lack whatever depends on them for the whole run.
+    if (FModel.Empty() && FDescriptionRead && FIdentity.FirmwareVersion != 0) {
+        QString error;
         FModel.LoadDescriptionFile(FDescriptionFile, FIdentity.FirmwareVersion, error);
+        if (isVisible() && HasModel()) {
+            FModel.RefreshModules(FIdentity);
+            fillTabs();
+        }
+    }
     return HasModel();
 }
 
@@ -485,7 +505,7 @@ void TFormAONSetting::showItem()
         }
         if (p->State != pvQuerying)
             FUpdating = false;
-        else if (FLink.Online()) {
+        else if (FLink.Online() && isVisible()) {
             FLink.RequestParameter(quint16(p->Id));
             FTimerTag = p->Id;
             FTimer.Start(TParamTransfer::RepeatInterval);
@@ -552,7 +572,7 @@ void TFormAONSetting::showSlot(int Slot, const TParam &P)
 
 void TFormAONSetting::TimerAskParameterTimer()
 {
-    if (FTimerTag > 0 && FLink.Online())
+    if (FTimerTag > 0 && FLink.Online() && isVisible())
         FLink.RequestParameter(quint16(FTimerTag));
     else
         FTimer.Stop();
@@ -676,7 +696,13 @@ void TFormAONSetting::spinEditExit(int)
 
 void TFormAONSetting::ReportInvalidValue()
 {
+    // The message box takes the focus, and the spin field that loses it
+    // reports again: one message at a time.
+    if (FReporting)
+        return;
+    FReporting = true;
     ShowWarning(InvalidValueText, QStringLiteral("Ошибка ввода"));
+    FReporting = false;
     TParam *p = SelectedParam();
     if (!p)
         return;
@@ -739,17 +765,8 @@ void TFormAONSetting::loadFromFileClick()
     const QString file = ChooseOpenFile();
     if (file.isEmpty())
         return;
-    QString error;
-    {
-        HourGlass wait;
-        FProfileFileName = file;
-        if (!FModel.LoadProfile(file, error)) {
-            ShowError(error, ErrorCaption);
-            return;
-        }
-        FProfileSource = srcFile;
-        FModified = false;
-    }
+    if (!loadProfile(file))
+        return;
     redrawTree();
     if (TreeView->currentItem())
         showItem();
@@ -829,21 +846,39 @@ void TFormAONSetting::saveInAON1Click()
     showItem();
 }
 
-void TFormAONSetting::LoadProfileIntoPhone(const QString &FileName)
+bool TFormAONSetting::loadProfile(const QString &FileName)
 {
-    BuildModel();
     QString error;
+    bool read = false;
     {
         HourGlass wait;
-        FProfileFileName = FileName;
-        if (!FModel.LoadProfile(FileName, error)) {
-            ShowError(error, ErrorCaption);
-            return;
-        }
-        FProfileSource = srcFile;
-        FModified = false;
+        FModel.MatchedRecords = 0;
+        read = FModel.LoadProfile(FileName, error);
     }
+    if (!read) {
+        ShowError(error, ErrorCaption);
+        return false;
+    }
+    if (FModel.MatchedRecords == 0) {
+        ShowError(NothingLoadedText, ErrorCaption);
+        return false;
+    }
+    FProfileFileName = FileName;
+    FProfileSource = srcFile;
+    FModified = false;
+    return true;
+}
+
+bool TFormAONSetting::LoadProfileIntoPhone(const QString &FileName)
+{
+    if (!BuildModel()) {
+        ShowError(FIdentity.FirmwareVersion == 0 ? NoFirmwareText : NoDescriptionText, ErrorCaption);
+        return false;
+    }
+    if (!loadProfile(FileName))
+        return false;
     FProgress.StartTransfer(ptmWriteKnown);
+    return true;
 }
 
 void TFormAONSetting::TransferDone(TTransferResult Result)
@@ -884,6 +919,15 @@ void TFormAONSetting::TransferDone(TTransferResult Result)
     FPendingCommand = nullptr;
 }
 
+void TFormAONSetting::reject()
+{
+    // Esc: the same way out as the title-bar button and "Закрыть".
+    if (FClosing)
+        QDialog::reject();
+    else
+        close();
+}
+
 void TFormAONSetting::closeEvent(QCloseEvent *event)
 {
     if (FInvalidValue) {
@@ -899,5 +943,18 @@ void TFormAONSetting::closeEvent(QCloseEvent *event)
         FConfig->TreeWidth = Splitter->sizes().value(0, FConfig->TreeWidth);
         FConfig->AONSettingState = isMaximized() ? 2 : 0;
     }
+    // A read started here would only be thrown away.
+    if (FProgress.Running() && FProgress.Transfer().Mode() == ptmRead)
+        FProgress.Transfer().Cancel();
+    FClosing = true;
     QDialog::closeEvent(event);
+    FClosing = false;
+}
+
+void TFormAONSetting::hideEvent(QHideEvent *event)
+{
+    // No request goes to the phone while the window is hidden.
+    FTimer.Stop();
+    FTimerTag = 0;
+    QDialog::hideEvent(event);
 }

@@ -36,10 +36,15 @@ public:
     static const QString InvalidValueText;     // "Недопустимое значение параметра!"
     static const QString ReadRestQuestion;
     static const QString ModifiedQuestion;
+    static const QString NothingLoadedText;    // a profile that matched no parameter
+    static const QString NoFirmwareText;       // the model needs the firmware version
+    static const QString NoDescriptionText;    // Params.vrx unreadable
 
     TFormAONSetting(TParamModel &Model, IParamLink &Link, TFormProgress &Progress, TConfig *Config,
                     const TPhoneIdentity &Identity, const QString &DescriptionFile, QWidget *parent = nullptr);
     ~TFormAONSetting() override;
+    // Esc ends here: it closes the window as every other way out does.
+    void reject() override;
 
     // Dialog hooks, answered by tests; the defaults are the standard boxes.
     std::function<bool(const QString &Text, const QString &Caption)> AskYesNo;
@@ -52,15 +57,17 @@ public:
     bool DescriptionLoaded() const { return FDescriptionRead; }
     bool HasModel() const { return !FModel.Empty(); }
     // Builds the model from the description for the phone's firmware when it
-    // has no group yet; true when a group exists afterwards.
+    // has no group yet and the version is known; true when a group exists
+    // afterwards. Built while shown, the tabs appear at once.
     bool BuildModel();
 
     // A parameter answer from the phone (the transfer window takes it while it runs).
     void ParamReceived(quint16 Address, const QList<quint16> &Values);
     void PhoneStateChanged();
     // Profile loading from the main window: the file into the model, then
-    // every known value written to the phone.
-    void LoadProfileIntoPhone(const QString &FileName);
+    // every known value written to the phone. False, with a message, when
+    // nothing was loaded or written.
+    bool LoadProfileIntoPhone(const QString &FileName);
     // The end of a bulk transfer.
     void TransferDone(TTransferResult Result);
     void TimerAskParameterTimer();
@@ -110,6 +117,7 @@ public:
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
@@ -136,6 +144,7 @@ private:
     void saveInAONClick();
     void saveInAON1Click();
     bool writeProfile();
+    bool loadProfile(const QString &FileName);
 
     TParamModel &FModel;
     IParamLink &FLink;
@@ -147,6 +156,8 @@ private:
     bool FUpdating = true;
     bool FModified = false;
     bool FInvalidValue = false;
+    bool FReporting = false;
+    bool FClosing = false;
     TProfileSource FProfileSource = srcNone;
     QString FProfileFileName;
     QAction *FPendingCommand = nullptr;

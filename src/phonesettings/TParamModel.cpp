@@ -559,6 +559,7 @@ void TParamModel::ApplyProfileRecord(const TProfileRecord &Record)
     // Id 0 marks the description-only entries, which never take values.
     if (Record.Count == 0 || Record.ParamId == 0)
         return;
+    bool found = false;
     for (auto &g : Groups)
         for (auto &p : g->Params)
             if (p->Id == Record.ParamId) {
@@ -567,8 +568,11 @@ void TParamModel::ApplyProfileRecord(const TProfileRecord &Record)
                 if (Record.Count > 1)
                     p->Values[1].Value = Record.Value2;
                 p->State = pvDefined;
+                found = true;
                 break;
             }
+    if (found)
+        ++MatchedRecords;
 }
 
 QByteArray TParamModel::ProfileBytes(bool MarkSaved)
@@ -611,7 +615,10 @@ int TParamModel::ApplyProfileBytes(const QByteArray &Bytes)
         const TProfileRecord r = TProfileRecord::FromBytes(Bytes.constData() + qsizetype(i) * TProfileRecord::Size);
         if (r.Count == 0)
             continue;
-        for (TParam *p : index.value(r.ParamId)) {
+        const QVector<TParam *> params = index.value(r.ParamId);
+        if (!params.isEmpty())
+            ++MatchedRecords;
+        for (TParam *p : params) {
             p->Values.resize(r.Count);
             p->Values[0].Value = r.Value1;
             if (r.Count > 1)

@@ -106,6 +106,9 @@ public:
     QStringList TabCaptions;
     int SelectedTab = -1;
     std::vector<std::unique_ptr<TParamGroup>> Groups;
+    // Records with values that found a parameter, counted by the two Apply
+    // functions since the caller last set it to 0.
+    int MatchedRecords = 0;
 
     bool Empty() const { return Groups.empty(); }
     void Clear();

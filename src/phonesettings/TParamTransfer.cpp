@@ -37,6 +37,7 @@ void TParamTransfer::StartTransfer(TTransferMode Mode, bool OnlyMissing)
     FCancelRequested = false;
     FPosition = 0;
     FTag = 0;
+    FTaken.clear();
     if (Mode == ptmRead) {
         BuildReadList(OnlyMissing);
         FMaximum = int(FReadList.size());
@@ -71,11 +72,13 @@ void TParamTransfer::ParamAnswer(quint16 Address, const QList<quint16> &Values)
 {
     if (!FRunning || FMode != ptmRead || FPosition >= FReadList.size() || Values.isEmpty())
         return;
-    // A late answer to the previous parameter (the phone answered both its
-    // requests) must not be taken as this one's value.
+    // An answer is the current parameter's whatever number it carries, but a
+    // late duplicate of one already taken (the phone answered a repeat too)
+    // must not become this one's value.
     TProfileRecord &r = FReadList[FPosition];
-    if (quint16(r.ParamId) != Address)
+    if (quint16(r.ParamId) != Address && FTaken.contains(Address))
         return;
+    FTaken.insert(Address);
     FTimer.Stop();
     r.Count = uint8_t(qMin<qsizetype>(Values.size(), 255));
     r.Value1 = Values.at(0);

@@ -6,6 +6,7 @@
 // successful end (ApplyReadValues).
 #include "IParamLink.h"
 #include "TParamModel.h"
+#include <QSet>
 #include <QVector>
 #include <functional>
 
@@ -57,6 +58,7 @@ private:
     TTransferMode FMode = ptmRead;
     QVector<TProfileRecord> FReadList;
     QVector<const TParam *> FReadParams;
+    QSet<quint16> FTaken;   // numbers carried by the answers taken in this read
     int FPosition = 0;
     int FMaximum = 0;
     int FTag = 0;

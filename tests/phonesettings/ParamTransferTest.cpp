@@ -102,6 +102,20 @@ TEST_F(Transfer, OnlyMissingAndLateAnswers)
     EXPECT_EQ(results.last(), tdDone);
 }
 
+TEST_F(Transfer, AnAnswerIsTheCurrentParametersUnlessItsNumberWasTakenBefore)
+{
+    t.StartTransfer(ptmRead);
+    answer(1, {7});
+    answer(1, {7});   // the phone answered a repeat as well: not parameter 2's value
+    EXPECT_EQ(t.Position(), 1);
+    answer(77, {1, 6});   // parameter 2 answered under another number
+    EXPECT_EQ(t.Position(), 2);
+    EXPECT_EQ(t.ReadList().at(1).Value2, 6);
+    answer(77, {1, 6});
+    EXPECT_EQ(t.Position(), 2);
+    EXPECT_EQ(link.requests.count(2), 1);
+}
+
 TEST_F(Transfer, WritesGoFromTheLastGroupToTheFirst)
 {
     for (qint32 id : {1, 2, 4, 5})

@@ -113,7 +113,10 @@ QByteArray TSimParams::read(int address, QString &note)
         return {};
     }
     const QVector<int> values = FValues.value(address);
-    QByteArray answer = nibbles(address, 4) + nibbles(int(values.size()), 2);
+    const int carried = FAnswerAs.value(address, address);
+    if (carried != address)
+        note = QStringLiteral(" (answered as %1)").arg(carried);
+    QByteArray answer = nibbles(carried, 4) + nibbles(int(values.size()), 2);
     for (int v : values)
         answer += nibbles(v, 2);
     return answer;

@@ -18,6 +18,8 @@ public:
     QString storeFile() const { return FStoreFile; }
 
     void drop(int address) { FDropped.insert(address); }
+    // The answer to a request for Asked carries the number Carried (and Asked's values).
+    void answerAs(int asked, int carried) { FAnswerAs.insert(asked, carried); }
     void setOfflineAfter(int commands) { FOfflineAfter = commands; }
 
     // 9A: the reply body after code 45, empty when none is sent; Note says why.
@@ -32,6 +34,7 @@ public:
 private:
     QMap<int, QVector<int>> FValues;
     QSet<int> FDropped;
+    QMap<int, int> FAnswerAs;
     QString FStoreFile;
     int FOfflineAfter = -1;
     int FCommands = 0;

@@ -157,6 +157,9 @@ int main(int argc, char **argv)
          QStringLiteral("FILE.AON")},
         {QStringLiteral("drop-param"), QStringLiteral("Never answer the request for this parameter (repeatable)."),
          QStringLiteral("ADDR")},
+        {QStringLiteral("param-answer-as"),
+         QStringLiteral("Answer the request for ASKED under the number CARRIED (repeatable)."),
+         QStringLiteral("ASKED=CARRIED")},
         {QStringLiteral("offline-after-params"),
          QStringLiteral("Fall silent for good after this many parameter commands."), QStringLiteral("N")},
         {QStringLiteral("pickup"), QStringLiteral("Seconds from a dialled number to its answer (default: none)."),
@@ -243,6 +246,14 @@ int main(int argc, char **argv)
         if (!ok || address < 0 || address > 65535)
             return usage(QStringLiteral("--drop-param expects an address 0..65535"));
         phone.params().drop(address);
+    }
+    for (const QString &a : p.values(QStringLiteral("param-answer-as"))) {
+        bool ok = false, ok2 = false;
+        const int asked = a.section(QLatin1Char('='), 0, 0).toInt(&ok);
+        const int carried = a.section(QLatin1Char('='), 1).toInt(&ok2);
+        if (!ok || !ok2 || asked < 0 || asked > 65535 || carried < 0 || carried > 65535)
+            return usage(QStringLiteral("--param-answer-as expects ASKED=CARRIED, addresses 0..65535"));
+        phone.params().answerAs(asked, carried);
     }
     if (p.isSet(QStringLiteral("offline-after-params"))) {
         int n = 0;
