@@ -83,6 +83,10 @@ void TOfficeOutbox::Install(sqlite3 *db, const QString &table)
                                     " \"Field_5\", \"Field_6\", \"Field_7\", \"Field_8\" ON %2 BEGIN"
                                     " INSERT INTO \"OfficeOutbox\" (\"Kind\", \"RowKey\") VALUES ('C', NEW.\"Call_ID\"); END")
                      .arg(trigger(table, QStringLiteral("Update")), t));
+            // A row given new file names moves to a new Call_ID: the office drops the old one.
+            exec(db, QStringLiteral("CREATE TRIGGER %1 AFTER DELETE ON %2 BEGIN"
+                                    " INSERT INTO \"OfficeOutbox\" (\"Kind\", \"RowKey\") VALUES ('X', OLD.\"Call_ID\"); END")
+                     .arg(trigger(table, QStringLiteral("Delete")), t));
         }
         exec(db, QStringLiteral("COMMIT"));
     } catch (...) {

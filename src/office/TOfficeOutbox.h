@@ -11,7 +11,7 @@ struct sqlite3;
 
 class TOfficeOutbox {
 public:
-    enum TKind { okCall = 'C', okPerson = 'U', okJoin = 'J', okDelete = 'D' };
+    enum TKind { okCall = 'C', okCallDeleted = 'X', okPerson = 'U', okJoin = 'J', okDelete = 'D' };
     struct TEntry {
         qint64 Seq = 0;
         char Kind = 0;

@@ -211,6 +211,12 @@ bool TOfficeServer::PutCall(const QString &workstation, const TCall &c)
                p);
 }
 
+bool TOfficeServer::DeleteCall(const QString &workstation, const QString &journal, qint64 callId)
+{
+    return run(QStringLiteral("DELETE FROM konvelo_calls WHERE workstation = $1 AND journal = $2 AND call_id = $3"),
+               {workstation, journal, callId});
+}
+
 bool TOfficeServer::PutPerson(const QString &workstation, const TPerson &x)
 {
     return run(QStringLiteral(

@@ -56,6 +56,7 @@ public:
 
     // Each returns false (and drops the connection) on a failure.
     bool PutCall(const QString &workstation, const TCall &call);
+    bool DeleteCall(const QString &workstation, const QString &journal, qint64 callId);
     bool PutPerson(const QString &workstation, const TPerson &p);   // later arrival wins; tombstones stay
     bool DeletePerson(const QString &workstation, const QString &guid, const QString &phone);
     // Joins a subscriber of a workstation's own book: the office's Guid for the

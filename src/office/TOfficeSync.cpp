@@ -163,6 +163,8 @@ bool TOfficeSync::publishFile(TSqliteDatabase &db, const QString &journal, TOffi
                 TOfficeServer::TCall call;
                 if (readCall(db, journal, e.Key, call))
                     step(server.PutCall(FWorkstation, call));
+            } else if (e.Kind == TOfficeOutbox::okCallDeleted) {
+                step(server.DeleteCall(FWorkstation, journal, e.Key));
             } else if (e.Kind == TOfficeOutbox::okDelete) {
                 step(server.DeletePerson(FWorkstation, e.Guid, QString()));
             } else {

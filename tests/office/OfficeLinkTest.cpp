@@ -4,6 +4,7 @@
 #include "OfficeTestUtil.h"
 #include "PgTestServer.h"
 #include "office/TOfficeLink.h"
+#include "office/TOfficeStatusLabel.h"
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <gtest/gtest.h>
@@ -30,7 +31,8 @@ TEST(OfficeLink, SubscriberAddedOnOneWorkstationIsFoundOnTheOtherWithinTwoSecond
     const QString conn = pg.newDatabase(QStringLiteral("link_two"));
     TStation a(conn, QStringLiteral("A")), b(conn, QStringLiteral("B"));
     ASSERT_TRUE(waitFor([&] { return a.Link.State().Connected && b.Link.State().Connected; }, 10000));
-    EXPECT_EQ(TOfficeLink::StatusText(a.Link.State()), QStringLiteral("Офис: подключено"));
+    TOfficeStatusLabel panel(&a.Link);
+    EXPECT_TRUE(waitFor([&] { return panel.text() == QStringLiteral("Офис: подключено"); }, 2000));
 
     a.Files.addPerson(QStringLiteral("8123"), QStringLiteral("Кузнецов"));
     // FindPhone, as at ring time: the row is in the book's view.
@@ -73,7 +75,9 @@ TEST(OfficeLink, ServerThatNeverAnswersLeavesTheCallerFreeAndTheStatusSaysSo)
     w.addCall(QStringLiteral("2"));
     ASSERT_TRUE(waitFor([&] { return !link.State().Error.isEmpty() && link.State().Queued == 2; }, 8000))
         << link.State().Error.toStdString();
-    EXPECT_EQ(TOfficeLink::StatusText(link.State()), QStringLiteral("Офис: нет связи, в очереди 2"));
+    TOfficeStatusLabel panel(&link);
+    EXPECT_EQ(panel.text(), QStringLiteral("Офис: нет связи, в очереди 2"));
+    EXPECT_FALSE(panel.toolTip().isEmpty());   // why: the last error
     EXPECT_FALSE(held.isEmpty());
     QElapsedTimer stop;
     stop.start();

@@ -66,6 +66,9 @@ TEST(OfficeOutbox, RecordsEveryChangeTheOfficeHearsOf)
     EXPECT_EQ(kinds(*w.In), QStringLiteral("CCC"));
     for (const auto &e : entries(*w.In))
         EXPECT_EQ(e.Key, call);
+    ASSERT_TRUE(w.In->FindCall(call));
+    w.In->DeleteCurrent(false);
+    EXPECT_EQ(kinds(*w.In), QStringLiteral("CCCX"));
 }
 
 TEST(OfficeOutbox, ChangeRolledBackLeavesNoEntry)

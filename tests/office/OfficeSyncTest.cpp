@@ -70,6 +70,12 @@ TEST_F(OfficeSync, CallsAndTheirNotesAreStoredOnceAndTheOutboxEmpties)
     ASSERT_TRUE(server.Calls(f, calls));
     ASSERT_EQ(calls.size(), 1);
     EXPECT_EQ(calls.at(0).Fields.value(1), QStringLiteral("счёт выслан"));
+    // New file names move the row to a new Call_ID: still one call on the server.
+    const qint64 moved = a.In->ReplaceFileNames(call, QStringLiteral("talk.wav"), QString());
+    ASSERT_NE(moved, 0);
+    ASSERT_TRUE(sync(a, QStringLiteral("Приёмная")));
+    EXPECT_EQ(q(QStringLiteral("SELECT call_id || '/' || field_2 FROM konvelo_calls WHERE phone = '5551234'")),
+              QStringList{QStringLiteral("%1/счёт выслан").arg(moved)});
     f.ExceptWorkstation = QStringLiteral("Приёмная");
     calls.clear();
     ASSERT_TRUE(server.Calls(f, calls));
