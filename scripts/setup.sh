@@ -5,7 +5,7 @@ set -e
 PKGS="build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
 qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-serialport-dev qt6-multimedia-dev
 qt6-svg-dev libqt6svg6 qt6-l10n-tools qt6-charts-dev libqt6opengl6-dev
-libgsm1-dev libsndfile1-dev libpulse-dev libsqlite3-dev sqlite3
+libgsm1-dev libsndfile1-dev libpulse-dev libsqlite3-dev sqlite3 libpq-dev postgresql
 libgtest-dev libgmock-dev googletest libbenchmark-dev
 pulseaudio pulseaudio-utils xvfb xauth dbus-daemon
 gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-pulseaudio

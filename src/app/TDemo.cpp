@@ -475,8 +475,8 @@ void TDemo::saveSettingsPages()
     dlg->show();
     const char *names[] = {"settings-general.png", "settings-records.png", "settings-signals.png",
                            "settings-port.png",    "settings-view.png",    "settings-data.png",
-                           "settings-network.png", "settings-rules.png"};
-    for (int i = 0; i < dlg->PageControl1->count() && i < 8; ++i) {
+                           "settings-network.png", "settings-rules.png",   "settings-office.png"};
+    for (int i = 0; i < dlg->PageControl1->count() && i < 9; ++i) {
         dlg->PageControl1->setCurrentIndex(i);
         QCoreApplication::processEvents();
         save(dlg, QString::fromLatin1(names[i]));

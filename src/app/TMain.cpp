@@ -23,6 +23,10 @@
 #include "app/TAboutBox.h"
 #include "common/THelpTopics.h"
 #include "ui/THelp.h"
+#include "office/TOfficeHistory.h"
+#include "office/TOfficeLink.h"
+#include "office/TOfficeStatusLabel.h"
+#include "office/TOfficeSync.h"
 #include "ui/TBlockedCallsLabel.h"
 #include <QToolBar>
 #include "phone/TPhone.h"
@@ -279,6 +283,7 @@ void TMain::Startup()
     createCallDetails();
     createRobot();
     startFeed();
+    startOffice();
 
     // 23
     PageControl1->setCurrentIndex(qBound(0, FConfig->ActivePage, 2));
@@ -444,6 +449,44 @@ void TMain::startFeed()
     connect(FCallHandler.get(), &TCallHandler::OutCallWritten, feed,
             [feed](const TOutCall &Row) { feed->CallEnded(Row); });
     connect(FConfig.get(), &TConfig::SettingsApplied, feed, [this] { FFeed->Apply(FConfig->Feed); });
+    connect(FConfig.get(), &TConfig::SettingsApplied, this, [this] { startOffice(); });
+}
+
+void TMain::startOffice()
+{
+    const TOfficeSettings &o = FConfig->Office;
+    const QString key = o.Enabled() ? o.Database + QLatin1Char('\n') + o.WorkstationName() : QString();
+    if (!FOfficeStatus && key.isEmpty() && FOfficeRunning.isEmpty()) {
+        // No office: triggers left by an earlier one stop queueing.
+        try {
+            TOfficeSync::Uninstall(BaseFolder::dataPath());
+        } catch (const TTableError &) {
+        }
+    }
+    if (FOfficeStatus && key == FOfficeRunning)
+        return;
+    FOfficeRunning = key;
+    if (FAlert)
+        FAlert->SetOfficeHistory(nullptr);
+    delete FOfficeStatus;
+    FOfficeStatus = nullptr;
+    FOfficeHistory.reset();
+    FOfficeLink.reset();
+    if (key.isEmpty())
+        return;
+    FOfficeLink = std::make_unique<TOfficeLink>();
+    FOfficeLink->Attach(*FAddressBook, *FInCalls, *FOutCalls);
+    try {
+        FOfficeLink->Start(o.Database, o.WorkstationName(), BaseFolder::dataPath());
+    } catch (const TTableError &) {
+        FOfficeLink.reset();
+        return;
+    }
+    FOfficeStatus = new TOfficeStatusLabel(FOfficeLink.get(), statusBar());
+    statusBar()->addPermanentWidget(FOfficeStatus);
+    FOfficeHistory = std::make_unique<TOfficeHistory>(o.Database, o.WorkstationName());
+    if (FAlert)
+        FAlert->SetOfficeHistory(FOfficeHistory.get());
 }
 
 bool TMain::openTables()

@@ -33,6 +33,9 @@ class TAlert;
 class TAudioMixer;
 class TBookPage;
 class TCallFeed;
+class TOfficeHistory;
+class TOfficeLink;
+class TOfficeStatusLabel;
 class TCallHandler;
 class TConfig;
 class TConfigVolumeSettings;
@@ -254,6 +257,8 @@ private:
     void connectCallHandler();
     void connectTalkDownload();
     void startFeed();
+    // The office link after the settings (again when they change).
+    void startOffice();
     void connectCommands();
     // The reminder list and the number information window, with their openers.
     void createCallDetails();
@@ -303,6 +308,10 @@ private:
     std::unique_ptr<TDialControl> FDialControl;
     std::unique_ptr<TCallHandler> FCallHandler;
     std::unique_ptr<TCallFeed> FFeed;
+    std::unique_ptr<TOfficeLink> FOfficeLink;
+    std::unique_ptr<TOfficeHistory> FOfficeHistory;
+    TOfficeStatusLabel *FOfficeStatus = nullptr;
+    QString FOfficeRunning;   // the settings the link runs with
     std::unique_ptr<TTalkDownload> FTalkDownload;
 
     // The windows, which read the objects above: freed before them.

@@ -297,6 +297,7 @@ void TConfig::Load()
     OutlOtherName = s.ReadString(KOutlook, QStringLiteral("OutlOtherName"));
 
     Feed = TFeedSettings::Load(s);
+    Office = TOfficeSettings::Load(s);
     NumberRules = TNumberRules::Load(s);
 }
 
@@ -412,6 +413,7 @@ TSettingsDialogValues TConfig::DialogValues() const
     v.Autostart = TAutostart::Enabled();
     v.Feed = Feed;
     v.Rules = NumberRules;
+    v.Office = Office;
     v.AdjustSound = AdjustSoundSettings;
     v.RestrictDeletion = yrd;
     v.PasswordSet = !ypw.isEmpty();
@@ -635,6 +637,11 @@ bool TConfig::SaveAll(bool apply)
         Take(Feed.WebhookSecret, now.Feed.WebhookSecret, was.Feed.WebhookSecret);
     }
     Feed.Store(*FStore);
+    // Office: written only when the dialog changed it, like the rules.
+    if (fromDialog && !(now.Office == was.Office)) {
+        Office = now.Office;
+        Office.Store(*FStore);
+    }
     // Written only when the dialog changed them: the rules konvelo-cli edits
     // while the program runs are not overwritten at exit.
     if (fromDialog && !(now.Rules == was.Rules)) {

@@ -14,6 +14,7 @@
 #include "common/TDateTime.h"
 #include "TFeedSettings.h"
 #include "TNumberRules.h"
+#include "TOfficeSettings.h"
 #include "TPortSettings.h"
 #include "TSettingsDialogValues.h"
 #include "TSettingsStore.h"
@@ -154,6 +155,9 @@ public:
 
     // Feed: the call feed's server and webhooks.
     TFeedSettings Feed;
+
+    // Office: the office server shared by the workstations (empty: none).
+    TOfficeSettings Office;
 
     // Rules: the numbers whose calls are hung up at once.
     TNumberRules NumberRules;

@@ -1,6 +1,7 @@
 #include "TConfigSchema.h"
 #include "TFeedSettings.h"
 #include "TNumberRules.h"
+#include "TOfficeSettings.h"
 #include "TPortSettings.h"
 #include <QDateTime>
 
@@ -81,6 +82,8 @@ QList<TConfigSchema::TEntry> Build()
     e.append({feed, QStringLiteral("Webhooks"), S::vkString, false});
     e.append({feed, QStringLiteral("WebhookSecret"), S::vkString, false});
     e.append({TNumberRules::Key, TNumberRules::Name, S::vkString, false});
+    e.append({TOfficeSettings::Key, QStringLiteral("Database"), S::vkString, false});
+    e.append({TOfficeSettings::Key, QStringLiteral("Workstation"), S::vkString, false});
     return e;
 }
 

@@ -1,5 +1,6 @@
 #include "TSettings.h"
 #include "TRulesPage.h"
+#include "office/TOfficePage.h"
 #include "TConfig.h"
 #include "TPasswordDlg.h"
 #include "audio/TMediaPlayer.h"
@@ -119,6 +120,8 @@ TSettings::TSettings(TConfig &Config, QWidget *parent) : QDialog(parent), FConfi
     PageControl1->addTab(buildNetworkPage(), QStringLiteral("Се&ть"));
     RulesPage = new TRulesPage;
     PageControl1->addTab(RulesPage, QStringLiteral("Правила"));
+    OfficePage = new TOfficePage;
+    PageControl1->addTab(OfficePage, QStringLiteral("Офис"));
     connect(PageControl1, &QTabWidget::currentChanged, this, &TSettings::pageChanged);
 
     OKBtn = named(new QPushButton(QStringLiteral("&OK"), this), QStringLiteral("OKBtn"));
@@ -470,6 +473,7 @@ void TSettings::watchChanges()
         connect(e, &QLineEdit::textChanged, this, mark);
     connect(FeedPortSpin, qOverload<int>(&QSpinBox::valueChanged), this, mark);
     connect(RulesPage, &TRulesPage::Changed, this, mark);
+    connect(OfficePage, &TOfficePage::Changed, this, mark);
     for (QCheckBox *c : {MuteOnCallCheck, AskRecordsCheck, StartMinimizedCheck, AutostartCheck, FeedEnabledCheck,
                          AdjustSoundCheck, RecordInCheck,
                          RecordOutCheck, CreschendoCheck, PlaySoundCheck, NoMessageOnStartTalkCheck,
@@ -562,6 +566,7 @@ void TSettings::SetValues(const TSettingsDialogValues &v)
     FeedWebhooksEdit->setText(v.Feed.Webhooks);
     FeedSecretEdit->setText(v.Feed.WebhookSecret);
     RulesPage->SetRules(v.Rules);
+    OfficePage->SetSettings(v.Office);
     AdjustSoundCheck->setChecked(v.AdjustSound);
     {
         const QSignalBlocker block(RestrictDeletionCheck);
@@ -632,6 +637,7 @@ TSettingsDialogValues TSettings::Values() const
     v.Feed.Webhooks = FeedWebhooksEdit->text().trimmed();
     v.Feed.WebhookSecret = FeedSecretEdit->text();
     v.Rules = RulesPage->Rules();
+    v.Office = OfficePage->Settings();
     v.AdjustSound = AdjustSoundCheck->isChecked();
     v.RestrictDeletion = RestrictDeletionCheck->isChecked();
     v.PasswordSet = !FConfig.ypw.isEmpty();

@@ -27,6 +27,7 @@ class TConfig;
 class TMediaPlayer;
 class TPasswordDlg;
 class TRulesPage;
+class TOfficePage;
 class TSoundPlayer;
 
 class TSettings : public QDialog, public ISettingsDialog {
@@ -82,6 +83,7 @@ public:
     QLineEdit *FeedSecretEdit;
     // "Правила"
     TRulesPage *RulesPage;
+    TOfficePage *OfficePage;
     QCheckBox *AdjustSoundCheck;
     QCheckBox *RestrictDeletionCheck;
     QPushButton *ChangePasswordBitBtn;

@@ -4,6 +4,7 @@
 // the field's number 1..7; index 0 is unused.
 #include "TFeedSettings.h"
 #include "TNumberRules.h"
+#include "TOfficeSettings.h"
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -62,6 +63,7 @@ struct TSettingsDialogValues {
 
     // "Правила": the numbers hung up at once
     TNumberRules Rules;                    // RulesList
+    TOfficeSettings Office;                // "Офис": OfficeDatabaseEdit, OfficeWorkstationEdit
 
     // "&Данные"
     bool AddOutlPostfix = true;            // AddOutlPhonePostfixCheck

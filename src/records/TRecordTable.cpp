@@ -90,6 +90,8 @@ bool TRecordTable::validLayout()
     while (info.step())
         columns << info.value(1).toString();
     info = TSqliteStatement();
+    for (const QString &hidden : FSchema.Hidden)
+        columns.removeAll(hidden);
     const QStringList names = FSchema.fieldNames();
     if (columns == names)
         return true;

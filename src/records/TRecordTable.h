@@ -87,6 +87,9 @@ public:
 
     // The connection, for the few readers that query the file directly.
     sqlite3 *connection() const { return FDb.handle(); }
+    // Rows were written to the file by another connection: the view reads its
+    // keys again, keeps its current row and notifies once.
+    void refreshView() { reloadView(); }
 
 signals:
     // Rows were added, deleted or changed, or the order or the filter changed.

@@ -130,6 +130,7 @@ const TTableSchema &TTableSchema::addressBook()
                     f("Creschendo", TFieldType::ftBoolean)};
         t.NotSorted = {QString()};
         t.Indexed = {QStringLiteral("Phone"), QStringLiteral("Name")};
+        t.Hidden = {QStringLiteral("Guid")};
         return t;
     }();
     return s;

@@ -17,6 +17,10 @@ public:
     // ones of Fields, flags 0 or 1): a file without them gets them, 0 in every
     // row, when it is opened.
     QStringList AddedLater;
+    // Columns other parts of the program add to the file for their own use
+    // (the office link's Guid); they are not fields and the layout check
+    // leaves them alone.
+    QStringList Hidden;
 
     QString keyName() const { return Fields.first().Name; }
     int fieldIndex(const QString &name) const;   // -1 when no such field

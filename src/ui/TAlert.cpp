@@ -4,6 +4,7 @@
 #include "common/TScreenWaker.h"
 #include "config/TConfig.h"
 #include "records/TIncomingCallBook.h"
+#include "office/TOfficeHistoryList.h"
 #include "records/TNumberHistory.h"
 #include "records/TOutgoingCallBook.h"
 #include "records/TTableError.h"
@@ -374,16 +375,32 @@ void TAlert::ShowCaller(const QString &Number, const QString &Name, const QStrin
 
     const bool known = !Number.isEmpty() && Number != NotYetKnown && Number != NotKnown;
     SGNumbersInfo->setVisible(known);
+    if (OfficeHistory)
+        OfficeHistory->setVisible(known);
     PanelFields->setVisible(known);
     PanelNames->setVisible(known);
     if (known) {
         setPanelInfoCaption(QString());
         LabelPhone->setText(QStringLiteral("Номер  ") + Number);
         fillHistory();
+        if (OfficeHistory)
+            OfficeHistory->ShowNumber(Number);
     } else {
         setPanelInfoCaption(QStringLiteral("Входящий звонок"));
         LabelPhone->setText(QStringLiteral("Номер ") + Number);
     }
+}
+
+void TAlert::SetOfficeHistory(TOfficeHistory *History)
+{
+    delete OfficeHistory;
+    OfficeHistory = nullptr;
+    if (!History)
+        return;
+    OfficeHistory = new TOfficeHistoryList(History, PanelInfo);
+    OfficeHistory->setMaximumHeight(110);
+    auto *box = qobject_cast<QBoxLayout *>(PanelInfo->layout());
+    box->insertWidget(box->indexOf(SGNumbersInfo) + 1, OfficeHistory);
 }
 
 void TAlert::fillHistory()

@@ -17,6 +17,8 @@ class QTableView;
 class QTableWidget;
 class QTimer;
 class TConfig;
+class TOfficeHistory;
+class TOfficeHistoryList;
 class TIncomingCallBook;
 class TOutgoingCallBook;
 
@@ -51,6 +53,11 @@ public:
     // The main window's pictures: GridImageList by index, and the incoming and
     // outgoing page images. Without them the history shows texts only.
     void SetImages(const QList<QIcon> &GridImages, const QIcon &InPage, const QIcon &OutPage);
+
+    // The office's calls of the number from the other workstations, shown below
+    // the local history as they arrive (null: no office).
+    void SetOfficeHistory(TOfficeHistory *History);
+    TOfficeHistoryList *OfficeHistory = nullptr;
 
     // Window state.
     QString Number() const { return FNumber; }

@@ -5,6 +5,7 @@
 #include "config/TAutostart.h"
 #include "config/TConfig.h"
 #include "config/TConfigSchema.h"
+#include "config/TOfficeSettings.h"
 #include "config/TPortSettings.h"
 #include "config/TSettingsStore.h"
 #include <QDir>
@@ -82,6 +83,8 @@ int Get(const CliArgs &args)
         cliErr(QStringLiteral("the stored value is not of its type: ") + e->Path());
         return CliNotFound;
     }
+    if (e->Key == TOfficeSettings::Key && e->Name == QLatin1String("Database"))
+        text = TOfficeSettings::MaskedDatabase(text);
     cliOut(Hidden(args, *e, text) ? Masked : text);
     return CliOk;
 }
@@ -123,6 +126,8 @@ QJsonValue Json(const S::TEntry &e, const TSettingsStore::TValue &v)
     QString text;
     if (!S::Format(e, v, text))
         return QJsonValue(QJsonValue::Null);
+    if (e.Key == TOfficeSettings::Key && e.Name == QLatin1String("Database"))
+        text = TOfficeSettings::MaskedDatabase(text);
     switch (e.Kind) {
     case S::vkInteger:
         return QJsonValue(text.toInt());
