@@ -23,7 +23,6 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QShortcut>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTableWidget>
@@ -317,12 +316,6 @@ void TFormFieldsEdit::buildLayout()
             markEdited();
     });
     EditNumberBox->installEventFilter(this);
-    // Esc is "Отмена"; Alt+F4 closes as the title-bar button does where no
-    // window manager takes the key first.
-    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(escape, &QShortcut::activated, this, &TFormFieldsEdit::CancelBtnClick);
-    auto *altF4 = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_F4), this);
-    connect(altF4, &QShortcut::activated, this, [this] { close(); });
 }
 
 void TFormFieldsEdit::SetImages(const QList<QIcon> &GridImages, const QIcon &InPage, const QIcon &OutPage)
@@ -587,10 +580,33 @@ void TFormFieldsEdit::closeWindow()
     FOwnClose = false;
 }
 
+bool TFormFieldsEdit::closingKey(const QKeyEvent *event)
+{
+    // Esc is "Отмена"; Alt+F4 closes as the title-bar button does where no
+    // window manager takes the key first.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        CancelBtnClick();
+        return true;
+    }
+    if (event->key() == Qt::Key_F4 && event->modifiers() == Qt::AltModifier) {
+        close();
+        return true;
+    }
+    return false;
+}
+
+void TFormFieldsEdit::keyPressEvent(QKeyEvent *event)
+{
+    if (!closingKey(event))
+        QWidget::keyPressEvent(event);
+}
+
 bool TFormFieldsEdit::eventFilter(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
     case QEvent::KeyPress:
+        if (closingKey(static_cast<QKeyEvent *>(event)))
+            return true;
         if (watched != StringGridFields->viewport()) {
             markEdited();
             restartRunningTimer();

@@ -16,6 +16,7 @@
 
 class QCheckBox;
 class QDateEdit;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -103,6 +104,7 @@ protected:
     // A close the window did not ask for itself (title-bar button, Alt+F4) is a
     // cancel: the values typed are dropped, never left for another call.
     void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -115,6 +117,8 @@ private:
     // Closes as OK, Cancel, the timer or the call handling decided.
     void closeWindow();
     void dropValues();
+    // Esc and Alt+F4; true when the key closed the window.
+    bool closingKey(const QKeyEvent *event);
     void restartRunningTimer();
     QList<QLineEdit *> fieldEditors() const;
 

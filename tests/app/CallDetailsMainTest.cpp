@@ -61,7 +61,7 @@ TEST(CallDetailsMain, RemindersAndTheNumberWindowFollowTheJournals)
     // Start-up lists the reminder; writing one on the other call lists it too.
     ASSERT_NE(main->Reminders(), nullptr);
     EXPECT_EQ(main->Reminders()->Count(), 1);
-    main->OutCalls()->UpdateFields(outId, {{1, QStringLiteral("перезвонить")}}, TDateTime(today + 2));
+    main->OutCalls()->UpdateFields(outId, {{1, QStringLiteral("call back")}}, TDateTime(today + 2));
     EXPECT_EQ(main->Reminders()->Count(), 2);
 
     // "Информация" beside the dial box opens the window for the box's number.
@@ -139,9 +139,9 @@ TEST(CallDetailsMain, TheFieldsPanelShowsWhatTheNumberWindowAndTheEditorWrote)
     editor->LoadCall(QStringLiteral("5551234"), ckIncoming);
     editor->ShowInFront();
     editor->SetCallId(id);
-    QTest::keyClicks(editor->findChild<QLineEdit *>(QStringLiteral("Field1Edit")), QStringLiteral("из редактора"));
+    QTest::keyClicks(editor->findChild<QLineEdit *>(QStringLiteral("Field1Edit")), QStringLiteral("from the editor"));
     QTest::keyClick(editor->findChild<QLineEdit *>(QStringLiteral("Field1Edit")), Qt::Key_Tab);
     editor->PressOK();
-    EXPECT_EQ(shown(), QStringLiteral("из редактора"));
+    EXPECT_EQ(shown(), QStringLiteral("from the editor"));
     main->CloseWithoutAsking();
 }

@@ -409,7 +409,7 @@ TEST_F(FieldsEditorWindowTest, TheEditorKeepsTheRowOfItsOwnCallWhileOtherCallsEn
     FBook->AddPerson(QStringLiteral("5553412"), QStringLiteral("Петров"), TPersonAttributes::AlwaysShow, {}, {}, {},
                      -1, false);
     ASSERT_TRUE(startLine());
-    onTalk([&] { type("Field2Edit", QStringLiteral("заказ 12")); });
+    onTalk([&] { type("Field2Edit", QStringLiteral("order 12")); });
     ASSERT_TRUE(playCall(QStringLiteral("number 1 5553412\nring\nwait 0.2\nlift\nwait 0.3\nhangup")));
     ASSERT_EQ(inRows().size(), 1);
     const qint64 own = inRows().last().value("Call_ID").toLongLong();
@@ -421,17 +421,17 @@ TEST_F(FieldsEditorWindowTest, TheEditorKeepsTheRowOfItsOwnCallWhileOtherCallsEn
     ASSERT_EQ(inRows().size(), 2);
     const qint64 other = inRows().last().value("Call_ID").toLongLong();
     EXPECT_EQ(FEditor->CallId(), own);
-    type("Field2Edit", QStringLiteral(", оплачен"));
+    type("Field2Edit", QStringLiteral(", paid"));
     clickOK();
     EXPECT_FALSE(FEditor->isVisible());
-    EXPECT_EQ(inRow(own).value("Field_2").toString(), QStringLiteral("заказ 12, оплачен"));
+    EXPECT_EQ(inRow(own).value("Field_2").toString(), QStringLiteral("order 12, paid"));
     EXPECT_EQ(inRow(own).value("Phone").toString(), QStringLiteral("5553412"));
     EXPECT_TRUE(inRow(other).value("Field_2").toString().isEmpty());
     EXPECT_EQ(inRow(other).value("Phone").toString(), QStringLiteral("5559999"));
 
     // The editor of an outgoing call outlives an incoming call that ends: its OK
     // still writes the outgoing row, nothing in the incoming journal.
-    onTalk([&] { type("Field1Edit", QStringLiteral("перезвонить")); });
+    onTalk([&] { type("Field1Edit", QStringLiteral("call back")); });
     ASSERT_TRUE(playCall(QStringLiteral("lift\nwait 0.3\ndial 5557788\nwait 0.5\nhangup")));
     ASSERT_EQ(outRows().size(), 1);
     const qint64 out = outRows().last().value("Call_ID").toLongLong();
@@ -441,7 +441,7 @@ TEST_F(FieldsEditorWindowTest, TheEditorKeepsTheRowOfItsOwnCallWhileOtherCallsEn
     ASSERT_EQ(inRows().size(), 3);
     EXPECT_EQ(FEditor->CallId(), out);
     clickOK();
-    EXPECT_EQ(outRows().last().value("Field_1").toString(), QStringLiteral("перезвонить"));
+    EXPECT_EQ(outRows().last().value("Field_1").toString(), QStringLiteral("call back"));
     EXPECT_EQ(inRows().last().value("Phone").toString(), QStringLiteral("5550001"));
     for (const QVariantMap &r : inRows())
         EXPECT_TRUE(r.value("Field_1").toString().isEmpty());
@@ -454,7 +454,7 @@ TEST_F(FieldsEditorWindowTest, ClosingTheEditorWithoutOkLeavesNothingForThisOrTh
     onTalk([&] {
         edit("EditNumber")->selectAll();
         type("EditNumber", QStringLiteral("5550000"));
-        type("Field2Edit", QStringLiteral("черновик"));
+        type("Field2Edit", QStringLiteral("draft"));
         QTest::keyClick(edit("Field2Edit"), Qt::Key_F4, Qt::AltModifier);
         EXPECT_FALSE(FEditor->isVisible());
         EXPECT_FALSE(FEditor->Edited());
@@ -471,7 +471,7 @@ TEST_F(FieldsEditorWindowTest, ClosingTheEditorWithoutOkLeavesNothingForThisOrTh
         EXPECT_EQ(edit("EditNumber")->text(), QStringLiteral("5551111"));
         EXPECT_TRUE(edit("Field2Edit")->text().isEmpty());
         EXPECT_FALSE(FEditor->Edited());
-        type("Field2Edit", QStringLiteral("второй"));
+        type("Field2Edit", QStringLiteral("second"));
         checked = true;
     });
     ASSERT_TRUE(playCall(QStringLiteral("number 1 5551111\nring\nwait 0.2\nlift\nwait 0.3\nhangup")));
@@ -484,7 +484,7 @@ TEST_F(FieldsEditorWindowTest, ClosingTheEditorWithoutOkLeavesNothingForThisOrTh
 
     // Esc is Cancel, with the reminder ticked too; the call after it gets a clean row.
     onTalk([&] {
-        type("Field2Edit", QStringLiteral("третий"));
+        type("Field2Edit", QStringLiteral("third"));
         FEditor->findChild<QCheckBox *>(QStringLiteral("CheckBoxReminder"))->click();
         QTest::keyClick(edit("Field2Edit"), Qt::Key_Escape);
         EXPECT_FALSE(FEditor->isVisible());
@@ -510,7 +510,7 @@ TEST_F(FieldsEditorWindowTest, TheQuestionMarkOfTheAlertNeverReplacesTheNumberTh
         FEditor->OpenFromAlert(QStringLiteral("?"), FHandler->CurrentCall());
         ++opened;
         EXPECT_EQ(edit("EditNumber")->text(), QStringLiteral("?"));
-        type("Field2Edit", QStringLiteral("без номера"));
+        type("Field2Edit", QStringLiteral("no number yet"));
         if (pressOK)
             clickOK();   // no row yet: the values wait for the end of the call
     });
@@ -518,7 +518,7 @@ TEST_F(FieldsEditorWindowTest, TheQuestionMarkOfTheAlertNeverReplacesTheNumberTh
     ASSERT_EQ(opened, 1);
     ASSERT_EQ(inRows().size(), 1);
     EXPECT_EQ(inRows().last().value("Phone").toString(), QStringLiteral("5553412"));
-    EXPECT_EQ(inRows().last().value("Field_2").toString(), QStringLiteral("без номера"));
+    EXPECT_EQ(inRows().last().value("Field_2").toString(), QStringLiteral("no number yet"));
     EXPECT_FALSE(FEditor->Edited());
 
     // Still open when the call ends: OK afterwards keeps the number too.
@@ -530,7 +530,7 @@ TEST_F(FieldsEditorWindowTest, TheQuestionMarkOfTheAlertNeverReplacesTheNumberTh
     EXPECT_EQ(FEditor->CallId(), inRows().last().value("Call_ID").toLongLong());
     clickOK();
     EXPECT_EQ(inRows().last().value("Phone").toString(), QStringLiteral("5551111"));
-    EXPECT_EQ(inRows().last().value("Field_2").toString(), QStringLiteral("без номера"));
+    EXPECT_EQ(inRows().last().value("Field_2").toString(), QStringLiteral("no number yet"));
 
     // A number typed over the "?" is the user's word and goes into the row.
     onRinging([&] {

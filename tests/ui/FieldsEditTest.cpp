@@ -16,6 +16,7 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -279,4 +280,24 @@ TEST_F(FieldsEdit, PendingValuesStayWithTheirCallAndAReminderIsWrittenWithoutAny
     editor->SetCallId(row);
     editor->PressOK();
     EXPECT_DOUBLE_EQ(inField(row, "Field_8").toDouble(), 0.0);
+}
+
+TEST_F(FieldsEdit, TitleBarCloseAltF4AndEscLeaveNoValuesPending)
+{
+    const auto typedThenClosed = [&](const std::function<void()> &closeIt) {
+        editor->LoadCall(QStringLiteral("5551234"), ckIncoming);
+        editor->ShowInFront();
+        type("Field3Edit", QStringLiteral("draft"));
+        find<QCheckBox>("CheckBoxReminder")->click();
+        ASSERT_TRUE(editor->Edited());
+        closeIt();
+        EXPECT_FALSE(editor->isVisible());
+        EXPECT_TRUE(main.isEnabled());
+        EXPECT_FALSE(editor->Edited());
+        EXPECT_TRUE(editor->FieldValues().at(0).Text.isEmpty());
+        EXPECT_FALSE(editor->ReminderChecked());
+    };
+    typedThenClosed([&] { EXPECT_TRUE(editor->close()); });
+    typedThenClosed([&] { QTest::keyClick(find<QLineEdit>("Field3Edit"), Qt::Key_F4, Qt::AltModifier); });
+    typedThenClosed([&] { QTest::keyClick(find<QLineEdit>("Field3Edit"), Qt::Key_Escape); });
 }
