@@ -33,7 +33,7 @@ TReminderPanel::TReminderPanel(TIncomingCallBook *In, TOutgoingCallBook *Out, QW
     int column = 0;
     for (QToolButton *b : {SB_ReminderInfo, SB_ReminderCall, SB_ReminderAll}) {
         QFont small = b->font();
-        small.setPointSizeF(small.pointSizeF() * 0.9);
+        small.setPointSizeF(small.pointSizeF() * 0.85);
         b->setFont(small);
         b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         if (b == SB_ReminderAll)
