@@ -152,6 +152,7 @@ void TRobotSettingsFile::Save(const QString &FileName, const TRobotConfig &c, co
     write(f, QStringLiteral("RobotTask/StartTime"), s.StartTime.toString(LongTime));
     write(f, QStringLiteral("RobotTask/EndTime"), s.EndTime.toString(LongTime));
     write(f, QStringLiteral("RobotTask/WeekFlags"), int(s.WeekFlags));
+    f.Save();
 }
 
 TRobotWindowLayout TRobotSettingsFile::LoadLayout(const QString &FileName)

@@ -14,7 +14,7 @@ struct TRobotRow {
     int Count = 0;       // how many times the robot reached the number
     // Lines of the file just above this row that give no row (no separator, no
     // number): written back as they were, so that no save loses a line.
-    QList<QByteArray> Kept;
+    QList<QByteArray> Kept = {};
 
     bool Reached() const { return Mark == u'+'; }
     bool operator==(const TRobotRow &) const = default;

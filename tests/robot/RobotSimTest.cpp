@@ -133,8 +133,9 @@ TEST(RobotOnTheSimulator, TimedStartStopsPlaybackAndHeaderClicksMidCallMarkTheDi
     window.exec();
     driver.stop();
 
-    if (played)
+    if (played) {
         EXPECT_TRUE(playerStoppedByTimedStart);
+    }
     EXPECT_TRUE(timedRunStarted);
     ASSERT_EQ(phase, Done);
     EXPECT_FALSE(window.isVisible());
