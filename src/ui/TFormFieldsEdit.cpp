@@ -510,6 +510,7 @@ void TFormFieldsEdit::showEvent(QShowEvent *event)
     FEdited = FKeepEdited;
     FKeepEdited = false;
     FCallId = -1;
+    FPendingStore = {};
     if (FRobotWindow && FRobotWindow->isVisible()) {
         FRobotWindow->setEnabled(false);
         return;
@@ -621,19 +622,29 @@ void TFormFieldsEdit::OKBtnClick()
         return;
     }
     const TDateTime reminder = ReminderChecked() ? ReminderDate() : TDateTime();
+    // The window closes only once the values are kept: a row gone from the
+    // journal or a backlog that no longer has it keeps them on screen.
+    bool kept;
     try {
-        if (FCallKind == ckIncoming) {
+        if (FCallId == 0) {
+            // The row waits in the journal's backlog: the values wait with it.
+            kept = FPendingStore && FPendingStore(EditNumber(), FieldValues(), reminder);
+        } else if (FCallKind == ckIncoming) {
             // An emptied number box keeps the row's number: Phone is never empty.
             QString phone = EditNumber();
             if (phone.isEmpty())
                 phone = FIn->rowByKey(FCallId).value(FIn->schema().fieldIndex(QStringLiteral("Phone"))).toString();
-            FIn->UpdateFields(FCallId, phone, FieldValues(), reminder);
+            kept = FIn->UpdateFields(FCallId, phone, FieldValues(), reminder);
         } else {
-            FOut->UpdateFields(FCallId, FieldValues(), reminder);
+            kept = FOut->UpdateFields(FCallId, FieldValues(), reminder);
         }
     } catch (const TTableError &e) {
         // The window stays open with the values, so that nothing typed is lost.
         QMessageBox::warning(this, QApplication::applicationName(), e.message());
+        return;
+    }
+    if (!kept) {
+        QMessageBox::warning(this, QApplication::applicationName(), NotWrittenText);
         return;
     }
     emit RowUpdated();

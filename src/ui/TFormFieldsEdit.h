@@ -32,6 +32,9 @@ class TFormFieldsEdit : public QWidget, public IFieldsEditor {
     Q_OBJECT
 public:
     static constexpr int CloseDelayMs = 60000;
+    // OK found no row to write into (the call was deleted meanwhile).
+    static inline const QString NotWrittenText =
+        QStringLiteral("Звонок не найден в журнале: информационные поля не записаны.");
     // Columns of SGNumbersInfo.
     enum THistoryColumn { hcIndex, hcTime, hcLength, hcDirection, hcAttributes, hcFileName, hcMessageFileName };
     // Attached values of the history cells are kept under this role.
@@ -61,6 +64,7 @@ public:
     bool Edited() const override { return FEdited; }
     void ClearEdited() override { FEdited = false; }
     void SetCallId(qint64 CallId) override { FCallId = CallId; }
+    void SetPendingRow(TPendingStore Store) override { FPendingStore = std::move(Store); }
     void PressOK() override { OKBtnClick(); }
     void Close() override { close(); }
     void LoadCall(const QString &NumberText, TCallKind Kind) override;
@@ -121,6 +125,7 @@ private:
 
     TCallKind FCallKind = ckIncoming;
     qint64 FCallId = -1;
+    TPendingStore FPendingStore;   // while FCallId is 0: the row waits in the backlog
     bool FEdited = false;
     bool FFromAlert = false;
     bool FKeepEdited = false;   // LoadCall carried pending values over
