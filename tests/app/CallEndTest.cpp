@@ -3,6 +3,8 @@
 // neither the journal nor its backlog file can take is reported before exit.
 #include "CallTestLine.h"
 #include "MainTestSupport.h"
+#include "app/TMain.h"
+#include "ui/TFormMessage.h"
 #include "common/BaseFolder.h"
 #include "phone/TManualClock.h"
 #include "records/TIncomingCallBook.h"
@@ -176,6 +178,34 @@ TEST_F(ProgramEndTest, CallNoFileCanTakeIsReportedOnStandardErrorAtSigterm)
     sqlite3_close(other);
     EXPECT_TRUE(err.contains(QStringLiteral("5551234"))) << err.toStdString();
     EXPECT_TRUE(err.contains(QStringLiteral("будут потеряны"))) << err.toStdString();
+}
+
+TEST_F(ProgramEndTest, DamagedBacklogIsReportedInTheMessageWindowAndItsRowsGoIn)
+{
+    // Two whole rows and a torn third, left by an earlier run.
+    ASSERT_TRUE(QDir().mkpath(FDir.filePath(QStringLiteral("Data"))));
+    {
+        QFile f(journal() + QStringLiteral(".cds.pending"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        for (int i = 0; i < 3; ++i)
+            f.write(QStringLiteral("{\"key\":\"k%1\",\"row\":[\"555000%1\",1,46000.%1,0.001,0,null,null,null,null,"
+                                   "null,null,null,null,null,null,0],\"table\":\"InCalls\"}\r\n")
+                        .arg(i + 1)
+                        .toUtf8()
+                        .left(i == 2 ? 50 : -1));
+    }
+    BaseFolder::set(FDir.path());
+    auto main = std::make_unique<TMain>();
+    main->ConfirmExit = [] { return true; };
+    TFormMessage *info = main->FormMessage();
+    ASSERT_TRUE(MainTestSupport::SpinUntil([&] { return info->isVisible(); }));
+    EXPECT_EQ(info->FirstLine(), QStringLiteral("Файл отложенных звонков повреждён"));
+    EXPECT_TRUE(info->SecondLine().contains(QStringLiteral("Восстановлено звонков: 2")))
+        << info->SecondLine().toStdString();
+    EXPECT_TRUE(info->SecondLine().contains(QStringLiteral("InCalls.cds.pending.bad-")))
+        << info->SecondLine().toStdString();
+    EXPECT_EQ(main->InCalls()->recordCount(), 2);
+    main->CloseWithoutAsking();
 }
 
 } // namespace
