@@ -649,6 +649,8 @@ void TCallHandler::TakeNewestCalls()
             damaged << b->LoadMessage();
     if (!damaged.isEmpty())
         emit PendingFileDamaged(damaged.join(QLatin1Char('\n')));
+    if (PendingCalls() > 0)
+        FView.SplashText(QStringLiteral("Запись отложенных звонков (%1)").arg(PendingCalls()));
     for (TCallBacklog *b : {&FInBacklog, &FOutBacklog}) {
         QString error;
         b->Flush(&error);
