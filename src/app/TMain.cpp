@@ -351,7 +351,8 @@ void TMain::connectCallHandler()
     connect(FCallHandler.get(), &TCallHandler::CallNotWritten, this,
             [this](const QString &t) { showInfo(QStringLiteral("Звонок не записан в журнал"), t, Caption); });
     connect(FCallHandler.get(), &TCallHandler::PendingFileDamaged, this,
-            [this](const QString &t) { showInfo(QStringLiteral("Файл отложенных звонков повреждён"), t, Caption); });
+            [this](const QString &t) { showInfo(QStringLiteral("Файл отложенных звонков повреждён"), t, Caption); },
+            Qt::QueuedConnection);   // once the start-up has shown the main window
     FCallHandler->Attach(*FPhone);
     // 10, 12: the newest journal rows are the reference for the phone's memory.
     FCallHandler->TakeNewestCalls();

@@ -187,12 +187,13 @@ TEST_F(ProgramEndTest, DamagedBacklogIsReportedInTheMessageWindowAndItsRowsGoIn)
     {
         QFile f(journal() + QStringLiteral(".cds.pending"));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        for (int i = 0; i < 3; ++i)
-            f.write(QStringLiteral("{\"key\":\"k%1\",\"row\":[\"555000%1\",1,46000.%1,0.001,0,null,null,null,null,"
-                                   "null,null,null,null,null,null,0],\"table\":\"InCalls\"}\r\n")
-                        .arg(i + 1)
-                        .toUtf8()
-                        .left(i == 2 ? 50 : -1));
+        for (int i = 0; i < 3; ++i) {
+            const QByteArray line = QStringLiteral("{\"key\":\"k%1\",\"row\":[\"555000%1\",1,46000.%1,0.001,0,null,null,"
+                                                   "null,null,null,null,null,null,null,null,0],\"table\":\"InCalls\"}\r\n")
+                                        .arg(i + 1)
+                                        .toUtf8();
+            f.write(i == 2 ? line.left(50) : line);
+        }
     }
     BaseFolder::set(FDir.path());
     auto main = std::make_unique<TMain>();

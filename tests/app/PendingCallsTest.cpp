@@ -198,14 +198,14 @@ TEST_F(PendingNotesTest, NotesForAWaitingRowReachItAndOkThatWritesNothingKeepsTh
     ASSERT_TRUE(playCall(QStringLiteral("number 1 5553412\nring\nwait 0.2\nlift\nwait 0.3\nhangup")));
     ASSERT_TRUE(FEditor->isVisible());
     ASSERT_EQ(FHandler->PendingCalls(), 1);
-    typeAndConfirm(QStringLiteral("перезвонить в пятницу"));
+    typeAndConfirm(QStringLiteral("call back on Friday"));
     EXPECT_FALSE(FEditor->isVisible());
 
     // The backlog writes the row with the notes.
     freeJournal();
     FHandler->WritePendingCalls();
     ASSERT_EQ(calls(), QStringList({"5553412"}));
-    EXPECT_EQ(inRows().last().value("Field_2").toString(), QStringLiteral("перезвонить в пятницу"));
+    EXPECT_EQ(inRows().last().value("Field_2").toString(), QStringLiteral("call back on Friday"));
 
     // A row deleted while the editor shows: OK writes nothing, says so and
     // leaves the values on screen.
@@ -214,10 +214,10 @@ TEST_F(PendingNotesTest, NotesForAWaitingRowReachItAndOkThatWritesNothingKeepsTh
     ASSERT_TRUE(FIn->FindCall(FEditor->CallId()));
     FIn->DeleteCurrent(false);
     MainTestSupport::MessageWatch watch;
-    typeAndConfirm(QStringLiteral("заметка"));
+    typeAndConfirm(QStringLiteral("note"));
     EXPECT_TRUE(FEditor->isVisible());
     EXPECT_EQ(watch.Texts, QStringList({TFormFieldsEdit::NotWrittenText}));
-    EXPECT_EQ(FEditor->findChild<QLineEdit *>(QStringLiteral("Field2Edit"))->text(), QStringLiteral("заметка"));
+    EXPECT_EQ(FEditor->findChild<QLineEdit *>(QStringLiteral("Field2Edit"))->text(), QStringLiteral("note"));
 }
 
 } // namespace
