@@ -10,6 +10,7 @@
 #include "records/TAddressBook.h"
 #include "records/TIncomingCallBook.h"
 #include "records/TOutgoingCallBook.h"
+#include <QDir>
 #include <cmath>
 #include <exception>
 
@@ -467,6 +468,9 @@ void TCallHandler::PhoneCallerMessage(TPhone *)
 void TCallHandler::PhoneEndCall(TCallKind CallKind, TCallPlace, TDateTime Time, const TBuffer &Number,
                                 TCallAttributes Attributes, uint8_t Category)
 {
+    // A call ended before anybody answered it (or by the program's end) starts now.
+    if (Time.isZero())
+        Time = now();
     FSound.FVolumeFollowsTrack = true;
     if (FView.AlertShowing())
         FView.CloseAlert();
@@ -525,10 +529,18 @@ void TCallHandler::PhoneEndCall(TCallKind CallKind, TCallPlace, TDateTime Time, 
         FEditor && call != 0 && FEditor->OwnerCall() == call && FEditor->CallKind() == CallKind;
     qint64 written = 0;
     if (FEditor && FEditor->IsShowing()) {
-        // The user is still typing notes for this call: its OK writes into this row.
-        written = addRow(CallKind, values(), text, Time);
-        if (editorsCall && FEditor->CallId() == -1)
+        // The user is still typing notes for this call: its OK writes into this row,
+        // or, while the row waits in the backlog, keeps the notes with it.
+        QString key;
+        written = addRow(CallKind, values(), text, Time, &key);
+        if (editorsCall && FEditor->CallId() == -1) {
             FEditor->SetCallId(written);
+            if (written == 0 && !key.isEmpty())
+                FEditor->SetPendingRow([this, CallKind, key](const QString &Number, const QList<TFieldEntry> &Entries,
+                                                             TDateTime Reminder) {
+                    return storePendingFields(CallKind, key, Number, Entries, Reminder);
+                });
+        }
     } else {
         if (editorsCall && FEditor->Edited()) {
             const QString typed = FEditor->EditNumber();
@@ -553,6 +565,10 @@ void TCallHandler::PhoneEndCall(TCallKind CallKind, TCallPlace, TDateTime Time, 
         else
             emit OutCallWritten(out, written);
     }
+    if (CallKind == ckIncoming)
+        emit InCallEnded(in, Attributes);
+    else
+        emit OutCallEnded(out);
 
     TalkTimer.stop();
     CurrentNumberText.clear();
@@ -583,6 +599,7 @@ void TCallHandler::endBlockedCall(TDateTime Time, const QString &Number, uint8_t
     const qint64 written = addRow(ckIncoming, TIncomingCallBook::values(in), in.Phone, Time);
     if (written > 0)
         emit InCallWritten(in, written, TCallAttributes{caNoTalk});
+    emit InCallEnded(in, TCallAttributes{caNoTalk});
     TalkTimer.stop();
     CurrentNumberText.clear();
     MessageRecording = false;
@@ -647,10 +664,19 @@ bool TCallHandler::IsNewRecord(TCallRec &Rec, const TCallRec &Ref, int RegionalN
 void TCallHandler::TakeNewestCalls()
 {
     // Rows an earlier run could not write are the newest calls of all.
+    QStringList damaged;
+    for (TCallBacklog *b : {&FInBacklog, &FOutBacklog})
+        if (!b->LoadMessage().isEmpty())
+            damaged << b->LoadMessage();
+    if (!damaged.isEmpty())
+        emit PendingFileDamaged(damaged.join(QLatin1Char('\n')));
+    if (PendingCalls() > 0)
+        FView.SplashText(QStringLiteral("Запись отложенных звонков (%1)").arg(PendingCalls()));
     for (TCallBacklog *b : {&FInBacklog, &FOutBacklog}) {
         QString error;
         b->Flush(&error);
-        for (const QVariantList &row : b->Rows()) {
+        for (const TCallBacklog::TRow &r : b->Rows()) {
+            const QVariantList &row = r.Values;
             const bool in = b == &FInBacklog;
             const TTableSchema &s = in ? FInCalls.schema() : FOutCalls.schema();
             reportPending(in ? ckIncoming : ckOutgoing, row.value(s.fieldIndex(QStringLiteral("Phone")) - 1).toString(),
@@ -776,11 +802,12 @@ void TCallHandler::PhoneRecord(TCallKind CallKind, const TCallRec &CallRec)
 
 // ------------------------------------------------------------------ rows the journals refused
 
-qint64 TCallHandler::addRow(TCallKind Kind, const QVariantList &Values, const QString &Phone, TDateTime Time)
+qint64 TCallHandler::addRow(TCallKind Kind, const QVariantList &Values, const QString &Phone, TDateTime Time,
+                           QString *Key)
 {
     TCallBacklog &backlog = Kind == ckIncoming ? FInBacklog : FOutBacklog;
     QString error;
-    const qint64 key = backlog.Add(Values, &error);
+    const qint64 key = backlog.Add(Values, &error, Key);
     if (key == 0) {
         reportPending(Kind, Phone, Time, error);
         PendingTimer.start();
@@ -792,21 +819,77 @@ qint64 TCallHandler::addRow(TCallKind Kind, const QVariantList &Values, const QS
 
 void TCallHandler::reportPending(TCallKind Kind, const QString &Phone, TDateTime Time, const QString &Error)
 {
-    emit CallNotWritten((Kind == ckIncoming ? QStringLiteral("Входящий звонок ") : QStringLiteral("Исходящий звонок "))
-                        + Phone + QStringLiteral(" от ") + dateTimeText(Time)
-                        + QStringLiteral(" не записан в журнал: ") + Error
-                        + QStringLiteral(". Звонок сохранён и будет записан, как только журнал станет доступен."));
+    const TCallBacklog &backlog = Kind == ckIncoming ? FInBacklog : FOutBacklog;
+    QString text = (Kind == ckIncoming ? QStringLiteral("Входящий звонок ") : QStringLiteral("Исходящий звонок "))
+                   + Phone + QStringLiteral(" от ") + dateTimeText(Time) + QStringLiteral(" не записан в журнал: ")
+                   + Error;
+    if (backlog.Saved())
+        text += QStringLiteral(". Звонок сохранён и будет записан, как только журнал станет доступен.");
+    else
+        text += QStringLiteral(". Сохранить его в файл %1 тоже не удалось: %2. Звонок хранится только в памяти "
+                               "программы до её завершения; попытки записать его повторяются каждую минуту.")
+                    .arg(QDir::toNativeSeparators(backlog.FileName()), backlog.SaveError());
+    emit CallNotWritten(text);
 }
 
 void TCallHandler::WritePendingCalls()
 {
-    // The rows written show in the grids through the tables' change signals.
+    // The rows written show in the grids through the tables' change signals;
+    // a backlog file that could not be written is tried again with them.
     FInBacklog.Flush();
     FOutBacklog.Flush();
     if (PendingCalls() == 0)
         PendingTimer.stop();
     else if (!PendingTimer.isActive())
         PendingTimer.start();
+}
+
+QString TCallHandler::UnkeptCallsText() const
+{
+    QStringList calls, reasons;
+    for (const TCallBacklog *b : {&FInBacklog, &FOutBacklog}) {
+        if (b->Saved() || b->Count() == 0)
+            continue;
+        const bool in = b == &FInBacklog;
+        const TTableSchema &s = in ? FInCalls.schema() : FOutCalls.schema();
+        for (const TCallBacklog::TRow &r : b->Rows())
+            calls << (in ? QStringLiteral("входящий ") : QStringLiteral("исходящий "))
+                         + r.Values.value(s.fieldIndex(QStringLiteral("Phone")) - 1).toString() + QStringLiteral(" от ")
+                         + dateTimeText(TDateTime(r.Values.value(s.fieldIndex(QStringLiteral("Time")) - 1).toDouble()));
+        reasons << QDir::toNativeSeparators(b->FileName()) + QStringLiteral(": ") + b->SaveError();
+    }
+    if (calls.isEmpty())
+        return {};
+    return QStringLiteral("Звонки не записаны ни в журнал, ни в файл отложенных звонков и будут потеряны при "
+                          "завершении программы (%1): %2. Причина: %3.")
+        .arg(calls.size())
+        .arg(calls.join(QStringLiteral(", ")), reasons.join(QStringLiteral("; ")));
+}
+
+bool TCallHandler::storePendingFields(TCallKind Kind, const QString &Key, const QString &Number,
+                                      const QList<TFieldEntry> &Entries, TDateTime Reminder)
+{
+    TCallBacklog &backlog = Kind == ckIncoming ? FInBacklog : FOutBacklog;
+    // An undetermined number never replaces the one the row has.
+    QString phone = Kind == ckIncoming ? Number : QString();
+    if (!phone.isEmpty() && phone.count(QLatin1Char('?')) == phone.size())
+        phone.clear();
+    if (backlog.SetFields(Key, phone, Entries, Reminder))
+        return true;
+    // The backlog wrote the row meanwhile: the values go into it.
+    const qint64 id = backlog.WrittenAs(Key);
+    if (id <= 0)
+        return false;
+    try {
+        if (Kind == ckIncoming) {
+            if (phone.isEmpty())
+                phone = FInCalls.rowByKey(id).value(FInCalls.schema().fieldIndex(QStringLiteral("Phone"))).toString();
+            return FInCalls.UpdateFields(id, phone, Entries, Reminder);
+        }
+        return FOutCalls.UpdateFields(id, Entries, Reminder);
+    } catch (const std::exception &) {
+        return false;
+    }
 }
 
 void TCallHandler::readOver()

@@ -57,6 +57,9 @@ public:
     // Writes the call rows the journals refused so far (every minute while any wait).
     void WritePendingCalls();
     int PendingCalls() const { return FInBacklog.Count() + FOutBacklog.Count(); }
+    // What is lost when the program ends now: the waiting calls that neither the
+    // journal nor the backlog file could take, and why; empty when none.
+    QString UnkeptCallsText() const;
 
     // The phone's memory: NewestInCall and NewestOutCall from the journals ("LastOff"
     // for an empty journal), the start of the read (true when it runs), and its end
@@ -120,6 +123,10 @@ signals:
     // attributes the phone reported for it).
     void InCallWritten(const TInCall &Row, qint64 CallId, TCallAttributes Attributes);
     void OutCallWritten(const TOutCall &Row, qint64 CallId);
+    // A finished call's row went into its journal or waits in its backlog: once
+    // per call (the backlog writing it later announces nothing).
+    void InCallEnded(const TInCall &Row, TCallAttributes Attributes);
+    void OutCallEnded(const TOutCall &Row);
     // A finished call's number, digits only, for the dial list.
     void NumberCalled(const QString &Number);
     // The memory read is over (all cells read or the phone fell silent).
@@ -127,11 +134,18 @@ signals:
     // A call row the journal refused: which call and why; the row waits and is
     // written as soon as the journal takes it.
     void CallNotWritten(const QString &Text);
+    // The backlog file of a journal was damaged: how many calls were recovered
+    // and where the damaged file is kept.
+    void PendingFileDamaged(const QString &Text);
 
 private:
-    // Appends a row through the journal's backlog; 0 when it waits.
-    qint64 addRow(TCallKind Kind, const QVariantList &Values, const QString &Phone, TDateTime Time);
+    // Appends a row through the journal's backlog; 0 when it waits (Key: under which).
+    qint64 addRow(TCallKind Kind, const QVariantList &Values, const QString &Phone, TDateTime Time,
+                  QString *Key = nullptr);
     void reportPending(TCallKind Kind, const QString &Phone, TDateTime Time, const QString &Error);
+    // Keeps the editor's values with the row waiting under Key.
+    bool storePendingFields(TCallKind Kind, const QString &Key, const QString &Number,
+                            const QList<TFieldEntry> &Entries, TDateTime Reminder);
     void announce(TCallKind Kind, const TBuffer &Number);
     // Once the incoming number is known: hangs the call up when the rules say
     // so. True while the current call is one hung up.

@@ -63,6 +63,7 @@
 #include "phonesettings/TParamModel.h"
 #include "phonesettings/TPhoneParamLink.h"
 #include <QApplication>
+#include <cstdio>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
@@ -159,6 +160,9 @@ void TMain::Startup()
         return QMessageBox::question(this, ExitCaption, ExitQuestion, QMessageBox::Yes | QMessageBox::No,
                                      QMessageBox::No)
             == QMessageBox::Yes;
+    };
+    WarnUnkeptCalls = [this](const QString &text) {
+        QMessageBox::warning(this, QStringLiteral("Звонки не сохранены"), text);
     };
     ConfirmDeleteQuestion = [this](const QString &question) {
         return QMessageBox::question(this, TBookPage::DeleteCaption, question, QMessageBox::Ok | QMessageBox::Cancel,
@@ -354,6 +358,9 @@ void TMain::connectCallHandler()
     };
     connect(FCallHandler.get(), &TCallHandler::CallNotWritten, this,
             [this](const QString &t) { showInfo(QStringLiteral("Звонок не записан в журнал"), t, Caption); });
+    connect(FCallHandler.get(), &TCallHandler::PendingFileDamaged, this,
+            [this](const QString &t) { showInfo(QStringLiteral("Файл отложенных звонков повреждён"), t, Caption); },
+            Qt::QueuedConnection);   // once the start-up has shown the main window
     FCallHandler->Attach(*FPhone);
     // 10, 12: the newest journal rows are the reference for the phone's memory.
     FCallHandler->TakeNewestCalls();
@@ -444,9 +451,10 @@ void TMain::startFeed()
             });
     connect(FCallHandler.get(), &TCallHandler::CallBlocked, feed,
             [feed](const QString &Number, TDateTime Start) { feed->CallBlocked(Number, QString(), Start); });
-    connect(FCallHandler.get(), &TCallHandler::InCallWritten, feed,
-            [feed](const TInCall &Row, qint64, TCallAttributes Attributes) { feed->CallEnded(Row, Attributes); });
-    connect(FCallHandler.get(), &TCallHandler::OutCallWritten, feed,
+    // Every finished call, also one whose row waits in the backlog.
+    connect(FCallHandler.get(), &TCallHandler::InCallEnded, feed,
+            [feed](const TInCall &Row, TCallAttributes Attributes) { feed->CallEnded(Row, Attributes); });
+    connect(FCallHandler.get(), &TCallHandler::OutCallEnded, feed,
             [feed](const TOutCall &Row) { feed->CallEnded(Row); });
     connect(FConfig.get(), &TConfig::SettingsApplied, feed, [this] { FFeed->Apply(FConfig->Feed); });
     connect(FConfig.get(), &TConfig::SettingsApplied, this, [this] { startOffice(); });
@@ -960,6 +968,17 @@ void TMain::Shutdown()
     FFieldsEdit->hide();
     FCallHandler->SetFieldsEditor(nullptr);
     FFormMessage->hide();
+    // Calls still waiting get one more try at the journal and the backlog file;
+    // what neither takes is lost with the program, and the user hears of it.
+    FCallHandler->WritePendingCalls();
+    const QString unkept = FCallHandler->UnkeptCallsText();
+    if (!unkept.isEmpty()) {
+        const QByteArray line = QStringLiteral("konvelo: %1\n").arg(unkept).toUtf8();
+        std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
+        std::fflush(stderr);
+        if (!FCloseWithoutAsking && WarnUnkeptCalls)
+            WarnUnkeptCalls(unkept);
+    }
 }
 
 TMain::~TMain()

@@ -107,6 +107,9 @@ public:
     void CloseWithoutAsking();
     // The exit question; tests and the tray menu go through close().
     std::function<bool()> ConfirmExit;
+    // Tells the user, before the program ends, of calls that could not be kept
+    // (a message box; closing without asking writes to standard error only).
+    std::function<void(const QString &)> WarnUnkeptCalls;
     // The deletion questions: OK/Cancel under "Подтверждение удаления"; tests answer them.
     std::function<bool(const QString &Question)> ConfirmDeleteQuestion;
 

@@ -81,6 +81,13 @@ void TPhone::placeAndAttributes(TCallPlace &place, TCallAttributes &attributes) 
         attributes += caAutoAnswer;
 }
 
+TDateTime TPhone::endingCallStart()
+{
+    if (FCallStart.isZero())
+        FCallStart = FClock->now();
+    return FCallStart;
+}
+
 qint64 TPhone::msSince(TDateTime t)
 {
     return qint64(std::floor((FClock->now() - t) * TDateTime::MSecsPerDay + 0.5));
@@ -354,15 +361,13 @@ void TPhone::lineFree()
         FCurrentPhone.clear();
         FAutoDiale = false;
     } else if (FState == psOutgoingCall) {
-        if (FCallStart.isZero())
-            FCallStart = FClock->now();
+        const TDateTime start = endingCallStart();
         if (FReceiverState == rsUp && OnEndCall)
-            OnEndCall(ckOutgoing, cpVrx, FCallStart, FCurrentPhone, {caVRX}, 0);
+            OnEndCall(ckOutgoing, cpVrx, start, FCurrentPhone, {caVRX}, 0);
         else if (FReceiverState == rsUpParallel && OnEndCall)
-            OnEndCall(ckOutgoing, cpParallel, FCallStart, FCurrentPhone, {caParallel}, 0);
+            OnEndCall(ckOutgoing, cpParallel, start, FCurrentPhone, {caParallel}, 0);
     } else if (FState == psIncomingCall) {
-        if (FCallStart.isZero())
-            FCallStart = FClock->now();
+        endingCallStart();
         TCallPlace place;
         TCallAttributes attributes;
         placeAndAttributes(place, attributes);
@@ -514,7 +519,7 @@ void TPhone::watchdogTick()
         if (OnLineFree)
             OnLineFree(this);
         if (FState == psOutgoingCall && OnEndCall)
-            OnEndCall(ckOutgoing, place, FCallStart, FCurrentPhone, attributes, 0);
+            OnEndCall(ckOutgoing, place, endingCallStart(), FCurrentPhone, attributes, 0);
         FState = psOffline;
         forgetReplies();
         stateChanged();
@@ -530,9 +535,9 @@ void TPhone::watchdogTick()
             OnLineFree(this);
         if (OnEndCall) {
             if (was == psIncomingCall)
-                OnEndCall(ckIncoming, place, FCallStart, FCurrentPhone, attributes, FCategory);
+                OnEndCall(ckIncoming, place, endingCallStart(), FCurrentPhone, attributes, FCategory);
             else if (was == psOutgoingCall && !autoDial)
-                OnEndCall(ckOutgoing, place, FCallStart, FCurrentPhone, attributes, 0);
+                OnEndCall(ckOutgoing, place, endingCallStart(), FCurrentPhone, attributes, 0);
         }
         FNumberTimer->stop();
         FAutoDiale = false;
@@ -608,14 +613,16 @@ void TPhone::Disconnect()
         TCallAttributes attributes;
         placeAndAttributes(place, attributes);
         if (FState == psIncomingCall && OnEndCall)
-            OnEndCall(ckIncoming, place, FCallStart, FCurrentPhone, attributes, FCategory);
+            OnEndCall(ckIncoming, place, endingCallStart(), FCurrentPhone, attributes, FCategory);
         else if (FState == psOutgoingCall && OnEndCall)
-            OnEndCall(ckOutgoing, place, FCallStart, FCurrentPhone, attributes, 0);
+            OnEndCall(ckOutgoing, place, endingCallStart(), FCurrentPhone, attributes, 0);
     }
     FReceiverState = rsDown;
     if (OnLineFree)
         OnLineFree(this);
     FState = psOffline;
+    FAutoAnswered = false;
+    FCallStart = TDateTime();
     stateChanged();
     FNumberTimer->stop();
     FCurrentPhone.clear();

@@ -133,6 +133,8 @@ private:
     void stateChanged();
     void setState(TPhoneState state);   // raises OnStateChanged when it changes
     void placeAndAttributes(TCallPlace &place, TCallAttributes &attributes) const;
+    // CallStart for a call being ended: a call nobody answered starts now.
+    TDateTime endingCallStart();
     void dispatch(const TPhoneMessage &msg);
     void dialledDigit(uint8_t d);
     bool numberComplete() const;

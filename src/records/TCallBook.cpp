@@ -1,4 +1,10 @@
 #include "TCallBook.h"
+#include "TTableError.h"
+#include <sqlite3.h>
+
+namespace {
+const QString KeyTable = QStringLiteral("\"BacklogKeys\"");
+}
 
 TCallBook::TCallBook(const TTableSchema &schema, const QString &basePath, QObject *owner)
     : TRecordTable(schema, basePath, owner)
@@ -132,4 +138,52 @@ bool TCallBook::SetReminder(qint64 Call_ID, TDateTime Reminder)
         return false;
     emit fieldsUpdated(Call_ID);
     return true;
+}
+
+QList<qint64> TCallBook::AddKeyedValues(const QList<QPair<QString, QVariantList>> &rows)
+{
+    QList<qint64> ids;
+    if (rows.isEmpty())
+        return ids;
+    disableControls();
+    try {
+        TSqliteDatabase::Transaction tr(FDb);
+        FDb.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (\"Key\" TEXT PRIMARY KEY)").arg(KeyTable));
+        TSqliteStatement take = FDb.prepare(QStringLiteral("INSERT OR IGNORE INTO %1 (\"Key\") VALUES (?)").arg(KeyTable));
+        for (const auto &row : rows) {
+            take.reset();
+            take.bind(1, row.first);
+            take.exec();
+            ids << (sqlite3_changes(FDb.handle()) > 0 ? insertRow(row.second) : 0);
+        }
+        take = TSqliteStatement();
+        tr.commit();
+    } catch (const TTableError &) {
+        // The view may hold keys of rows rolled back.
+        reloadView();
+        enableControls();
+        throw;
+    }
+    enableControls();
+    return ids;
+}
+
+void TCallBook::ForgetKeys(const QStringList &keys)
+{
+    if (keys.isEmpty())
+        return;
+    TSqliteStatement exists = FDb.prepare(
+        QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'BacklogKeys'"));
+    if (!exists.step())
+        return;
+    exists = TSqliteStatement();
+    TSqliteDatabase::Transaction tr(FDb);
+    TSqliteStatement drop = FDb.prepare(QStringLiteral("DELETE FROM %1 WHERE \"Key\" = ?").arg(KeyTable));
+    for (const QString &key : keys) {
+        drop.reset();
+        drop.bind(1, key);
+        drop.exec();
+    }
+    drop = TSqliteStatement();
+    tr.commit();
 }

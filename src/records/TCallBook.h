@@ -22,6 +22,13 @@ public:
     // Appends and commits a row given as the values of every field after the key
     // (the journal's values() of a call); the row becomes current. Returns its Call_ID.
     qint64 AddValues(const QVariantList &values) { return insertRow(values); }
+    // Appends rows that waited under keys of their own, in one transaction: a row
+    // whose key the journal took before is skipped, so a row goes in once however
+    // often it is offered. Returns each row's Call_ID, 0 for one skipped; throws
+    // TTableError with nothing written.
+    QList<qint64> AddKeyedValues(const QList<QPair<QString, QVariantList>> &rows);
+    // Drops keys of rows that are offered no more.
+    void ForgetKeys(const QStringList &keys);
     // The Count newest rows by Time (oldest of them first), whatever the order and
     // filter, without moving the current row.
     QList<QVariantList> newestRows(int Count) const;

@@ -23,10 +23,10 @@ qint64 TIncomingCallBook::AddCall(const TInCall &call)
     return insertRow(values(call));
 }
 
-void TIncomingCallBook::UpdateFields(qint64 Call_ID, const QString &Phone, const QList<TFieldEntry> &Entries,
+bool TIncomingCallBook::UpdateFields(qint64 Call_ID, const QString &Phone, const QList<TFieldEntry> &Entries,
                                      TDateTime Reminder)
 {
-    updateInfoFields(Call_ID, {qMakePair(schema().fieldIndex(QStringLiteral("Phone")), QVariant(Phone))}, Entries,
+    return updateInfoFields(Call_ID, {qMakePair(schema().fieldIndex(QStringLiteral("Phone")), QVariant(Phone))}, Entries,
                      Reminder);
 }
 

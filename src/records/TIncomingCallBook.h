@@ -10,8 +10,9 @@ public:
 
     // Appends and commits the call; the new row becomes current. Returns its Call_ID.
     qint64 AddCall(const TInCall &call);
-    // Sets Phone and the tagged information fields (see TCallBook); nothing when there is no such row.
-    void UpdateFields(qint64 Call_ID, const QString &Phone, const QList<TFieldEntry> &Entries, TDateTime Reminder);
+    // Sets Phone and the tagged information fields (see TCallBook); false (nothing
+    // written) when there is no such row.
+    bool UpdateFields(qint64 Call_ID, const QString &Phone, const QList<TFieldEntry> &Entries, TDateTime Reminder);
     // Gives a row new file names: its values move to a new row (new Call_ID) in one
     // transaction. Returns the new Call_ID, 0 when there is no such row.
     qint64 ReplaceFileNames(qint64 Call_ID, const QString &FileName, const QString &MessageFileName);

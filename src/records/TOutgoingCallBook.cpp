@@ -21,9 +21,9 @@ qint64 TOutgoingCallBook::AddCall(const TOutCall &call)
     return insertRow(values(call));
 }
 
-void TOutgoingCallBook::UpdateFields(qint64 Call_ID, const QList<TFieldEntry> &Entries, TDateTime Reminder)
+bool TOutgoingCallBook::UpdateFields(qint64 Call_ID, const QList<TFieldEntry> &Entries, TDateTime Reminder)
 {
-    updateInfoFields(Call_ID, {}, Entries, Reminder);
+    return updateInfoFields(Call_ID, {}, Entries, Reminder);
 }
 
 qint64 TOutgoingCallBook::ReplaceFileName(qint64 Call_ID, const QString &FileName)

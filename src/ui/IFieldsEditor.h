@@ -4,6 +4,7 @@
 #include "records/TFieldEntry.h"
 #include <QList>
 #include <QString>
+#include <functional>
 
 class IFieldsEditor {
 public:
@@ -24,6 +25,12 @@ public:
     // numbers its calls (0: none). Another owner drops values still pending.
     virtual quint64 OwnerCall() const = 0;
     virtual void SetOwnerCall(quint64 Call) = 0;
+    // Keeps the values OK confirms for a call whose row waits in the journal's
+    // backlog (Call_ID 0); false when they could not be kept.
+    using TPendingStore =
+        std::function<bool(const QString &Number, const QList<TFieldEntry> &Entries, TDateTime Reminder)>;
+    // The call's row waits (SetCallId(0)): OK hands its values to Store.
+    virtual void SetPendingRow(TPendingStore Store) { (void)Store; }
     // Its OK button pressed for the user.
     virtual void PressOK() = 0;
     virtual void Close() = 0;

@@ -533,6 +533,7 @@ void TFormFieldsEdit::showEvent(QShowEvent *event)
     FEdited = FKeepEdited;
     FKeepEdited = false;
     FCallId = -1;
+    FPendingStore = {};
     if (FRobotWindow && FRobotWindow->isVisible()) {
         FRobotWindow->setEnabled(false);
         return;
@@ -682,23 +683,33 @@ void TFormFieldsEdit::OKBtnClick()
     }
     const TDateTime reminder = ReminderChecked() ? ReminderDate() : TDateTime();
     const QList<TFieldEntry> values = FieldValues();
+    // The window closes only once the values are kept: a row gone from the
+    // journal or a backlog that no longer has it keeps them on screen.
+    bool kept;
     try {
-        if (FCallKind == ckIncoming) {
+        if (FCallId == 0) {
+            // The row waits in the journal's backlog: the values wait with it.
+            kept = FPendingStore && FPendingStore(EditNumber(), values, reminder);
+        } else if (FCallKind == ckIncoming) {
             // An emptied box or the "?" of a number not yet known keeps the row's number.
             QString phone = EditNumber();
             if (IsUndeterminedNumber(phone))
                 phone = FIn->rowByKey(FCallId).value(FIn->schema().fieldIndex(QStringLiteral("Phone"))).toString();
-            FIn->UpdateFields(FCallId, phone, values, reminder);
+            kept = FIn->UpdateFields(FCallId, phone, values, reminder);
         } else {
-            FOut->UpdateFields(FCallId, values, reminder);
+            kept = FOut->UpdateFields(FCallId, values, reminder);
         }
         // Without an enabled field the fields write no reminder: it goes on its own.
-        if (values.isEmpty())
+        if (kept && values.isEmpty() && FCallId != 0)
             (FCallKind == ckIncoming ? static_cast<TCallBook *>(FIn) : static_cast<TCallBook *>(FOut))
                 ->SetReminder(FCallId, reminder);
     } catch (const TTableError &e) {
         // The window stays open with the values, so that nothing typed is lost.
         QMessageBox::warning(this, QApplication::applicationName(), e.message());
+        return;
+    }
+    if (!kept) {
+        QMessageBox::warning(this, QApplication::applicationName(), NotWrittenText);
         return;
     }
     emit RowUpdated();

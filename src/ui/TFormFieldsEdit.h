@@ -33,6 +33,9 @@ class TFormFieldsEdit : public QWidget, public IFieldsEditor {
     Q_OBJECT
 public:
     static constexpr int CloseDelayMs = 60000;
+    // OK found no row to write into (the call was deleted meanwhile).
+    static inline const QString NotWrittenText =
+        QStringLiteral("Звонок не найден в журнале: информационные поля не записаны.");
     // Columns of SGNumbersInfo.
     enum THistoryColumn { hcIndex, hcTime, hcLength, hcDirection, hcAttributes, hcFileName, hcMessageFileName };
     // Attached values of the history cells are kept under this role.
@@ -67,6 +70,7 @@ public:
     TCallKind CallKind() const override { return FCallKind; }
     quint64 OwnerCall() const override { return FOwnerCall; }
     void SetOwnerCall(quint64 Call) override;
+    void SetPendingRow(TPendingStore Store) override { FPendingStore = std::move(Store); }
     void PressOK() override { OKBtnClick(); }
     void Close() override { closeWindow(); }
     void LoadCall(const QString &NumberText, TCallKind Kind) override;
@@ -136,6 +140,7 @@ private:
     qint64 FCallId = -1;
     quint64 FOwnerCall = 0;
     bool FOwnClose = false;     // closeWindow() is closing
+    TPendingStore FPendingStore;   // while FCallId is 0: the row waits in the backlog
     bool FEdited = false;
     bool FFromAlert = false;
     bool FKeepEdited = false;   // LoadCall carried pending values over

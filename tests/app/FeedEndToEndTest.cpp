@@ -15,6 +15,8 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include "app/TCallHandler.h"
+#include <sqlite3.h>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -219,6 +221,65 @@ TEST_F(FeedEndToEnd, OutgoingCallGivesOut)
     EXPECT_TRUE(out.contains(QStringLiteral("*NMBR*5557788*"))) << out.toStdString();
     const QString end = client.waitFor(QStringLiteral("END:"));
     EXPECT_TRUE(end.contains(QStringLiteral("*CTYPE*OUT*"))) << end.toStdString();
+}
+
+// Ending the program while a call rings ends the call now: the feed's END:
+// and the "end" webhook carry that start, not a zero date.
+TEST_F(FeedEndToEnd, CallRingingWhenTheProgramEndsEndsFromThatMoment)
+{
+    FeedClient client(FPort);
+    ASSERT_FALSE(client.waitFor(QStringLiteral("300 End of connection startup")).isEmpty());
+    FSim->feed(QStringLiteral("ring\nwait 0.3\nnumber 2 5559876\nring"));
+    ASSERT_FALSE(client.waitFor(QStringLiteral("CID:")).isEmpty());
+    const QDateTime closed = QDateTime::currentDateTime();
+    FMain->CloseWithoutAsking();
+    const QString end = client.waitFor(QStringLiteral("END:"));
+    const QString today = closed.toString(QStringLiteral("MMddyyyy"));
+    EXPECT_TRUE(end.contains(QStringLiteral("*DATE*") + today + QLatin1Char('*'))) << end.toStdString();
+    EXPECT_TRUE(end.contains(QStringLiteral("*SCALL*") + closed.toString(QStringLiteral("MM/dd/yyyy "))))
+        << end.toStdString();
+    ASSERT_TRUE(SpinUntil([&] { return FHooks->Bodies.size() >= 2; }));
+    const QJsonObject hook = FHooks->Bodies.last();
+    EXPECT_EQ(hook.value(QStringLiteral("event")).toString(), QStringLiteral("end"));
+    EXPECT_TRUE(hook.value(QStringLiteral("start")).toString().startsWith(closed.toString(QStringLiteral("yyyy-MM-dd"))))
+        << hook.value(QStringLiteral("start")).toString().toStdString();
+    EXPECT_EQ(hook.value(QStringLiteral("length")).toInt(), 0);
+}
+
+// A call whose row waits in the backlog is announced when it ends, and not
+// again when the backlog writes it.
+TEST_F(FeedEndToEnd, CallKeptInTheBacklogIsAnnouncedOnce)
+{
+    FeedClient client(FPort);
+    ASSERT_FALSE(client.waitFor(QStringLiteral("300 End of connection startup")).isEmpty());
+    // Another program holds the journal.
+    sqlite3_busy_timeout(FMain->InCalls()->connection(), 50);
+    sqlite3 *other = nullptr;
+    ASSERT_EQ(sqlite3_open(FMain->InCalls()->fileName().toUtf8().constData(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    MessageWatch watch;
+    FSim->feed(QStringLiteral("number 2 5559876\nring\nwait 0.3\nlift\nwait 1.2\nhangup"));
+    const QString end = client.waitFor(QStringLiteral("END:"));
+    EXPECT_TRUE(end.contains(QStringLiteral("*HTYPE*BYE*"))) << end.toStdString();
+    EXPECT_TRUE(end.contains(QStringLiteral("*NMBR*5559876*"))) << end.toStdString();
+    ASSERT_EQ(FMain->CallHandler()->PendingCalls(), 1);
+    EXPECT_EQ(FMain->InCalls()->recordCount(), 0);
+
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    FMain->CallHandler()->WritePendingCalls();
+    EXPECT_EQ(FMain->InCalls()->recordCount(), 1);
+    Spin(1000);
+    int ends = 0;
+    for (const QString &l : client.Lines)
+        ends += l.startsWith(QStringLiteral("END:"));
+    EXPECT_EQ(ends, 1);
+    int hookEnds = 0;
+    for (const QJsonObject &o : FHooks->Bodies)
+        hookEnds += o.value(QStringLiteral("event")).toString() == QLatin1String("end");
+    EXPECT_EQ(hookEnds, 1);
+    ASSERT_FALSE(FHooks->Bodies.isEmpty());
+    EXPECT_EQ(FHooks->Bodies.last().value(QStringLiteral("answered")).toBool(), true);
 }
 
 } // namespace
