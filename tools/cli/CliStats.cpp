@@ -2,6 +2,7 @@
 // key (largest count first) and one total per grouping.
 #include "CliCommand.h"
 #include "CliSearchArgs.h"
+#include "CliStream.h"
 #include "common/JsonLine.h"
 #include "records/TRecordTable.h"
 #include "records/TTableError.h"
@@ -35,25 +36,32 @@ int stats(const CliArgs &a)
     if (!table)
         return CliUsage;
     try {
-        for (const QString &g : wanted) {
-            const QString field = g == QLatin1String("phone") ? QStringLiteral("Phone")
-                                                              : QStringLiteral("Field_") + g.mid(5);
-            cliErr(QStringLiteral("grouping by %1").arg(field));
+        // Every grouping in one pass over the rows, as the statistics window makes them.
+        QStringList fields;
+        for (const QString &g : wanted)
+            fields << (g == QLatin1String("phone") ? QStringLiteral("Phone") : QStringLiteral("Field_") + g.mid(5));
+        cliErr(QStringLiteral("grouping by %1").arg(fields.join(QStringLiteral(", "))));
+        const QList<TStatResults> results = TCallStatistics::CollectAll(*table, fields, period);
+        CliStream out;
+        const auto print = [&out](const JsonLine &line) {
+            out.line() += line.toString().toUtf8();
+            out.endLine();
+        };
+        for (qsizetype i = 0; i < wanted.size(); ++i) {
+            const QString &g = wanted.at(i);
             TStatsList list;
-            list.Fill(TCallStatistics::CollectStats(*table, field, period), field, g == QLatin1String("phone"));
+            list.Fill(results.at(i), fields.at(i), g == QLatin1String("phone"));
             for (const TStatRow &r : list.Rows())
-                cliOut(JsonLine()
-                           .add(QStringLiteral("group"), g)
-                           .add(QStringLiteral("key"), r.Key)
-                           .add(QStringLiteral("count"), r.Count)
-                           .add(QStringLiteral("seconds"), qint64(std::llround(r.Length * 86400.0)))
-                           .toString());
-            cliOut(JsonLine()
-                       .add(QStringLiteral("group"), g)
-                       .add(QStringLiteral("total_count"), list.TotalCount())
-                       .add(QStringLiteral("total_seconds"), qint64(std::llround(list.TotalLength() * 86400.0)))
-                       .add(QStringLiteral("keys"), qint64(list.Rows().size()))
-                       .toString());
+                print(JsonLine()
+                          .add(QStringLiteral("group"), g)
+                          .add(QStringLiteral("key"), r.Key)
+                          .add(QStringLiteral("count"), r.Count)
+                          .add(QStringLiteral("seconds"), qint64(std::llround(r.Length * 86400.0))));
+            print(JsonLine()
+                      .add(QStringLiteral("group"), g)
+                      .add(QStringLiteral("total_count"), list.TotalCount())
+                      .add(QStringLiteral("total_seconds"), qint64(std::llround(list.TotalLength() * 86400.0)))
+                      .add(QStringLiteral("keys"), qint64(list.Rows().size())));
         }
     } catch (const TTableError &e) {
         cliErr(e.message());
