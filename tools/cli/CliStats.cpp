@@ -43,25 +43,35 @@ int stats(const CliArgs &a)
         cliErr(QStringLiteral("grouping by %1").arg(fields.join(QStringLiteral(", "))));
         const QList<TStatResults> results = TCallStatistics::CollectAll(*table, fields, period);
         CliStream out;
-        const auto print = [&out](const JsonLine &line) {
-            out.line() += line.toString().toUtf8();
-            out.endLine();
+        const auto quoted = [](QByteArray &line, const QString &text) {
+            const QByteArray utf8 = text.toUtf8();
+            CliStream::appendQuoted(line, utf8.constData(), utf8.size());
         };
         for (qsizetype i = 0; i < wanted.size(); ++i) {
             const QString &g = wanted.at(i);
             TStatsList list;
             list.Fill(results.at(i), fields.at(i), g == QLatin1String("phone"));
-            for (const TStatRow &r : list.Rows())
-                print(JsonLine()
-                          .add(QStringLiteral("group"), g)
-                          .add(QStringLiteral("key"), r.Key)
-                          .add(QStringLiteral("count"), r.Count)
-                          .add(QStringLiteral("seconds"), qint64(std::llround(r.Length * 86400.0))));
-            print(JsonLine()
-                      .add(QStringLiteral("group"), g)
-                      .add(QStringLiteral("total_count"), list.TotalCount())
-                      .add(QStringLiteral("total_seconds"), qint64(std::llround(list.TotalLength() * 86400.0)))
-                      .add(QStringLiteral("keys"), qint64(list.Rows().size())));
+            for (const TStatRow &r : list.Rows()) {
+                QByteArray &line = out.line();
+                line += "{\"group\":";
+                quoted(line, g);
+                line += ",\"key\":";
+                quoted(line, r.Key);
+                line += ",\"count\":";
+                CliStream::appendNumber(line, r.Count);
+                line += ",\"seconds\":";
+                CliStream::appendNumber(line, qint64(std::llround(r.Length * 86400.0)));
+                line += '}';
+                out.endLine();
+            }
+            out.line() += JsonLine()
+                              .add(QStringLiteral("group"), g)
+                              .add(QStringLiteral("total_count"), list.TotalCount())
+                              .add(QStringLiteral("total_seconds"), qint64(std::llround(list.TotalLength() * 86400.0)))
+                              .add(QStringLiteral("keys"), qint64(list.Rows().size()))
+                              .toString()
+                              .toUtf8();
+            out.endLine();
         }
     } catch (const TTableError &e) {
         cliErr(e.message());
