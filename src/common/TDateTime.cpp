@@ -83,7 +83,13 @@ QDateTime TDateTime::toQDateTime() const
     qint64 days;
     int ms;
     TDateTimeText::Split(*this, days, ms);
-    return QDateTime(Epoch.addDays(days), QTime::fromMSecsSinceStartOfDay(ms));
+    const QDate d = Epoch.addDays(days);
+    const QTime t = QTime::fromMSecsSinceStartOfDay(ms);
+    QDateTime dt(d, t);
+    // A reading the clocks skipped when summer time began: the moment after the skip.
+    for (int step = 1; !dt.isValid() && d.isValid() && step <= 4; ++step)
+        dt = QDateTime(d, t.addSecs(step * 1800));
+    return dt;
 }
 
 QString TDateTime::toShortDateString() const

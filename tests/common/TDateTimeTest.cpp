@@ -101,6 +101,7 @@ TEST(TDateTime, SummerTimeChangeDaysReadTheSameInEveryZone)
             // Away from the hour a spring change skips, the local QDateTime holds the
             // same wall clock and converts back to the same value.
             const QDateTime local = t.toQDateTime();
+            EXPECT_TRUE(local.isValid());
             if (local.time() == c.Time) {
                 EXPECT_EQ(local.date(), c.Day);
                 EXPECT_EQ(TDateTime::fromQDateTime(local), t);
