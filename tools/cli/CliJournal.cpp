@@ -5,6 +5,8 @@
 #include "CliImport.h"
 #include "CliStream.h"
 #include "common/JsonLine.h"
+#include "common/SignalQuit.h"
+#include <QCoreApplication>
 #include "config/TSettingsStore.h"
 #include "records/TAddressBook.h"
 #include "records/TIncomingCallBook.h"
@@ -184,6 +186,9 @@ bool streamRows(TRecordTable &t, qint64 limit, FILE *to)
             return false;
         if ((++n & 0x3FFFF) == 0)
             cliErr(QStringLiteral("%1 rows").arg(n));
+        // SIGTERM or SIGINT ends a long listing after the rows written so far.
+        if ((n & 0xFFF) == 0 && (QCoreApplication::processEvents(), SignalQuit::received()))
+            return out.flush() && false;
     }
     return out.flush();
 }

@@ -4,6 +4,8 @@
 #include "CliSearchArgs.h"
 #include "CliStream.h"
 #include "common/JsonLine.h"
+#include "common/SignalQuit.h"
+#include <QCoreApplication>
 #include "records/TAddressBook.h"
 #include "records/TFilterExpression.h"
 #include "records/TRecordTable.h"
@@ -93,7 +95,9 @@ int search(const CliArgs &a)
             CliStream::appendQuoted(line, text.constData(), text.size());
             line += '}';
             out.endLine();
-            ++found;
+            // SIGTERM or SIGINT ends a long listing after the rows written so far.
+            if ((++found & 0xFFF) == 0 && (QCoreApplication::processEvents(), SignalQuit::received()))
+                break;
         }
         if (!out.flush()) {
             cliErr(QStringLiteral("cannot write the output"));
