@@ -205,7 +205,7 @@ int listRows(const CliArgs &a, TRecordTable &t)
         }
     }
     if (!streamRows(t, limit, stdout)) {
-        cliErr(QStringLiteral("cannot write the output"));
+        cliErr(SignalQuit::received() ? QStringLiteral("stopped") : QStringLiteral("cannot write the output"));
         return CliNotFound;
     }
     return CliOk;
