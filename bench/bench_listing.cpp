@@ -152,7 +152,9 @@ int main(int argc, char **argv)
 
     // What the window did before: every hit an item of a QListWidget.
     t.restart();
-    const QList<TFoundRow> rows = TCallSearch::SearchCalls(in, TCallCriteria{ckIncoming, false});
+    TCallCriteria none;
+    none.NumberOn = false;
+    const QList<TFoundRow> rows = TCallSearch::SearchCalls(in, none);
     QListWidget widget;
     widget.setUniformItemSizes(true);
     for (const TFoundRow &r : rows) {
