@@ -239,10 +239,11 @@ TEST(FindCallWindow, JumpAndFilterKeepToTheSearchedJournal)
         o.Phone = QString::fromLatin1(phone);
         p.out.AddCall(o);   // Call_ID 1 and 2, as the incoming calls
     }
-    p.out.first();
+    p.out.last();
     const qint64 outBefore = p.out.currentKey();
-    p.in.first();
+    p.in.last();
     ASSERT_NE(p.in.currentKey(), 1);
+    ASSERT_NE(p.out.currentKey(), 1);
     TFindCall find(&p.in, &p.out, &p.book, &p.chooser);
     TBookKind filterKind = bkAddress, pageKind = bkAddress;
     QObject::connect(&find, &TFindCall::FilterSet, [&](TBookKind k) { filterKind = k; });
