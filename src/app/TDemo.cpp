@@ -602,7 +602,7 @@ void TDemo::saveSearchPages()
     find->SearchBtnClick();
     QCoreApplication::processEvents();
     save(find, QStringLiteral("search-subscribers.png"));
-    find->ResultView()->clear();
+    find->ClearResult();
     find->hide();
 
     TFormDateInterval *chooser = FMain->DateInterval();

@@ -1,4 +1,5 @@
 #include "TDateTime.h"
+#include "TDateTimeText.h"
 #include <cmath>
 
 namespace {
@@ -77,23 +78,31 @@ QTime TDateTime::time() const
 
 QDateTime TDateTime::toQDateTime() const
 {
-    // Rounding to the millisecond may carry into the next day.
-    const qint64 ms = std::llround(timeOfDay() * MSecsPerDay);
-    QDateTime dt(date(), QTime(0, 0));
-    return dt.addMSecs(ms);
+    // Date and time of day apart: adding elapsed milliseconds to midnight would
+    // shift every time after a clock change by the change.
+    qint64 days;
+    int ms;
+    TDateTimeText::Split(*this, days, ms);
+    const QDate d = Epoch.addDays(days);
+    const QTime t = QTime::fromMSecsSinceStartOfDay(ms);
+    QDateTime dt(d, t);
+    // A reading the clocks skipped when summer time began: the moment after the skip.
+    for (int step = 1; !dt.isValid() && d.isValid() && step <= 4; ++step)
+        dt = QDateTime(d, t.addSecs(step * 1800));
+    return dt;
 }
 
 QString TDateTime::toShortDateString() const
 {
-    return toQDateTime().toString(QStringLiteral("dd.MM.yyyy"));
+    return TDateTimeText::Text(*this, TDateTimeText::tfShortDate);
 }
 
 QString TDateTime::toLongTimeString() const
 {
-    return toQDateTime().toString(QStringLiteral("H:mm:ss"));
+    return TDateTimeText::Text(*this, TDateTimeText::tfLongTime);
 }
 
 QString TDateTime::toIsoString() const
 {
-    return toQDateTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz"));
+    return TDateTimeText::Text(*this, TDateTimeText::tfIso);
 }

@@ -2,12 +2,13 @@
 #include "common/Cp1251.h"
 #include "TCallBook.h"
 #include "TSqliteStatement.h"
+#include "TViewQuery.h"
+#include "common/TDateTimeText.h"
+#include <sqlite3.h>
 #include <QBuffer>
 #include <QDate>
 #include <QIODevice>
 #include <cmath>
-#include <unordered_map>
-#include <vector>
 
 const QString TJournalTextExport::InTitle = QStringLiteral("Список входящих звонков, ");
 const QString TJournalTextExport::OutTitle = QStringLiteral("Список исходящих звонков, ");
@@ -15,41 +16,23 @@ const QString TJournalTextExport::Heading = QStringLiteral("Номер \tВре�
 
 namespace {
 
-constexpr int Page = 500;
-constexpr qint64 MsPerDay = 86400000;
-
-void twoDigits(QByteArray &out, int v)
+void appendText(QByteArray &out, double value, TDateTimeText::TForm form)
 {
-    out += char('0' + v / 10 % 10);
-    out += char('0' + v % 10);
+    char buf[TDateTimeText::MaxLength];
+    out.append(buf, TDateTimeText::Write(buf, TDateTime(value), form));
 }
 
-// The wall-clock text of a day count with its fraction, as the grid shows it:
-// "dd.MM.yyyy H:mm:ss" (WithDate) or "H:mm:ss", the fraction rounded to the
-// millisecond. Plain arithmetic: a million rows cannot afford a QDateTime each.
-void appendDateTime(QByteArray &out, double value, bool WithDate)
+// A column's UTF-8 text in Windows-1251; plain ASCII as it is.
+void appendCp1251(QByteArray &out, sqlite3_stmt *st, int column)
 {
-    qint64 days = qint64(std::trunc(value));
-    qint64 ms = std::llround(std::fabs(value - double(days)) * double(MsPerDay));
-    if (ms >= MsPerDay) {
-        ++days;
-        ms -= MsPerDay;
-    }
-    if (WithDate) {
-        const QDate d = QDate(1899, 12, 30).addDays(days);
-        twoDigits(out, d.day());
-        out += '.';
-        twoDigits(out, d.month());
-        out += '.';
-        out += QByteArray::number(d.year());
-        out += ' ';
-    }
-    const qint64 s = ms / 1000;
-    out += QByteArray::number(s / 3600);
-    out += ':';
-    twoDigits(out, int(s / 60 % 60));
-    out += ':';
-    twoDigits(out, int(s % 60));
+    const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(st, column));
+    const int bytes = text ? sqlite3_column_bytes(st, column) : 0;
+    for (int i = 0; i < bytes; ++i)
+        if (static_cast<unsigned char>(text[i]) >= 0x80) {
+            out += TJournalTextExport::ToCp1251(QString::fromUtf8(text, bytes));
+            return;
+        }
+    out.append(text, bytes);
 }
 
 }
@@ -79,52 +62,29 @@ bool TJournalTextExport::Write(const TCallBook &Book, QIODevice &Out, const TPro
         return true;
     };
 
-    // The view's keys a page at a time, their rows by one lookup per page.
-    QStringList marks;
-    for (int i = 0; i < Page; ++i)
-        marks << QStringLiteral("?");
-    const QString sql = QStringLiteral("SELECT \"Call_ID\", \"Phone\", \"Time\", \"Length\" FROM %1 WHERE \"Call_ID\" IN (%2)")
-                            .arg(TTableSchema::quoted(Book.schema().TableName));
-    TSqliteStatement full(Book.connection(), sql.arg(marks.join(QLatin1Char(','))));
-    std::vector<qint64> keys;
-    std::unordered_map<qint64, QByteArray> lines;
-    lines.reserve(Page);
-    for (qint64 first = 0; first < total; first += Page) {
-        const int n = int(std::min<qint64>(Page, total - first));
-        keys.resize(size_t(n));
-        for (int i = 0; i < n; ++i)
-            keys[size_t(i)] = Book.keyAt(int(first + i));
-        TSqliteStatement partial;
-        TSqliteStatement *q = &full;
-        if (n < Page) {
-            partial = TSqliteStatement(Book.connection(), sql.arg(marks.mid(0, n).join(QLatin1Char(','))));
-            q = &partial;
+    // The view's rows straight from the file in the view's order.
+    QVariantList params;
+    TSqliteStatement query(Book.connection(), TViewQuery::SelectSql(Book, {QStringLiteral("Phone"), QStringLiteral("Time"),
+                                                                          QStringLiteral("Length")}, params));
+    query.bindAll(params);
+    sqlite3_stmt *st = query.handle();
+    qint64 done = 0;
+    while (query.step()) {
+        appendCp1251(chunk, st, 0);
+        chunk += '\t';
+        appendText(chunk, sqlite3_column_double(st, 1), TDateTimeText::tfDateTime);
+        chunk += '\t';
+        appendText(chunk, sqlite3_column_double(st, 2), TDateTimeText::tfLongTime);
+        chunk += "\r\n";
+        if ((++done & 0xFFF) == 0) {
+            if (chunk.size() > (1 << 20) && !flush())
+                return false;
+            if (Progress)
+                Progress(done, total);
         }
-        q->reset();
-        for (int i = 0; i < n; ++i)
-            q->bindInt64(i + 1, keys[size_t(i)]);
-        lines.clear();
-        while (q->step()) {
-            QByteArray line = ToCp1251(q->value(1).toString());
-            line += '\t';
-            appendDateTime(line, q->value(2).toDouble(), true);
-            line += '\t';
-            appendDateTime(line, q->value(3).toDouble(), false);
-            lines.emplace(q->int64(0), std::move(line));
-        }
-        q->reset();
-        for (qint64 k : keys) {
-            auto it = lines.find(k);
-            if (it == lines.end())
-                continue;
-            chunk += it->second;
-            chunk += "\r\n";
-        }
-        if (chunk.size() > (1 << 20) && !flush())
-            return false;
-        if (Progress)
-            Progress(first + n, total);
     }
+    if (Progress)
+        Progress(done, total);
     return flush();
 }
 

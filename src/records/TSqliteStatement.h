@@ -18,6 +18,8 @@ public:
     TSqliteStatement &operator=(const TSqliteStatement &) = delete;
 
     bool isValid() const { return FStmt != nullptr; }
+    // For readers that take columns as raw text without a QVariant per value.
+    sqlite3_stmt *handle() const { return FStmt; }
     // Binds 1-based; a null QVariant binds NULL.
     TSqliteStatement &bind(int index, const QVariant &value);
     TSqliteStatement &bindAll(const QVariantList &values, int first = 1);

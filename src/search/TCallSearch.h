@@ -60,14 +60,14 @@ public:
     // case) and, when Phone is given, whose number matches it as in a filter, in the
     // book's current order as "Phone - Name". The book is left unfiltered.
     static QList<TFoundRow> SearchAddressBook(TAddressBook &Book, const TAddressCriteria &Criteria);
+    // Conditions the indexes on Time and Phone can answer, each true for every row
+    // the criteria's filter passes (and more), with their parameters; empty when
+    // none applies.
+    static QString Narrowing(const TCallCriteria &Criteria, QVariantList &Params);
     // A box's keywords: trimmed, lower-cased, split at runs of blanks.
     static QStringList Keywords(const QString &Text);
     // "'text'" with quotes inside doubled.
     static QString Quoted(const QString &Text);
     // The result list's lines joined with CR LF after each, for the clipboard.
     static QString ClipboardText(const QStringList &Lines);
-
-private:
-    static QList<TFoundRow> searchCalls(TRecordTable &Journal, const QString &Filter, const QString &Narrowing,
-                                        const QVariantList &Params);
 };

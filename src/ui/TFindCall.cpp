@@ -2,6 +2,8 @@
 #include "TFormDateInterval.h"
 #include "records/TAddressBook.h"
 #include "records/TCallBook.h"
+#include "search/TFoundRowsModel.h"
+#include "search/TSearchHits.h"
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -12,7 +14,9 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QElapsedTimer>
+#include <QListView>
+#include <QProgressBar>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
@@ -44,24 +48,41 @@ TFindCall::TFindCall(TRecordTable *InCalls, TRecordTable *OutCalls, TAddressBook
     FPages->addTab(book, QStringLiteral("А&боненты"));
     layout->addWidget(FPages);
 
-    FResult = new QListWidget(this);
+    FModel = new TFoundRowsModel(this);
+    FResult = new QListView(this);
     FResult->setObjectName(QStringLiteral("ResultView"));
+    FResult->setModel(FModel);
     FResult->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    FResult->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Every row the same height: the list never measures the rows it does not show.
     FResult->setUniformItemSizes(true);
     FResult->setContextMenuPolicy(Qt::CustomContextMenu);
     layout->addWidget(FResult, 1);
+    auto *progress = new QHBoxLayout;
+    FProgress = new QProgressBar(this);
+    FProgress->setObjectName(QStringLiteral("SearchProgress"));
+    FProgress->setRange(0, 0);
+    FProgress->setVisible(false);
+    FStopBtn = new QPushButton(QStringLiteral("Остановить"), this);
+    FStopBtn->setObjectName(QStringLiteral("StopBtn"));
+    FStopBtn->setAutoDefault(false);
+    FStopBtn->setVisible(false);
+    progress->addWidget(FProgress, 1);
+    progress->addWidget(FStopBtn);
+    layout->addLayout(progress);
+    connect(FStopBtn, &QPushButton::clicked, this, &TFindCall::StopSearch);
     FPopup = new QMenu(this);
     FSelectAll = FPopup->addAction(QStringLiteral("&Выделить все"));
     FSelectAll->setObjectName(QStringLiteral("SelectAllItem"));
     FCopy = FPopup->addAction(QStringLiteral("&Копировать в буфер обмена"));
     FCopy->setObjectName(QStringLiteral("CopyItem"));
-    connect(FSelectAll, &QAction::triggered, FResult, &QListWidget::selectAll);
+    connect(FSelectAll, &QAction::triggered, FResult, &QListView::selectAll);
     connect(FCopy, &QAction::triggered, this, &TFindCall::CopyToClipboard);
     connect(FResult, &QWidget::customContextMenuRequested, this, [this](const QPoint &p) {
-        FCopy->setEnabled(!FResult->selectedItems().isEmpty());
+        FCopy->setEnabled(FResult->selectionModel()->hasSelection());
         FPopup->popup(FResult->viewport()->mapToGlobal(p));
     });
-    connect(FResult, &QListWidget::itemDoubleClicked, this, [this] { JumpToSelected(); });
+    connect(FResult, &QListView::doubleClicked, this, [this] { JumpToSelected(); });
 
     auto *buttons = new QHBoxLayout;
     FSearchBtn = new QPushButton(QStringLiteral("&Искать"), this);
@@ -316,22 +337,61 @@ TRecordTable *TFindCall::journal() const
 
 void TFindCall::clearResult()
 {
-    FResult->clear();
+    ++FListGeneration;
+    FStop = true;
+    FSearchedTable = nullptr;
+    FModel->Clear();
 }
 
-void TFindCall::fillResult(const QList<TFoundRow> &Rows)
+// Reads the hits' keys into the list: the first rows show at once; a long search
+// shows its progress, lets the window's events run every few tens of
+// milliseconds and stops on "Остановить", on closing and on clearing the list.
+void TFindCall::runSearch(TSearchHits &Hits)
 {
-    FResult->setUpdatesEnabled(false);
-    for (const TFoundRow &r : Rows) {
-        auto *item = new QListWidgetItem(r.Text);
-        item->setData(Qt::UserRole, r.Id);
-        FResult->addItem(item);
+    FSearching = true;
+    FStop = false;
+    const int generation = FListGeneration;
+    std::vector<qint64> batch;
+    batch.reserve(4096);
+    QElapsedTimer clock;
+    clock.start();
+    qint64 lastPump = 0;
+    const auto pump = [&] {
+        FModel->Append(batch.data(), int(batch.size()));
+        batch.clear();
+        if (!FProgress->isVisible() && clock.elapsed() > 100) {
+            FProgress->setVisible(true);
+            FStopBtn->setVisible(true);
+        }
+        FProgress->setFormat(QStringLiteral("Найдено: %1").arg(FModel->Count()));
+        FProgress->setTextVisible(true);
+        QCoreApplication::processEvents();
+        lastPump = clock.elapsed();
+    };
+    try {
+        while (!FStop && Hits.next()) {
+            batch.push_back(Hits.id());
+            if ((FModel->Count() == 0 && batch.size() == 64)
+                || (batch.size() % 1024 == 0 && clock.elapsed() - lastPump >= 40))
+                pump();
+        }
+    } catch (...) {
+        FSearching = false;
+        FProgress->setVisible(false);
+        FStopBtn->setVisible(false);
+        throw;
     }
-    FResult->setUpdatesEnabled(true);
+    if (generation == FListGeneration)
+        FModel->Append(batch.data(), int(batch.size()));
+    FSearching = false;
+    FProgress->setVisible(false);
+    FStopBtn->setVisible(false);
 }
 
 void TFindCall::SearchBtnClick()
 {
+    if (FSearching)
+        return;
     if (addressPage()) {
         searchAddressBook();
         return;
@@ -340,20 +400,30 @@ void TFindCall::SearchBtnClick()
     TRecordTable *table = journal();
     FSearchedPage = 0;
     FSearchedKind = FIncoming->isChecked() ? ckIncoming : ckOutgoing;
-    fillResult(TCallSearch::SearchCalls(*table, Criteria()));
-    FFeedBtn->setEnabled(FResult->count() > 0);
+    TSearchHits hits(*table, Criteria(), true);
+    FSearchedTable = table;
+    FModel->Reset([table](const qint64 *Ids, int Count) { return TSearchHits::CallTexts(*table, Ids, Count); });
+    runSearch(hits);
+    FFeedBtn->setEnabled(FSearchedTable && FModel->Count() > 0);
 }
 
 void TFindCall::searchAddressBook()
 {
     clearResult();
     FSearchedPage = 1;
-    fillResult(TCallSearch::SearchAddressBook(*FBook, AddressCriteria()));
+    TSearchHits hits(*FBook, AddressCriteria(), true);
+    FSearchedTable = FBook;
+    TAddressBook *book = FBook;
+    FModel->Reset([book](const qint64 *Ids, int Count) { return TSearchHits::AddressTexts(*book, Ids, Count); });
+    runSearch(hits);
 }
 
+// "Поставить фильтр" sets the journal the listed rows came from, whatever "Звонок" shows now.
 void TFindCall::FeedBtnClick()
 {
-    TRecordTable *table = journal();
+    TRecordTable *table = FSearchedTable;
+    if (FSearching || FSearchedPage != 0 || !table)
+        return;
     const TBookKind kind = table == FInCalls ? bkIncoming : bkOutgoing;
     // Without a filter text there is nothing to filter by: the button stays up.
     if (table->filter().isEmpty())
@@ -365,38 +435,50 @@ void TFindCall::FeedBtnClick()
 
 QList<qint64> TFindCall::ResultIds() const
 {
-    QList<qint64> ids;
-    for (int i = 0; i < FResult->count(); ++i)
-        ids << FResult->item(i)->data(Qt::UserRole).toLongLong();
-    return ids;
+    const std::vector<qint64> &ids = FModel->Ids();
+    return QList<qint64>(ids.begin(), ids.end());
+}
+
+int TFindCall::firstSelectedRow() const
+{
+    int first = -1;
+    for (const QItemSelectionRange &r : FResult->selectionModel()->selection())
+        if (first < 0 || r.top() < first)
+            first = r.top();
+    return first;
 }
 
 // The selected items in list order (a selection with gaps copies what is selected).
 void TFindCall::CopyToClipboard()
 {
-    QStringList lines;
-    for (int i = 0; i < FResult->count(); ++i)
-        if (FResult->item(i)->isSelected())
-            lines << FResult->item(i)->text();
-    if (!lines.isEmpty())
-        QApplication::clipboard()->setText(TCallSearch::ClipboardText(lines));
+    QList<QPair<int, int>> ranges;
+    for (const QItemSelectionRange &r : FResult->selectionModel()->selection())
+        ranges.append({r.top(), r.bottom()});
+    std::sort(ranges.begin(), ranges.end());
+    QString text;
+    int next = 0;
+    for (const auto &[top, bottom] : ranges)
+        for (int row = std::max(top, next); row <= bottom; ++row) {
+            text += FModel->Text(row);
+            text += QStringLiteral("\r\n");
+            next = row + 1;
+        }
+    if (!text.isEmpty())
+        QApplication::clipboard()->setText(text);
 }
 
+// Goes to the first selected row in the table it was found in.
 bool TFindCall::JumpToSelected()
 {
-    QListWidgetItem *first = nullptr;
-    for (int i = 0; i < FResult->count() && !first; ++i)
-        if (FResult->item(i)->isSelected())
-            first = FResult->item(i);
-    if (!first)
+    const int row = firstSelectedRow();
+    if (row < 0 || !FSearchedTable || FSearching)
         return false;
-    const qint64 id = first->data(Qt::UserRole).toLongLong();
+    const qint64 id = FModel->Id(row);
     bool found = false;
-    if (addressPage()) {
+    if (FSearchedTable == FBook)
         found = FBook->FindPerson(id);
-    } else {
-        found = static_cast<TCallBook *>(journal())->FindCall(id);
-    }
+    else
+        found = static_cast<TCallBook *>(FSearchedTable)->FindCall(id);
     if (found)
         accept();
     return found;
@@ -404,7 +486,8 @@ bool TFindCall::JumpToSelected()
 
 void TFindCall::done(int r)
 {
-    if (FResult->count() > 0)
+    FStop = true;
+    if (FModel->Count() > 0)
         emit PageWanted(FSearchedPage == 1 ? bkAddress : FSearchedKind == ckIncoming ? bkIncoming : bkOutgoing);
     QDialog::done(r);
 }

@@ -11,7 +11,8 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
+class QListView;
+class QProgressBar;
 class QMenu;
 class QPushButton;
 class QRadioButton;
@@ -19,6 +20,8 @@ class QTabWidget;
 class QTimeEdit;
 class TAddressBook;
 class TFormDateInterval;
+class TFoundRowsModel;
+class TSearchHits;
 class TRecordTable;
 
 class TFindCall : public QDialog {
@@ -43,9 +46,16 @@ public:
     bool JumpToSelected();
     // The ids of the listed rows, in list order.
     QList<qint64> ResultIds() const;
+    void ClearResult() { clearResult(); }
+    // True while a search runs (it lets the window's events run between its steps).
+    bool Searching() const { return FSearching; }
+    // Asks a running search to stop; the rows found so far stay listed.
+    void StopSearch() { FStop = true; }
 
     QTabWidget *Pages() const { return FPages; }
-    QListWidget *ResultView() const { return FResult; }
+    QListView *ResultView() const { return FResult; }
+    TFoundRowsModel *ResultModel() const { return FModel; }
+    QPushButton *StopBtn() const { return FStopBtn; }
     QLineEdit *NumEdit() const { return FNumEdit; }
     QPushButton *FeedBtn() const { return FFeedBtn; }
 
@@ -68,8 +78,9 @@ private:
     void clearResult();
     void searchAddressBook();
     void intervalClick();
-    void fillResult(const QList<TFoundRow> &Rows);
+    void runSearch(TSearchHits &Hits);
     bool addressPage() const;
+    int firstSelectedRow() const;
     TRecordTable *journal() const;
     static void numberEdited(QLineEdit *Edit);
 
@@ -100,7 +111,10 @@ private:
     QLineEdit *NameEdit = nullptr;
     QLineEdit *AddressEdit = nullptr;
     QLineEdit *NotesEdit = nullptr;
-    QListWidget *FResult = nullptr;
+    QListView *FResult = nullptr;
+    TFoundRowsModel *FModel = nullptr;
+    QProgressBar *FProgress = nullptr;
+    QPushButton *FStopBtn = nullptr;
     QPushButton *FSearchBtn = nullptr;
     QPushButton *FFeedBtn = nullptr;
     QMenu *FPopup = nullptr;
@@ -108,4 +122,8 @@ private:
     QAction *FCopy = nullptr;
     int FSearchedPage = 0;           // page the listed rows came from
     TCallKind FSearchedKind = ckIncoming;
+    TRecordTable *FSearchedTable = nullptr;   // the table the listed rows belong to
+    bool FSearching = false;
+    bool FStop = false;
+    int FListGeneration = 0;         // grows each time the list is cleared
 };

@@ -4,6 +4,7 @@
 #include "records/TAddressBook.h"
 #include "records/TIncomingCallBook.h"
 #include "records/TOutgoingCallBook.h"
+#include "search/TFoundRowsModel.h"
 #include "ui/TFindCall.h"
 #include "ui/TFormDateInterval.h"
 #include "ui/TStats.h"
@@ -15,7 +16,10 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QClipboard>
+#include <QListView>
+#include <QTimer>
+#include <sqlite3.h>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -119,8 +123,154 @@ TEST(FindCallWindow, SearchListsIdsAndSetsTheJournalFilter)
     find.Prepare(bkIncoming);
     find.SearchBtnClick();
     find.Pages()->setCurrentIndex(1);
-    EXPECT_EQ(find.ResultView()->count(), 0);
+    EXPECT_EQ(find.ResultModel()->Count(), 0);
     EXPECT_FALSE(find.FeedBtn()->isEnabled());
+}
+
+namespace {
+// n incoming calls of the numbers 1000.. on consecutive minutes, in one transaction.
+void fillIn(TIncomingCallBook &in, int n)
+{
+    sqlite3 *db = in.connection();
+    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+    sqlite3_stmt *st = nullptr;
+    sqlite3_prepare_v2(db, "INSERT INTO InCalls (Phone, Category, Time, Length, AutoAnswer) VALUES (?, 1, ?, 0, 0)", -1,
+                       &st, nullptr);
+    for (int i = 0; i < n; ++i) {
+        const QByteArray phone = QByteArray::number(1000 + i % 300);
+        sqlite3_bind_text(st, 1, phone.constData(), int(phone.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_double(st, 2, 46110 + i / 1440.0);   // from 29.03.2026 0:00 on
+        sqlite3_step(st);
+        sqlite3_reset(st);
+    }
+    sqlite3_finalize(st);
+    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    in.SortBy(QStringLiteral("Time"));
+}
+
+QString rowText(TRecordTable &t, qint64 id)
+{
+    const QVariantList row = t.rowByKey(id);
+    const TDateTime time(row.at(3).toDouble());
+    return row.at(1).toString() + QStringLiteral(" - ") + time.toShortDateString() + QLatin1Char(' ')
+           + time.toLongTimeString();
+}
+
+void selectRows(QListView *list, int top, int bottom, QItemSelectionModel::SelectionFlags how)
+{
+    const QModelIndex a = list->model()->index(top, 0), b = list->model()->index(bottom, 0);
+    list->selectionModel()->select(QItemSelection(a, b), how);
+}
+}
+
+// A list longer than many pages keeps the journal's order; a selection that
+// crosses page boundaries and has a gap is copied and jumped to as selected.
+TEST(FindCallWindow, LongListPagesKeepOrderSelectionAndCopy)
+{
+    Parts p;
+    fillIn(p.in, 1500);
+    TFindCall find(&p.in, &p.out, &p.book, &p.chooser);
+    find.Prepare(bkIncoming);
+    find.show();
+    find.findChild<QCheckBox *>(QStringLiteral("NumSearchCheck"))->setChecked(false);
+    QTest::mouseClick(find.findChild<QPushButton *>(QStringLiteral("SearchBtn")), Qt::LeftButton);
+    ASSERT_EQ(find.ResultModel()->Count(), 1500);
+    const QList<qint64> ids = find.ResultIds();
+    for (int i = 0; i < 1500; ++i)
+        ASSERT_EQ(ids[i], p.in.keyAt(i)) << i;   // newest first, as the journal shows them
+    // Only the rows shown were read.
+    EXPECT_LE(find.ResultModel()->PagesRead(), 2);
+
+    const int page = find.ResultModel()->PageSize();
+    QListView *list = find.ResultView();
+    selectRows(list, 2 * page + 2, 2 * page + 4, QItemSelectionModel::ClearAndSelect);
+    selectRows(list, page - 2, page + 1, QItemSelectionModel::Select);   // the earlier run, chosen second
+    selectRows(list, 1499, 1499, QItemSelectionModel::Select);
+    QApplication::clipboard()->clear();
+    find.findChild<QAction *>(QStringLiteral("CopyItem"))->trigger();
+    QString expected;
+    for (int row : {page - 2, page - 1, page, page + 1, 2 * page + 2, 2 * page + 3, 2 * page + 4, 1499})
+        expected += rowText(p.in, ids[row]) + QStringLiteral("\r\n");
+    EXPECT_EQ(QApplication::clipboard()->text(), expected);
+
+    // The jump takes the first selected row, whatever was chosen first.
+    EXPECT_TRUE(find.JumpToSelected());
+    EXPECT_EQ(p.in.currentKey(), ids[page - 2]);
+    EXPECT_FALSE(find.isVisible());
+}
+
+// A long search lets "Остановить" end it; the rows found so far stay listed.
+TEST(FindCallWindow, LongSearchCanBeStopped)
+{
+    Parts p;
+    fillIn(p.in, 20000);
+    TFindCall find(&p.in, &p.out, &p.book, &p.chooser);
+    find.Prepare(bkIncoming);
+    find.show();
+    find.findChild<QCheckBox *>(QStringLiteral("NumSearchCheck"))->setChecked(false);
+    bool searching = false;
+    QTimer::singleShot(0, &find, [&] {
+        searching = find.Searching();
+        find.StopBtn()->click();
+    });
+    find.SearchBtnClick();
+    EXPECT_TRUE(searching);
+    EXPECT_FALSE(find.Searching());
+    EXPECT_GT(find.ResultModel()->Count(), 0);
+    EXPECT_LT(find.ResultModel()->Count(), 20000);
+    EXPECT_EQ(find.ResultIds().first(), p.in.keyAt(0));
+    // Escape during a search closes the window and ends the search.
+    QTimer::singleShot(0, &find, [&] { QTest::keyClick(&find, Qt::Key_Escape); });
+    find.SearchBtnClick();
+    EXPECT_FALSE(find.isVisible());
+    EXPECT_LT(find.ResultModel()->Count(), 20000);
+}
+
+// After a search the "Звонок" choice may change: the jump and the filter still
+// act on the journal that was searched.
+TEST(FindCallWindow, JumpAndFilterKeepToTheSearchedJournal)
+{
+    Parts p;
+    p.addIn("123", 1, 10);
+    p.addIn("555", 2, 10);
+    TOutCall o;
+    o.Time = TDateTime::fromDate(QDate(2008, 5, 3));
+    for (const char *phone : {"777", "778"}) {
+        o.Phone = QString::fromLatin1(phone);
+        p.out.AddCall(o);   // Call_ID 1 and 2, as the incoming calls
+    }
+    p.out.last();
+    const qint64 outBefore = p.out.currentKey();
+    p.in.last();
+    ASSERT_NE(p.in.currentKey(), 1);
+    ASSERT_NE(p.out.currentKey(), 1);
+    TFindCall find(&p.in, &p.out, &p.book, &p.chooser);
+    TBookKind filterKind = bkAddress, pageKind = bkAddress;
+    QObject::connect(&find, &TFindCall::FilterSet, [&](TBookKind k) { filterKind = k; });
+    QObject::connect(&find, &TFindCall::PageWanted, [&](TBookKind k) { pageKind = k; });
+    find.Prepare(bkIncoming);
+    find.show();
+    QTest::keyClicks(find.NumEdit(), QStringLiteral("123"));
+    QTest::keyClick(find.NumEdit(), Qt::Key_Return);
+    ASSERT_EQ(find.ResultIds(), QList<qint64>{1});
+    QTest::mouseClick(find.findChild<QRadioButton *>(QStringLiteral("CallOutgoing")), Qt::LeftButton, {}, QPoint(5, 5));
+    ASSERT_TRUE(find.findChild<QRadioButton *>(QStringLiteral("CallOutgoing"))->isChecked());
+    QListView *list = find.ResultView();
+    const QRect item = list->visualRect(list->model()->index(0, 0));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item.center());
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, item.center());
+    EXPECT_EQ(p.in.currentKey(), 1);
+    EXPECT_EQ(p.out.currentKey(), outBefore);
+    EXPECT_EQ(pageKind, bkIncoming);
+
+    find.Prepare(bkIncoming);
+    find.SearchBtnClick();
+    QTest::mouseClick(find.findChild<QRadioButton *>(QStringLiteral("CallOutgoing")), Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseClick(find.FeedBtn(), Qt::LeftButton);
+    EXPECT_EQ(filterKind, bkIncoming);
+    EXPECT_TRUE(p.in.filtered());
+    EXPECT_EQ(p.in.recordCount(), 1);
+    EXPECT_FALSE(p.out.filtered());
 }
 
 TEST(PeriodWindow, UpDownsWrapAndFollowTheBoxes)

@@ -3,12 +3,16 @@
 #include "CliCommand.h"
 #include "common/BaseFolder.h"
 #include "CliImport.h"
+#include "CliStream.h"
 #include "common/JsonLine.h"
+#include "common/SignalQuit.h"
+#include <QCoreApplication>
 #include "config/TSettingsStore.h"
 #include "records/TAddressBook.h"
 #include "records/TIncomingCallBook.h"
 #include "records/TJournalTextExport.h"
 #include "records/TOutgoingCallBook.h"
+#include "records/TSqliteStatement.h"
 #include "records/TTableError.h"
 #include <QDir>
 #include <QFile>
@@ -167,6 +171,28 @@ bool eachRow(TRecordTable &t, qint64 limit, Fn fn)
     return true;
 }
 
+// The view's rows as JSON lines, each written as it is read. Every 2^18 rows the
+// count goes to standard error.
+bool streamRows(TRecordTable &t, qint64 limit, FILE *to)
+{
+    QVariantList params;
+    TSqliteStatement st(t.connection(), CliStream::viewSql(t, params, limit));
+    st.bindAll(params);
+    CliStream out(to);
+    qint64 n = 0;
+    while (st.step()) {
+        CliStream::appendRow(out.line(), t, st);
+        if (!out.endLine())
+            return false;
+        if ((++n & 0x3FFFF) == 0)
+            cliErr(QStringLiteral("%1 rows").arg(n));
+        // SIGTERM or SIGINT ends a long listing after the rows written so far.
+        if ((n & 0xFFF) == 0 && (QCoreApplication::processEvents(), SignalQuit::received()))
+            return out.flush() && false;
+    }
+    return out.flush();
+}
+
 int listRows(const CliArgs &a, TRecordTable &t)
 {
     qint64 limit = -1;
@@ -178,10 +204,10 @@ int listRows(const CliArgs &a, TRecordTable &t)
             return CliUsage;
         }
     }
-    eachRow(t, limit, [&](const QVariantList &row) {
-        cliOut(rowJson(t.schema(), row));
-        return true;
-    });
+    if (!streamRows(t, limit, stdout)) {
+        cliErr(SignalQuit::received() ? QStringLiteral("stopped") : QStringLiteral("cannot write the output"));
+        return CliNotFound;
+    }
     return CliOk;
 }
 
@@ -229,7 +255,18 @@ int exportRows(const CliArgs &a, TRecordTable &t)
             }
         });
     } else {
-        ok = eachRow(t, -1, [&](const QVariantList &row) { return file.write(rowJson(s, row).toUtf8() + '\n') > 0; });
+        file.close();
+        FILE *to = a.options.contains(QStringLiteral("output"))
+                       ? std::fopen(QFile::encodeName(a.option(QStringLiteral("output"))).constData(), "wb")
+                       : stdout;
+        ok = to && streamRows(t, -1, to);
+        if (to && to != stdout)
+            ok = std::fclose(to) == 0 && ok;
+        if (!ok) {
+            cliErr(QStringLiteral("cannot write %1").arg(a.option(QStringLiteral("output"), QStringLiteral("the output"))));
+            return CliNotFound;
+        }
+        return CliOk;
     }
     ok = file.flush() && ok;
     if (!ok) {

@@ -1,13 +1,17 @@
 // search in|out|book: the search window's criteria from the command line; the
-// matching rows as JSON lines in the table's stored order.
+// matching rows as JSON lines in the table's stored order, written as they are read.
 #include "CliCommand.h"
 #include "CliSearchArgs.h"
+#include "CliStream.h"
 #include "common/JsonLine.h"
+#include "common/SignalQuit.h"
+#include <QCoreApplication>
 #include "records/TAddressBook.h"
 #include "records/TFilterExpression.h"
 #include "records/TRecordTable.h"
 #include "records/TTableError.h"
 #include "search/TCallSearch.h"
+#include "search/TSearchHits.h"
 #include <QTime>
 
 namespace {
@@ -33,12 +37,13 @@ int search(const CliArgs &a)
     std::unique_ptr<TRecordTable> table = cliOpenTable(which, true);
     if (!table)
         return CliUsage;
-    QList<TFoundRow> rows;
+    std::unique_ptr<TSearchHits> hits;
+    qint64 found = 0;
     try {
         if (which == QLatin1String("book")) {
             TAddressCriteria c{a.option(QStringLiteral("phone")), a.option(QStringLiteral("name")),
                                a.option(QStringLiteral("address")), a.option(QStringLiteral("notes"))};
-            rows = TCallSearch::SearchAddressBook(*static_cast<TAddressBook *>(table.get()), c);
+            hits = std::make_unique<TSearchHits>(*static_cast<TAddressBook *>(table.get()), c);
         } else {
             TCallCriteria c;
             c.Kind = which == QLatin1String("in") ? ckIncoming : ckOutgoing;
@@ -78,7 +83,25 @@ int search(const CliArgs &a)
             if (!cliPeriod(a, c.Period))
                 return CliUsage;
             cliErr(QStringLiteral("searching %1 rows").arg(table->totalCount()));
-            rows = TCallSearch::SearchCalls(*table, c);
+            hits = std::make_unique<TSearchHits>(*table, c);
+        }
+        CliStream out;
+        while (hits->next()) {
+            QByteArray &line = out.line();
+            line += "{\"id\":";
+            CliStream::appendNumber(line, hits->id());
+            line += ",\"text\":";
+            const QByteArray text = hits->textUtf8();
+            CliStream::appendQuoted(line, text.constData(), text.size());
+            line += '}';
+            out.endLine();
+            // SIGTERM or SIGINT ends a long listing after the rows written so far.
+            if ((++found & 0xFFF) == 0 && (QCoreApplication::processEvents(), SignalQuit::received()))
+                break;
+        }
+        if (!out.flush()) {
+            cliErr(QStringLiteral("cannot write the output"));
+            return CliNotFound;
         }
     } catch (const TFilterError &e) {
         cliErr(e.message());
@@ -87,9 +110,7 @@ int search(const CliArgs &a)
         cliErr(e.message());
         return CliNotFound;
     }
-    for (const TFoundRow &r : rows)
-        cliOut(JsonLine().add(QStringLiteral("id"), r.Id).add(QStringLiteral("text"), r.Text).toString());
-    cliErr(QStringLiteral("found %1").arg(rows.size()));
+    cliErr(QStringLiteral("found %1").arg(found));
     return CliOk;
 }
 

@@ -2,6 +2,7 @@
 // key (largest count first) and one total per grouping.
 #include "CliCommand.h"
 #include "CliSearchArgs.h"
+#include "CliStream.h"
 #include "common/JsonLine.h"
 #include "records/TRecordTable.h"
 #include "records/TTableError.h"
@@ -35,25 +36,42 @@ int stats(const CliArgs &a)
     if (!table)
         return CliUsage;
     try {
-        for (const QString &g : wanted) {
-            const QString field = g == QLatin1String("phone") ? QStringLiteral("Phone")
-                                                              : QStringLiteral("Field_") + g.mid(5);
-            cliErr(QStringLiteral("grouping by %1").arg(field));
+        // Every grouping in one pass over the rows, as the statistics window makes them.
+        QStringList fields;
+        for (const QString &g : wanted)
+            fields << (g == QLatin1String("phone") ? QStringLiteral("Phone") : QStringLiteral("Field_") + g.mid(5));
+        cliErr(QStringLiteral("grouping by %1").arg(fields.join(QStringLiteral(", "))));
+        const QList<TStatResults> results = TCallStatistics::CollectAll(*table, fields, period);
+        CliStream out;
+        const auto quoted = [](QByteArray &line, const QString &text) {
+            const QByteArray utf8 = text.toUtf8();
+            CliStream::appendQuoted(line, utf8.constData(), utf8.size());
+        };
+        for (qsizetype i = 0; i < wanted.size(); ++i) {
+            const QString &g = wanted.at(i);
             TStatsList list;
-            list.Fill(TCallStatistics::CollectStats(*table, field, period), field, g == QLatin1String("phone"));
-            for (const TStatRow &r : list.Rows())
-                cliOut(JsonLine()
-                           .add(QStringLiteral("group"), g)
-                           .add(QStringLiteral("key"), r.Key)
-                           .add(QStringLiteral("count"), r.Count)
-                           .add(QStringLiteral("seconds"), qint64(std::llround(r.Length * 86400.0)))
-                           .toString());
-            cliOut(JsonLine()
-                       .add(QStringLiteral("group"), g)
-                       .add(QStringLiteral("total_count"), list.TotalCount())
-                       .add(QStringLiteral("total_seconds"), qint64(std::llround(list.TotalLength() * 86400.0)))
-                       .add(QStringLiteral("keys"), qint64(list.Rows().size()))
-                       .toString());
+            list.Fill(results.at(i), fields.at(i), g == QLatin1String("phone"));
+            for (const TStatRow &r : list.Rows()) {
+                QByteArray &line = out.line();
+                line += "{\"group\":";
+                quoted(line, g);
+                line += ",\"key\":";
+                quoted(line, r.Key);
+                line += ",\"count\":";
+                CliStream::appendNumber(line, r.Count);
+                line += ",\"seconds\":";
+                CliStream::appendNumber(line, qint64(std::llround(r.Length * 86400.0)));
+                line += '}';
+                out.endLine();
+            }
+            out.line() += JsonLine()
+                              .add(QStringLiteral("group"), g)
+                              .add(QStringLiteral("total_count"), list.TotalCount())
+                              .add(QStringLiteral("total_seconds"), qint64(std::llround(list.TotalLength() * 86400.0)))
+                              .add(QStringLiteral("keys"), qint64(list.Rows().size()))
+                              .toString()
+                              .toUtf8();
+            out.endLine();
         }
     } catch (const TTableError &e) {
         cliErr(e.message());
