@@ -82,8 +82,9 @@ QList<TConfigSchema::TEntry> Build()
     e.append({feed, QStringLiteral("Webhooks"), S::vkString, false});
     e.append({feed, QStringLiteral("WebhookSecret"), S::vkString, false});
     e.append({TNumberRules::Key, TNumberRules::Name, S::vkString, false});
-    e.append({TOfficeSettings::Key, QStringLiteral("Database"), S::vkString, false});
-    e.append({TOfficeSettings::Key, QStringLiteral("Workstation"), S::vkString, false});
+    // Written once the office is set up: a workstation on its own has no Office group.
+    e.append({TOfficeSettings::Key, QStringLiteral("Database"), S::vkString, true});
+    e.append({TOfficeSettings::Key, QStringLiteral("Workstation"), S::vkString, true});
     return e;
 }
 

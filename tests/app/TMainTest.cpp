@@ -198,7 +198,7 @@ TEST_F(TMainTest, StartsOnTheSimulatorWithTheWholeFrame)
                           Item{"&Отключиться от аппарата", true}, Item{"&Параметры статистики", true},
                           Item{"&Настройки программы", true}, Item{"&Редактор настроек телефона", false},
                           Item{"&Загрузка профиля в телефон", false}, Item{"Телефонный робот", false},
-                          Item{"Сп&равка", false}, Item{"&О программе", true}, Item{"&Модель телефона", true}}) {
+                          Item{"Сп&равка", true}, Item{"&О программе", true}, Item{"&Модель телефона", true}}) {
         QAction *a = menuItem(*main, QString::fromUtf8(i.text));
         ASSERT_NE(a, nullptr) << i.text;
         EXPECT_EQ(a->isEnabled(), i.enabled) << i.text;
