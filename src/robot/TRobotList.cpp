@@ -132,6 +132,10 @@ QByteArray TRobotList::FormatList(const QList<TRobotRow> &Rows, const QList<QByt
     }
     for (const QByteArray &k : Tail)
         out += k + "\r\n";
+    // A kept line that looks like a byte-order mark must not open the file,
+    // or the next read would take it for one.
+    if (out.startsWith("\xEF\xBB\xBF") || out.startsWith("\xFF\xFE") || out.startsWith("\xFE\xFF"))
+        out.prepend("\r\n");
     return out;
 }
 

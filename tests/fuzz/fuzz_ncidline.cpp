@@ -1,5 +1,6 @@
 // Any text as a received feed line (what konvelo-cli feed reads), and as the
-// number and name of a call line: no value may break the line's fields.
+// number and name of a call line: no value may break the line's fields, and
+// each field carries the cleaned text cut to its length.
 #include "feed/TNcidLine.h"
 #include <cstdlib>
 
@@ -18,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const TNcidLine::TParsed p = TNcidLine::Parse(line);
     if (!p.Valid || p.Label != QLatin1String("CID") || p.Fields.size() != 6)
         abort();
-    const QString clean = TNcidLine::Clean(text);
+    const QString clean = TNcidLine::Capped(TNcidLine::Clean(text), TNcidLine::FieldChars);
     if (!text.trimmed().isEmpty() && (p.Fields.at(3).second != clean || p.Fields.at(5).second != clean))
         abort();
 
