@@ -476,6 +476,12 @@ void TMain::startOffice()
     FOfficeRunning = key;
     if (FAlert)
         FAlert->SetOfficeHistory(nullptr);
+    if (FFieldsEdit)
+        FFieldsEdit->SetOfficeHistory(nullptr);
+    if (FNumberInfo)
+        FNumberInfo->SetOfficeHistory(nullptr);
+    FOfficeHistoryEdit.reset();
+    FOfficeHistoryInfo.reset();
     delete FOfficeStatus;
     FOfficeStatus = nullptr;
     FOfficeHistory.reset();
@@ -495,6 +501,13 @@ void TMain::startOffice()
     FOfficeHistory = std::make_unique<TOfficeHistory>(o.Database, o.WorkstationName());
     if (FAlert)
         FAlert->SetOfficeHistory(FOfficeHistory.get());
+    // Each window asks on a connection of its own: a history serves only its newest request.
+    FOfficeHistoryEdit = std::make_unique<TOfficeHistory>(o.Database, o.WorkstationName());
+    FOfficeHistoryInfo = std::make_unique<TOfficeHistory>(o.Database, o.WorkstationName());
+    if (FFieldsEdit)
+        FFieldsEdit->SetOfficeHistory(FOfficeHistoryEdit.get());
+    if (FNumberInfo)
+        FNumberInfo->SetOfficeHistory(FOfficeHistoryInfo.get());
 }
 
 bool TMain::openTables()

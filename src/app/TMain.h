@@ -312,7 +312,9 @@ private:
     std::unique_ptr<TCallHandler> FCallHandler;
     std::unique_ptr<TCallFeed> FFeed;
     std::unique_ptr<TOfficeLink> FOfficeLink;
-    std::unique_ptr<TOfficeHistory> FOfficeHistory;
+    std::unique_ptr<TOfficeHistory> FOfficeHistory;          // the alert's
+    std::unique_ptr<TOfficeHistory> FOfficeHistoryEdit;      // the fields editor's
+    std::unique_ptr<TOfficeHistory> FOfficeHistoryInfo;      // the number window's
     TOfficeStatusLabel *FOfficeStatus = nullptr;
     QString FOfficeRunning;   // the settings the link runs with
     std::unique_ptr<TTalkDownload> FTalkDownload;

@@ -1,7 +1,36 @@
 #include "TOfficeHistoryList.h"
 #include "common/TDateTime.h"
+#include <QBoxLayout>
 #include <QHeaderView>
 #include <QTime>
+
+namespace {
+
+QBoxLayout *boxHolding(QLayout *Layout, QWidget *Widget)
+{
+    if (!Layout)
+        return nullptr;
+    if (auto *box = qobject_cast<QBoxLayout *>(Layout); box && box->indexOf(Widget) >= 0)
+        return box;
+    for (int i = 0; i < Layout->count(); ++i)
+        if (QBoxLayout *box = boxHolding(Layout->itemAt(i)->layout(), Widget))
+            return box;
+    return nullptr;
+}
+
+} // namespace
+
+TOfficeHistoryList *TOfficeHistoryList::InsertBelow(TOfficeHistory *History, QWidget *Anchor)
+{
+    QWidget *parent = Anchor ? Anchor->parentWidget() : nullptr;
+    QBoxLayout *box = parent ? boxHolding(parent->layout(), Anchor) : nullptr;
+    if (!box)
+        return nullptr;
+    auto *list = new TOfficeHistoryList(History, parent);
+    list->setMaximumHeight(110);
+    box->insertWidget(box->indexOf(Anchor) + 1, list);
+    return list;
+}
 
 TOfficeHistoryList::TOfficeHistoryList(TOfficeHistory *History, QWidget *parent)
     : QTreeWidget(parent), FHistory(History)

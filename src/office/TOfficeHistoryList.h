@@ -12,6 +12,10 @@ class TOfficeHistoryList : public QTreeWidget {
 public:
     TOfficeHistoryList(TOfficeHistory *History, QWidget *parent = nullptr);
 
+    // A list for History placed right below Anchor in the box layout that
+    // holds it; null when Anchor sits in no box layout.
+    static TOfficeHistoryList *InsertBelow(TOfficeHistory *History, QWidget *Anchor);
+
     // Empties the list and asks for the number's office calls.
     void ShowNumber(const QString &Number);
     QString Number() const { return FNumber; }

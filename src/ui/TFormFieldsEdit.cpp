@@ -1,4 +1,5 @@
 #include "TFormFieldsEdit.h"
+#include "office/TOfficeHistoryList.h"
 #include "TJournalGridDelegate.h"
 #include "TFieldGrid.h"
 #include "audio/TQtTickTimer.h"
@@ -416,6 +417,8 @@ void TFormFieldsEdit::LoadCall(const QString &NumberText, TCallKind Kind)
     FHistory->reset({});
     for (const TNumberHistoryRow &r : TNumberHistory::Load(FIn, FOut, number))
         AddHistoryRow(r);
+    if (OfficeHistory)
+        OfficeHistory->ShowNumber(number);
     SortHistory();
     {
         const QSignalBlocker block(SGNumbersInfo->selectionModel());
@@ -721,4 +724,10 @@ void TFormFieldsEdit::CancelBtnClick()
 {
     dropValues();
     closeWindow();
+}
+
+void TFormFieldsEdit::SetOfficeHistory(TOfficeHistory *History)
+{
+    delete OfficeHistory;
+    OfficeHistory = History ? TOfficeHistoryList::InsertBelow(History, SGNumbersInfo) : nullptr;
 }

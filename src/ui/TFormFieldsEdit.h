@@ -25,6 +25,8 @@ class QTableView;
 class QTableWidget;
 class TAddressBook;
 class TConfig;
+class TOfficeHistory;
+class TOfficeHistoryList;
 class TIncomingCallBook;
 class TOutgoingCallBook;
 class TPhone;
@@ -54,6 +56,10 @@ public:
     void SetRobotWindow(QWidget *Robot) { FRobotWindow = Robot; }
     // GridImageList by index and the incoming and outgoing page images.
     void SetImages(const QList<QIcon> &GridImages, const QIcon &InPage, const QIcon &OutPage);
+    // The office's calls of the number from the other workstations, below the
+    // local history as they arrive (null: no office).
+    void SetOfficeHistory(TOfficeHistory *History);
+    TOfficeHistoryList *OfficeHistory = nullptr;
 
     // "&Параметры" of the alert: an open editor is closed as cancelled, then it
     // is prepared for Number in incoming mode and shown marked as from the alert,

@@ -1,4 +1,5 @@
 #include "TFormNumberInfo.h"
+#include "office/TOfficeHistoryList.h"
 #include "TJournalGridDelegate.h"
 #include "TFieldGrid.h"
 #include "TJournalRules.h"
@@ -407,6 +408,8 @@ void TFormNumberInfo::ShowNumber(const QString &Number, qint64 CallId, QWidget *
         }
     }
     FCalls = TNumberHistory::Load(FIn, FOut, Number);   // a journal that cannot be read adds nothing
+    if (OfficeHistory)
+        OfficeHistory->ShowNumber(Number);
     FHistory->reset();
     // Both journals count their keys from 1: the direction tells equal Call_IDs apart.
     int found = -1;
@@ -696,4 +699,10 @@ bool TFormNumberInfo::eventFilter(QObject *watched, QEvent *event)
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void TFormNumberInfo::SetOfficeHistory(TOfficeHistory *History)
+{
+    delete OfficeHistory;
+    OfficeHistory = History ? TOfficeHistoryList::InsertBelow(History, SGNumbersInfo) : nullptr;
 }

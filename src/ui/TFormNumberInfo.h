@@ -26,6 +26,8 @@ class QToolButton;
 class TAddressBook;
 class TCallBook;
 class TConfig;
+class TOfficeHistory;
+class TOfficeHistoryList;
 class TIncomingCallBook;
 class TMediaPlayer;
 class TOutgoingCallBook;
@@ -51,6 +53,10 @@ public:
 
     // The main window's pictures for the history (grid images, page images).
     void SetImages(const QList<QIcon> &GridImages, const QIcon &InPage, const QIcon &OutPage);
+    // The office's calls of the number from the other workstations, below the
+    // local history as they arrive (null: no office).
+    void SetOfficeHistory(TOfficeHistory *History);
+    TOfficeHistoryList *OfficeHistory = nullptr;
 
     // State for the main window and tests.
     QString Number() const { return FNumber; }

@@ -5,6 +5,7 @@
 #include "PgTestServer.h"
 #include "office/TOfficeHistoryList.h"
 #include "office/TOfficeSync.h"
+#include <QBoxLayout>
 #include <gtest/gtest.h>
 
 namespace {
@@ -62,4 +63,28 @@ TEST(OfficeHistoryList, UnreachableOfficeIsOneLineAfterItsTimeAndAnOldAnswerIsIg
     none.ShowNumber(QStringLiteral("333"));
     ASSERT_EQ(none.topLevelItemCount(), 1);
     EXPECT_EQ(none.topLevelItem(0)->text(0), QStringLiteral("Офис недоступен"));
+}
+
+TEST(OfficeHistoryList, IsPlacedRightBelowAWindowsLocalHistoryInNestedLayouts)
+{
+    QWidget window;
+    auto *outer = new QHBoxLayout(&window);
+    auto *right = new QVBoxLayout;
+    auto *local = new QWidget;
+    auto *below = new QWidget;
+    right->addWidget(local);
+    right->addWidget(below);
+    outer->addWidget(new QWidget);
+    outer->addLayout(right);
+    TOfficeHistoryList *list = TOfficeHistoryList::InsertBelow(nullptr, local);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(right->indexOf(list), right->indexOf(local) + 1);
+    EXPECT_EQ(right->indexOf(below), right->indexOf(list) + 1);
+    EXPECT_EQ(list->parentWidget(), &window);
+    list->ShowNumber(QStringLiteral("444"));
+    EXPECT_EQ(list->topLevelItem(0)->text(0), QStringLiteral("Офис недоступен"));
+
+    QWidget loose;
+    auto *orphan = new QWidget(&loose);
+    EXPECT_EQ(TOfficeHistoryList::InsertBelow(nullptr, orphan), nullptr);
 }
