@@ -23,10 +23,7 @@
 #include "app/TAboutBox.h"
 #include "common/THelpTopics.h"
 #include "ui/THelp.h"
-#include "office/TOfficeHistory.h"
-#include "office/TOfficeLink.h"
-#include "office/TOfficeStatusLabel.h"
-#include "office/TOfficeSync.h"
+#include "office/TOfficeStation.h"
 #include "ui/TBlockedCallsLabel.h"
 #include <QToolBar>
 #include "phone/TPhone.h"
@@ -462,52 +459,14 @@ void TMain::startFeed()
 
 void TMain::startOffice()
 {
-    const TOfficeSettings &o = FConfig->Office;
-    const QString key = o.Enabled() ? o.Database + QLatin1Char('\n') + o.WorkstationName() : QString();
-    if (!FOfficeStatus && key.isEmpty() && FOfficeRunning.isEmpty()) {
-        // No office: triggers left by an earlier one stop queueing.
-        try {
-            TOfficeSync::Uninstall(BaseFolder::dataPath());
-        } catch (const TTableError &) {
-        }
+    if (!FOffice) {
+        FOffice = std::make_unique<TOfficeStation>(*FAddressBook, *FInCalls, *FOutCalls, statusBar(),
+                                                   BaseFolder::dataPath());
+        FOffice->AddHistoryView([this](TOfficeHistory *h) { if (FAlert) FAlert->SetOfficeHistory(h); });
+        FOffice->AddHistoryView([this](TOfficeHistory *h) { if (FFieldsEdit) FFieldsEdit->SetOfficeHistory(h); });
+        FOffice->AddHistoryView([this](TOfficeHistory *h) { if (FNumberInfo) FNumberInfo->SetOfficeHistory(h); });
     }
-    if (FOfficeStatus && key == FOfficeRunning)
-        return;
-    FOfficeRunning = key;
-    if (FAlert)
-        FAlert->SetOfficeHistory(nullptr);
-    if (FFieldsEdit)
-        FFieldsEdit->SetOfficeHistory(nullptr);
-    if (FNumberInfo)
-        FNumberInfo->SetOfficeHistory(nullptr);
-    FOfficeHistoryEdit.reset();
-    FOfficeHistoryInfo.reset();
-    delete FOfficeStatus;
-    FOfficeStatus = nullptr;
-    FOfficeHistory.reset();
-    FOfficeLink.reset();
-    if (key.isEmpty())
-        return;
-    FOfficeLink = std::make_unique<TOfficeLink>();
-    FOfficeLink->Attach(*FAddressBook, *FInCalls, *FOutCalls);
-    try {
-        FOfficeLink->Start(o.Database, o.WorkstationName(), BaseFolder::dataPath());
-    } catch (const TTableError &) {
-        FOfficeLink.reset();
-        return;
-    }
-    FOfficeStatus = new TOfficeStatusLabel(FOfficeLink.get(), statusBar());
-    statusBar()->addPermanentWidget(FOfficeStatus);
-    FOfficeHistory = std::make_unique<TOfficeHistory>(o.Database, o.WorkstationName());
-    if (FAlert)
-        FAlert->SetOfficeHistory(FOfficeHistory.get());
-    // Each window asks on a connection of its own: a history serves only its newest request.
-    FOfficeHistoryEdit = std::make_unique<TOfficeHistory>(o.Database, o.WorkstationName());
-    FOfficeHistoryInfo = std::make_unique<TOfficeHistory>(o.Database, o.WorkstationName());
-    if (FFieldsEdit)
-        FFieldsEdit->SetOfficeHistory(FOfficeHistoryEdit.get());
-    if (FNumberInfo)
-        FNumberInfo->SetOfficeHistory(FOfficeHistoryInfo.get());
+    FOffice->Apply(FConfig->Office);
 }
 
 bool TMain::openTables()

@@ -33,9 +33,7 @@ class TAlert;
 class TAudioMixer;
 class TBookPage;
 class TCallFeed;
-class TOfficeHistory;
-class TOfficeLink;
-class TOfficeStatusLabel;
+class TOfficeStation;
 class TCallHandler;
 class TConfig;
 class TConfigVolumeSettings;
@@ -311,12 +309,7 @@ private:
     std::unique_ptr<TDialControl> FDialControl;
     std::unique_ptr<TCallHandler> FCallHandler;
     std::unique_ptr<TCallFeed> FFeed;
-    std::unique_ptr<TOfficeLink> FOfficeLink;
-    std::unique_ptr<TOfficeHistory> FOfficeHistory;          // the alert's
-    std::unique_ptr<TOfficeHistory> FOfficeHistoryEdit;      // the fields editor's
-    std::unique_ptr<TOfficeHistory> FOfficeHistoryInfo;      // the number window's
-    TOfficeStatusLabel *FOfficeStatus = nullptr;
-    QString FOfficeRunning;   // the settings the link runs with
+    std::unique_ptr<TOfficeStation> FOffice;
     std::unique_ptr<TTalkDownload> FTalkDownload;
 
     // The windows, which read the objects above: freed before them.
